@@ -3,6 +3,6 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${VAZUV_BUILD_DIR:-$root/build}"
-export CCACHE_DIR="${CCACHE_DIR:-$root/.ccache}"
+# ccache keeps its default cache folder (shared by every clone on this machine).
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
 cmake --build "$build" --parallel "$(nproc)"

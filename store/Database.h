@@ -1,0 +1,124 @@
+#pragma once
+// Access to the program's SQLite database "DAQ-Vemka.db3": one free function per table and
+// operation. Every function builds its statement with each value quoted (single quotes doubled),
+// runs it on a fresh query and returns whether it ran. Selects empty and refill the caller's list
+// on success and leave it untouched on failure. All functions use the default connection (GUI
+// thread) except the sample inserts, which take a connection name ("DAQ" on the acquisition
+// worker's own thread).
+
+#include <functional>
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include "Records.h"
+
+// ---- file and connections ----------------------------------------------------------------
+
+// "DAQ-Vemka.db3", relative to the working directory.
+QString databaseFileName();
+// "DAQ": the acquisition worker's own connection.
+QString acquisitionConnectionName();
+
+// Adds (or re-adds) the connection `connectionName` (empty: the default connection) with driver
+// "QSQLITE" on `fileName` and opens it on the calling thread. False when it does not open.
+bool openDatabaseConnection(const QString &connectionName = QString(),
+                            const QString &fileName = databaseFileName());
+// Closes and removes the connection (empty: the default connection). Call it on the thread
+// that opened it, with no query of that connection left alive.
+void closeDatabaseConnection(const QString &connectionName = QString());
+
+// A value as it goes between the single quotes of a statement: every quote doubled.
+QString sqlQuoted(QString value);
+
+// ---- transactions ------------------------------------------------------------------------
+
+// One transaction on a connection (empty: the default connection): begun at construction,
+// rolled back at destruction unless committed. For callers that insert many rows.
+class DatabaseTransaction
+{
+public:
+    explicit DatabaseTransaction(const QString &connectionName = QString());
+    ~DatabaseTransaction();
+    DatabaseTransaction(const DatabaseTransaction &) = delete;
+    DatabaseTransaction &operator=(const DatabaseTransaction &) = delete;
+
+    bool isActive() const;   // the transaction began and is still open
+    bool commit();           // false (and rolled back) when the commit fails
+    void rollback();
+
+private:
+    QString m_connection;
+    bool m_active = false;
+};
+
+// Runs `work` inside one transaction: commits when it returns true, rolls back otherwise.
+// Returns true only when the work succeeded and the commit succeeded.
+bool runInTransaction(const std::function<bool()> &work,
+                      const QString &connectionName = QString());
+
+// ---- SystemSet ---------------------------------------------------------------------------
+
+bool getSystemSetText(QString name, QString &out);
+bool getSystemSetFlag(QString name, bool &out);
+bool setSystemSetText(QString name, QString data);
+bool setSystemSetFlag(QString name, bool flag);
+
+// ---- AcquisitionDevice and ChannelConfig -------------------------------------------------
+
+bool insertAcquisitionDevice(AcquisitionDeviceRecord record);
+bool updateAcquisitionDevice(AcquisitionDeviceRecord record);
+bool deleteAcquisitionDevice(QString serialNumber);
+// Empty number: every instrument. Otherwise the number must be a whole decimal number; any
+// other text returns false and runs nothing.
+bool selectAcquisitionDevice(QList<AcquisitionDeviceRecord> &out, QString number);
+
+// Inserts and updates refuse (false, nothing stored) a list member that holds ",".
+bool insertChannelConfig(ChannelConfigData config);
+// Rewrites the correction and coefficient lists of the configuration of that name.
+bool updateChannelConfig(ChannelConfigData config);
+bool deleteChannelConfig(QString name);
+bool selectChannelConfig(QList<ChannelConfigData> &out, QString name);
+bool selectChannelConfigByMode(QList<ChannelConfigData> &out, QString model);
+
+// ---- Parameters, ParametersData, AuditLog ------------------------------------------------
+
+// Refuses a list member that holds its list's separator ("," or ";" for SerialNumber).
+bool insertParameters(ParametersRecord record);
+bool updateParametersTime(QString name, QString start, QString end);
+bool deleteParameters(QString name);
+bool selectParameters(QList<ParametersRecord> &out, QString name);
+// Runs the caller's select, which must yield the 15 columns of Parameters in order.
+bool selectParametersBySql(QList<ParametersRecord> &out, QString statement);
+
+// One sample; on the named open connection, or the default one for an empty name. A value
+// holding "," is refused.
+bool insertParametersData(ParametersDataRow row, QString connectionName = QString());
+// Many samples in one transaction: all are stored, or none (rolled back on the first failure).
+bool insertParametersDataBatch(const QList<ParametersDataRow> &rows,
+                               QString connectionName = QString());
+bool deleteParametersData(QString name);
+bool selectParametersData(QList<ParametersDataRow> &out, QString name);
+
+// Adds an entry with the current local time ("yyyy-MM-dd hh:mm:ss").
+bool addAuditLog(QString type, QString details);
+// Empty `from`: every entry. Otherwise the entries from `from` to `to` (inclusive, compared as
+// texts) whose type contains `type`.
+bool selectAuditLog(QList<AuditLogRecord> &out, QString from, QString to, QString type);
+// Deletes exactly the entry given (one row with that time, type and details).
+bool deleteAuditLog(QString time, QString type, QString details);
+bool deleteAuditLog(const AuditLogRecord &entry);
+
+// ---- ChannelCalibration and ChannelCalibrationData ---------------------------------------
+
+bool hasChannelCalibrationTable();
+bool hasChannelCalibrationDataTable();
+bool createChannelCalibrationTable();
+bool createChannelCalibrationDataTable();
+bool getChannelCalibrationText(QString name, QString &out);
+bool getChannelCalibrationFlag(QString name, bool &out);
+bool setChannelCalibrationText(QString name, QString data);
+bool setChannelCalibrationFlag(QString name, bool flag);
+// Refuses a list member that holds ";".
+bool insertChannelCalibrationData(ChannelCalibrationDataRecord record);

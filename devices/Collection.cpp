@@ -1,0 +1,160 @@
+#include "Collection.h"
+
+#include "Comm.h"
+#include "Terms.h"
+
+#include <QDebug>
+#include <QMutexLocker>
+#include <QThread>
+
+Collection::Collection(QObject *parent) : Device(parent)
+{
+    connected = false;
+    receiveBuffer.clear();
+
+    comm = new Comm(nullptr);
+    thread = new QThread(nullptr);
+    comm->moveToThread(thread);
+
+    connect(this, &Collection::Open_signals, comm, &Comm::Open_slots);
+    connect(this, &Collection::Write_signals, comm, &Comm::Write_slots);
+    connect(this, &Collection::Close_signals, comm, &Comm::Close_slots);
+    connect(thread, &QThread::finished, comm, &QObject::deleteLater);
+    connect(comm, &Comm::State_signals, this, &Collection::State_slots);
+    connect(comm, &Comm::Read_signals, this, &Collection::ReadData_slots);
+
+    thread->start(QThread::InheritPriority);
+}
+
+Collection::~Collection()
+{
+    // The transport is deleted on its own thread when the thread finishes; its destructor
+    // releases a link that is still open.
+    thread->quit();
+    thread->wait();
+    delete thread;
+    thread = nullptr;
+    comm = nullptr;
+}
+
+void Collection::clearBuffer()
+{
+    QMutexLocker lock(&bufferMutex);
+    receiveBuffer.clear();
+}
+
+QByteArray Collection::takeBuffer()
+{
+    QMutexLocker lock(&bufferMutex);
+    return receiveBuffer;
+}
+
+void Collection::State_slots(bool state)
+{
+    connected = state;
+}
+
+void Collection::ReadData_slots(QByteArray data)
+{
+    QMutexLocker lock(&bufferMutex);
+    receiveBuffer.append(data);
+    if (receiveBuffer.size() > receiveBufferLimit) {
+        const int excess = receiveBuffer.size() - receiveBufferLimit;
+        receiveBuffer.remove(0, excess);
+        qDebug() << "接收缓存已满，丢弃最早的字节数：" << excess;
+    }
+}
+
+bool Collection::openLink(const QString &signalMode, const QString &ipCom,
+                          const QString &portBaudRate, int polls, int stepMs)
+{
+    QMutexLocker lock(&exchangeMutex);
+    emit Open_signals(signalMode, ipCom, portBaudRate.toInt());
+    for (int i = 0; i < polls; ++i) {
+        if (connected)
+            return true;
+        delayMs(stepMs);
+    }
+    return connected;
+}
+
+bool Collection::closeLink(int polls, int stepMs)
+{
+    QMutexLocker lock(&exchangeMutex);
+    emit Close_signals();
+    for (int i = 0; i < polls; ++i) {
+        if (!connected)
+            return true;
+        delayMs(stepMs);
+    }
+    return !connected;
+}
+
+bool Collection::writeBytes(const QByteArray &bytes)
+{
+    QMutexLocker lock(&exchangeMutex);
+    clearBuffer();
+    if (!connected)
+        return false;
+    emit Write_signals(bytes);
+    return true;
+}
+
+bool Collection::sendText(const QString &command, int settleMs)
+{
+    QMutexLocker lock(&exchangeMutex);
+    if (!writeBytes(command.toLatin1()))
+        return false;
+    delayMs(settleMs);
+    return true;
+}
+
+bool Collection::readTextReply(QString &reply, int polls, int stepMs)
+{
+    QMutexLocker lock(&exchangeMutex);
+    for (int i = 0; i < polls; ++i) {
+        delayMs(stepMs);
+        const QByteArray bytes = takeBuffer();
+        QString text = QString::fromUtf8(bytes.constData());   // up to the first zero byte
+        if (!text.endsWith(QLatin1Char('\n')))
+            continue;
+        text.remove(QLatin1Char('\r'));
+        text.remove(QLatin1Char('\n'));
+        if (text.isEmpty()) {
+            clearBuffer();
+            return false;
+        }
+        reply = text;
+        return true;
+    }
+    qDebug() << "读取失败：" << takeBuffer();
+    clearBuffer();
+    return false;
+}
+
+bool Collection::queryIdentity(QString &reply)
+{
+    QMutexLocker lock(&exchangeMutex);
+    if (!sendCommand(QStringLiteral("*IDN?\r\n")))
+        return false;
+    if (!readReply(reply))
+        return false;
+    return reply.contains(QLatin1String("FLUKE"));
+}
+
+QStringList Collection::sharedFilterList()
+{
+    QStringList list;
+    for (int i = 0; i < 16; ++i)
+        list << QString::number(i);
+    return list;
+}
+
+double Collection::rateScanInterval(const QString &scanRate)
+{
+    if (scanRate == QStringLiteral("快速"))
+        return 0.35;
+    if (scanRate == QStringLiteral("中速"))
+        return 0.5;
+    return 1.0;
+}

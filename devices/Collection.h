@@ -1,0 +1,137 @@
+#pragma once
+// Collection: the base of every acquisition-instrument driver.
+//
+// Each driver owns one Comm transport running on a thread of its own. The driver asks it to
+// open, write and close through Open_signals / Write_signals / Close_signals; the transport's
+// reports come back through State_slots (the connected flag) and ReadData_slots (bytes appended
+// to the receive buffer). Both slots run on the thread that owns the driver (the GUI thread),
+// so a driver operation called from a worker thread sees replies while that thread's event loop
+// runs. Operations wait by polling `connected` and takeBuffer() with delayMs.
+//
+// Writing a driver:
+//  - derive from Collection (or a family base) and implement every pure operation;
+//  - register the class with one line in its .cpp: REGISTER_COLLECTION(ClassName) (Registry.h);
+//  - the text-line exchange (openLink, closeLink, sendText, readTextReply, queryIdentity) and the
+//    raw write (writeBytes) below are the shared bodies that the operations bind to;
+//  - every link operation holds `exchangeMutex` for its whole send-and-reply
+//    (QMutexLocker lock(&exchangeMutex);) so two threads never take each other's replies;
+//    the shared helpers take it too (it is recursive).
+
+#include "Device.h"
+#include "Records.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QFile>
+#include <QList>
+#include <QMutex>
+#include <QRecursiveMutex>
+#include <QString>
+#include <QStringList>
+
+class Comm;
+class QThread;
+
+class Collection : public Device
+{
+    Q_OBJECT
+public:
+    explicit Collection(QObject *parent = nullptr);
+    ~Collection() override;
+
+    // --- option lists (need no link) -------------------------------------------------------
+    virtual QStringList scanRateList() = 0;
+    virtual QStringList signalModeList() = 0;
+    virtual QStringList compensationList() = 0;
+    virtual QStringList unitList(QString type) = 0;
+    // Nine flags: A_C0, B_C1, C_C2, D_C3, R0_C4, A4_C5, B4_C6, Mx+B gain, Mx+B offset.
+    virtual QList<bool> coefficientMask(QString function) = 0;
+    virtual QStringList wiringList(QString type) = 0;
+    virtual QStringList typeList(int channelNumber) = 0;
+    virtual QStringList functionList(QString type) = 0;
+    virtual QStringList channelNumberList(int count) = 0;
+    virtual int channelCount() = 0;
+    virtual bool checkChannels(QList<ChannelRecord> rows, QString &error) = 0;
+    virtual double minScanInterval(QString scanRate, QList<ChannelRecord> rows) = 0;
+
+    // --- instrument operations (need an open link) -----------------------------------------
+    virtual bool setDeviceTime(QDateTime time) = 0;
+    virtual bool setScanInterval(double seconds, int count) = 0;
+    virtual bool readValues(QStringList &values) = 0;
+    virtual bool requestValues() = 0;
+    virtual bool fetchValues(QStringList &values) = 0;
+    virtual bool configureChannels(QString scanRate, QList<ChannelRecord> rows) = 0;
+    virtual bool writeChannelCoefficients(ChannelRecord channel) = 0;
+    virtual bool readChannelCoefficients(ChannelRecord &channel) = 0;
+
+    // --- instrument record files -----------------------------------------------------------
+    virtual bool openRecordFile(QString path, QList<ChannelRecord> rows) = 0;
+    virtual bool readRecordAt(QDateTime time, QStringList &values) = 0;
+    virtual bool closeRecordFile() = 0;
+
+    // --- instrument settings ---------------------------------------------------------------
+    virtual QStringList baudRateList() = 0;
+    virtual QStringList filterList() = 0;
+    // Six flags: address, baud rate, IP address, subnet mask, port, filter can be set.
+    virtual QList<bool> settingMask() = 0;
+    virtual bool readDeviceSettings(QString &serial, QString &version, QString &address,
+                                    QString &baudRate, QString &ip, QString &mask, QString &port,
+                                    QString &filter) = 0;
+    virtual bool writeDeviceSettings(QString address, QString baudRate, QString ip, QString mask,
+                                     QString port, QString filter, QString &message) = 0;
+
+    // Empties the receive buffer under its mutex.
+    void clearBuffer();
+    // A copy of the receive buffer, taken under its mutex; the buffer keeps its content.
+    QByteArray takeBuffer();
+
+    // The receive buffer never holds more than this many bytes: the oldest bytes go first.
+    static constexpr int receiveBufferLimit = 1024 * 1024;
+
+signals:
+    void Open_signals(QString signalMode, QString ipCom, int portBaudRate);
+    void Write_signals(QByteArray data);
+    void Close_signals();
+
+private slots:
+    void State_slots(bool state);
+    void ReadData_slots(QByteArray data);
+
+protected:
+    // --- shared bodies of the link operations ----------------------------------------------
+    // Emits Open_signals with the port or baud rate as an integer (0 when not a number), then
+    // up to `polls` times: true as soon as `connected` is set, else waits `stepMs`. After the
+    // last wait the result is `connected`. The text drivers use 12 polls.
+    bool openLink(const QString &signalMode, const QString &ipCom, const QString &portBaudRate,
+                  int polls = 12, int stepMs = 100);
+    // Emits Close_signals, then up to `polls` times: true as soon as `connected` is clear, else
+    // waits `stepMs`. After the last wait the result is !connected.
+    bool closeLink(int polls = 40, int stepMs = 100);
+    // Empties the receive buffer; false without sending when the link is down; else emits
+    // Write_signals with `bytes` and returns true (no wait).
+    bool writeBytes(const QByteArray &bytes);
+    // writeBytes of the command's Latin-1 bytes (a character outside Latin-1 goes as "?"),
+    // then a settle wait of `settleMs`.
+    bool sendText(const QString &command, int settleMs = 200);
+    // Up to `polls` times: waits `stepMs`, then looks at the buffer read as UTF-8 text (up to a
+    // zero byte). Once it ends with "\n", every "\r" and "\n" is removed: a non-empty rest is the
+    // reply (true, buffer kept); an empty rest empties the buffer and gives false at once. No
+    // complete reply: trace "读取失败：" with the bytes, empty the buffer, false. `reply` keeps
+    // its old value on every failure.
+    bool readTextReply(QString &reply, int polls = 300, int stepMs = 10);
+    // The identity exchange: sendCommand("*IDN?\r\n"), then readReply into `reply`; true when
+    // the reply holds the vendor word "FLUKE" (case-sensitive). The reply is handed back either way.
+    bool queryIdentity(QString &reply);
+
+    // Shared values of the register drivers.
+    static QStringList sharedFilterList();                     // "0" to "15"
+    static double rateScanInterval(const QString &scanRate);   // 0.35 快速, 0.5 中速, else 1.0
+
+    QFile recordFile;               // the instrument record file of the record-file operations
+    QList<bool> recordColumns;      // one flag per column of the open record file
+    Comm *comm = nullptr;           // the transport, living on `thread`
+    QMutex bufferMutex;             // guards receiveBuffer
+    QThread *thread = nullptr;      // the transport's own thread
+    QByteArray receiveBuffer;       // bytes received and not yet discarded
+    QRecursiveMutex exchangeMutex;  // held by one send-and-reply at a time
+};

@@ -1,0 +1,86 @@
+#include "PageFactory.h"
+
+#include <QLabel>
+#include <QMetaObject>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include "SystemSettings.h"
+
+namespace {
+// Stands for a page whose subsystem is not part of the program yet.
+QWidget *placeholderPage(const char *objectName, QWidget *parent)
+{
+    auto *page = new QWidget(parent);
+    page->setObjectName(QString::fromLatin1(objectName));
+    auto *layout = new QVBoxLayout(page);
+    auto *label = new QLabel(QObject::tr("此功能暂未开放"), page);
+    label->setAlignment(Qt::AlignCenter);
+    layout->addWidget(label);
+    return page;
+}
+}
+
+QWidget *createChannelConfigPage(SystemSettings *settings, QWidget *parent)
+{
+    Q_UNUSED(settings)
+    return placeholderPage("ChannelConfig", parent);
+}
+
+QWidget *createAcquisitionDevicePage(SystemSettings *settings, QWidget *parent)
+{
+    Q_UNUSED(settings)
+    return placeholderPage("AcquisitionDevice", parent);
+}
+
+QWidget *createViewLogPage(SystemSettings *settings, QWidget *parent)
+{
+    Q_UNUSED(settings)
+    return placeholderPage("ViewLog", parent);
+}
+
+QWidget *createVerificationReportPage(SystemSettings *settings, QWidget *parent)
+{
+    Q_UNUSED(settings)
+    return placeholderPage("VerificationReport", parent);
+}
+
+QWidget *createChannelCalibrationPage(SystemSettings *settings, QWidget *parent)
+{
+    Q_UNUSED(settings)
+    return placeholderPage("ChannelCalibration", parent);
+}
+
+void runAcquisitionChain(SystemSettings *settings, QWidget *parent)
+{
+    Q_UNUSED(settings)
+    Q_UNUSED(parent)
+}
+
+void viewLogDeleteShown(QWidget *page)
+{
+    Q_UNUSED(page)
+}
+
+void viewLogExportPdf(QWidget *page)
+{
+    Q_UNUSED(page)
+}
+
+void viewLogOpenNotifySettings(QWidget *page)
+{
+    Q_UNUSED(page)
+}
+
+bool pageIsNotRunning(QWidget *page)
+{
+    if (!page)
+        return true;
+    const QMetaObject *meta = page->metaObject();
+    if (meta->indexOfMethod("isNotRunning()") < 0)
+        return true;
+    bool notRunning = true;
+    QMetaObject::invokeMethod(page, "isNotRunning", Qt::DirectConnection,
+                              Q_RETURN_ARG(bool, notRunning));
+    return notRunning;
+}

@@ -1,1 +1,0 @@
-// The shell library; its sources arrive with the main window.

@@ -1,0 +1,129 @@
+#pragma once
+// Collection1586A: the driver of the 1586A 45-channel temperature scanner, which speaks
+// SCPI-style text lines over a serial port or TCP. Created by the model registry for "1586A".
+//
+// Lines go out through the shared text exchange of Collection (200 ms settle per command,
+// replies collected in 10 ms polls). Every link operation holds the exchange lock for its whole
+// send-and-reply sequence.
+
+#include "Collection.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+
+class Collection1586A : public Collection
+{
+    Q_OBJECT
+public:
+    explicit Collection1586A(QObject *parent = nullptr);
+    ~Collection1586A() override;
+
+    // --- Device ----------------------------------------------------------------------------
+    bool open(QString signalMode, QString ipCom, QString portBaudRate) override;
+    bool close() override;
+    bool readReply(QString &reply) override;
+    bool sendCommand(QString command) override;
+    // The identity query; true only when the reply also names the model ("FLUKE,1586A").
+    bool readSerialNumber(QString &identity) override;
+
+    // --- option lists ----------------------------------------------------------------------
+    QStringList scanRateList() override;
+    QStringList signalModeList() override;
+    QStringList compensationList() override;
+    QStringList unitList(QString type) override;
+    QList<bool> coefficientMask(QString function) override;
+    QStringList wiringList(QString type) override;
+    QStringList typeList(int channelNumber) override;
+    QStringList functionList(QString type) override;
+    QStringList channelNumberList(int count) override;
+    int channelCount() override;
+    bool checkChannels(QList<ChannelRecord> rows, QString &error) override;
+    double minScanInterval(QString scanRate, QList<ChannelRecord> rows) override;
+
+    // --- acquisition -----------------------------------------------------------------------
+    bool setDeviceTime(QDateTime time) override;
+    bool setScanInterval(double seconds, int count) override;
+    // One sample. A reply whose number of values differs from the channels that the last
+    // configureChannels switched on is a failed read (the caller's list is left unchanged).
+    bool readValues(QStringList &values) override;
+    bool requestValues() override;
+    bool fetchValues(QStringList &values) override;
+
+    // --- channel set-up and coefficients ---------------------------------------------------
+    bool configureChannels(QString scanRate, QList<ChannelRecord> rows) override;
+    bool writeChannelCoefficients(ChannelRecord channel) override;
+    bool readChannelCoefficients(ChannelRecord &channel) override;
+    // The rate command alone ("RATE FAST|MED|SLOW").
+    bool setRate(QString scanRate);
+    // The commands of one channel.
+    bool configureChannel(ChannelRecord row);
+
+    // --- record files ----------------------------------------------------------------------
+    // Values come back in the order of `rows`, each channel read from the first column that
+    // carries its number; every channel must have a column.
+    bool openRecordFile(QString path, QList<ChannelRecord> rows) override;
+    // The values of the next record within 1000 ms of `time`. Records before that window are
+    // passed over; a record after it stays for the next call.
+    bool readRecordAt(QDateTime time, QStringList &values) override;
+    bool closeRecordFile() override;
+
+    // --- instrument settings ---------------------------------------------------------------
+    QStringList baudRateList() override;
+    QStringList filterList() override;
+    QList<bool> settingMask() override;
+    bool readDeviceSettings(QString &serial, QString &version, QString &address,
+                            QString &baudRate, QString &ip, QString &mask, QString &port,
+                            QString &filter) override;
+    bool writeDeviceSettings(QString address, QString baudRate, QString ip, QString mask,
+                             QString port, QString filter, QString &message) override;
+
+    // Longest wait for the reply to one scan: the same budget as 40 reply reads of 300 polls
+    // of 10 ms each (about two minutes).
+    static constexpr int sampleReplyBudgetMs = 40 * 300 * 10;
+
+private:
+    // Waits up to sampleReplyBudgetMs for one complete reply line and splits it into values.
+    bool collectValues(QStringList &values);
+    // Sends "<query>(@<channel>)\r\n" and reads one reply.
+    bool queryChannel(const QString &query, const QString &channel, QString &reply);
+    // The prefix of the temperature, resistance, voltage and current commands of a channel.
+    static QString commandPrefix(const QString &type, const QString &wireMode);
+    // "A385", "A392", "ABC" or "SPRT" for a platinum-resistance curve; empty otherwise.
+    static QString curveWord(const QString &function);
+    // The curve commands of a platinum-resistance channel (without channel suffix).
+    static QStringList rtdCurveCommands(const ChannelRecord &row);
+    // The range argument of a voltage, current or resistance function; empty when none.
+    static QString rangeArgument(const QString &type, const QString &function);
+    // Sends every command with the channel suffix of `channel`; false at the first failure.
+    bool sendChannelCommands(const QStringList &commands, const QString &channel);
+    void resetRecordState();
+
+public:
+    // Option lists, filled once by the constructor.
+    const QStringList resistanceRanges;
+    const QStringList thermocoupleTypes;
+    const QStringList rtdFunctions;
+    const QStringList thermistorFunctions;
+    const QStringList voltageRanges;
+    const QStringList currentRanges;
+    const QStringList signalModes;
+    const QStringList scanRates;
+    const QStringList units;
+    const QStringList channelTypes;
+    const QStringList compensationModes;
+    const QStringList twoWireModes;
+    const QStringList twoFourWireModes;
+    const QStringList rtdWireModes;
+
+private:
+    // Channels the last successful configureChannels switched on; -1 when not known.
+    std::atomic<int> scannedChannels{-1};
+    // Record-file state: the column of each requested channel, in request order, and a record
+    // read ahead of the time asked for.
+    QList<int> recordChannelColumns;
+    QString pendingRecord;
+    bool hasPendingRecord = false;
+};

@@ -1,0 +1,318 @@
+// Collection1586A: writing a channel configuration into the scanner and exchanging the curve
+// coefficients of single channels.
+
+#include "Collection1586A.h"
+
+#include <QDebug>
+#include <QMutexLocker>
+#include <QSet>
+
+#include <cmath>
+
+namespace {
+
+// A gain of -1000 marks a channel without correction.
+bool withoutCorrection(float gain)
+{
+    return std::fabs(gain + 1000.0f) < 0.0005f;
+}
+
+// A coefficient as the instrument takes it: the row's text when it is a number, else "0".
+QString coefficient(const QString &text)
+{
+    bool ok = false;
+    const QString trimmed = text.trimmed();
+    trimmed.toDouble(&ok);
+    return ok ? trimmed : QStringLiteral("0");
+}
+
+QString joined(std::initializer_list<QString> texts)
+{
+    QString out;
+    for (const QString &t : texts)
+        out += coefficient(t) + ",";
+    return out;
+}
+
+QString fourValues(const ChannelRecord &r) { return joined({r.a_c0, r.b_c1, r.c_c2, r.d_c3}); }
+QString threeValues(const ChannelRecord &r) { return joined({r.a_c0, r.b_c1, r.c_c2}); }
+QString highOrder(const ChannelRecord &r) { return joined({r.r0_c4, r.a4_c5, r.b4_c6}); }
+QString lowRange(const ChannelRecord &r) { return joined({r.a4_c5, r.b4_c6}); }
+
+const QString thermocouple = QStringLiteral("热电偶");
+const QString thermistor = QStringLiteral("热敏电阻");
+const QString platinum = QStringLiteral("铂电阻");
+
+} // namespace
+
+QString Collection1586A::commandPrefix(const QString &type, const QString &wireMode)
+{
+    if (type == thermocouple)
+        return "TEMP:TC:";
+    if (type == "直流电压")
+        return "VOLT:RANG";
+    if (type == "交流电压")
+        return "VOLT:AC:RANG";
+    if (type == "直流电流")
+        return "CURR:RANG";
+    if (type == "交流电流")
+        return "CURR:AC:RANG";
+    const bool two = wireMode == "二线制";
+    const bool three = wireMode == "三线制";
+    const bool four = wireMode == "四线制";
+    if (type == thermistor)
+        return two ? "TEMP:THER:" : four ? "TEMP:FTH:" : "";
+    if (type == platinum)
+        return two ? "TEMP:RTD:" : three ? "TEMP:TRTD:" : four ? "TEMP:FRTD:" : "";
+    if (type == "电阻")
+        return two ? "RES:RANG" : four ? "FRES:RANG" : "";
+    return {};
+}
+
+QString Collection1586A::curveWord(const QString &function)
+{
+    if (function == "PT385")
+        return "A385";
+    if (function == "PT392")
+        return "A392";
+    if (function == "CVD")
+        return "ABC";
+    if (function == "ITS90")
+        return "SPRT";
+    return {};
+}
+
+QString Collection1586A::rangeArgument(const QString &type, const QString &function)
+{
+    if (function == "自动")
+        return ":AUTO ON,";
+    if (type == "直流电压" || type == "交流电压") {
+        static const QHash<QString, QString> voltage{
+            {"100mV", " 0.1,"}, {"1V", " 1,"},     {"10V", " 10,"},
+            {"50V", " 50,"},    {"100V", " 100,"}, {"150V", " 150,"}};
+        return voltage.value(function);
+    }
+    if (type == "直流电流" || type == "交流电流") {
+        static const QHash<QString, QString> current{
+            {"100μA", " 1e-04,"}, {"1mA", " 1e-03,"}, {"10mA", " 1e-02,"}, {"100mA", " 1e-01,"}};
+        return current.value(function);
+    }
+    if (type == "电阻") {
+        static const QHash<QString, QString> resistance{
+            {"100Ω", " 1e+02,"}, {"1kΩ", " 1e+03,"}, {"10kΩ", " 1e+04,"},
+            {"100kΩ", " 1e+05,"}, {"1MΩ", " 1e+06,"}, {"10MΩ", " 1e+07,"}};
+        return resistance.value(function);
+    }
+    return {};
+}
+
+QStringList Collection1586A::rtdCurveCommands(const ChannelRecord &row)
+{
+    const QString prefix = commandPrefix(platinum, row.wireMode);
+    const QString word = curveWord(row.function);
+    QStringList commands{prefix + "TYPE " + word + ","};
+    if (row.function == "PT385" || row.function == "PT392" || row.function == "CVD")
+        commands << prefix + word + ":RZER " + coefficient(row.r0_c4) + ",";
+    if (row.function == "CVD")
+        commands << prefix + word + ":COEF " + threeValues(row);
+    if (row.function == "ITS90") {
+        commands << prefix + word + ":RTPW " + coefficient(row.r0_c4) + ","
+                 << prefix + word + ":COEF:HIGH " + fourValues(row)
+                 << prefix + word + ":COEF:LOW " + lowRange(row);
+    }
+    return commands;
+}
+
+bool Collection1586A::sendChannelCommands(const QStringList &commands, const QString &channel)
+{
+    const QString suffix = "(@" + channel + ")\r\n";
+    for (const QString &command : commands) {
+        if (!sendCommand(command + suffix))
+            return false;
+    }
+    return true;
+}
+
+bool Collection1586A::setRate(QString scanRate)
+{
+    QMutexLocker lock(&exchangeMutex);
+    QString word;
+    if (scanRate == "快速")
+        word = "FAST";
+    else if (scanRate == "中速")
+        word = "MED";
+    else if (scanRate == "慢速")
+        word = "SLOW";
+    return sendCommand("RATE " + word + "\r\n");
+}
+
+bool Collection1586A::configureChannels(QString scanRate, QList<ChannelRecord> rows)
+{
+    QMutexLocker lock(&exchangeMutex);
+    scannedChannels = -1;
+    if (!sendCommand(QStringLiteral("*RST\r\n")))
+        return false;
+    if (!setRate(scanRate))
+        return false;
+    QSet<QString> switchedOn;
+    for (const ChannelRecord &row : rows) {
+        if (row.type == "空")
+            continue;
+        if (!configureChannel(row))
+            return false;
+        switchedOn.insert(row.channelNumber);
+    }
+    scannedChannels = switchedOn.size();
+    return true;
+}
+
+bool Collection1586A::configureChannel(ChannelRecord row)
+{
+    QMutexLocker lock(&exchangeMutex);
+    if (row.unit == "℉") {
+        if (!sendCommand(QStringLiteral("UNIT:TEMP F\r\n")))
+            return false;
+    } else if (row.unit == "℃") {
+        if (!sendCommand(QStringLiteral("UNIT:TEMP C\r\n")))
+            return false;
+    }
+
+    const QString prefix = commandPrefix(row.type, row.wireMode);
+    QStringList commands{"ROUT:CHAN:STAT ON,"};
+    if (row.type == thermocouple) {
+        commands << prefix + "TYPE " + row.function + ",";
+        if (row.function == "S" || row.function == "R")
+            commands << prefix + row.function + ":COEF " + fourValues(row);
+        else if (row.function == "POLY")
+            commands << prefix + "POLY:COEF " + fourValues(row) + highOrder(row);
+        if (row.channelNumber != "001") {
+            const int mode = compensationModes.indexOf(row.compensation);
+            if (mode == 0) {
+                commands << "TEMP:TC:RJUN:TYPE INT,";
+            } else if (mode == 1) {
+                // A fixed cold junction at the configuration's temperature.
+                bool ok = false;
+                const QString junction = row.coldJunction.trimmed();
+                junction.toDouble(&ok);
+                if (!ok) {
+                    qDebug() << "1586A: cold-junction temperature is not a number:"
+                             << row.coldJunction << "channel" << row.channelNumber;
+                    return false;
+                }
+                commands << "TEMP:TC:RJUN:TYPE FIX," << "TEMP:TC:RJUN " + junction + ",";
+            }
+        }
+    } else if (row.type == thermistor) {
+        if (row.function == "2.252kΩ")
+            commands << prefix + "TYPE R2K2,";
+        else if (row.function == "5kΩ")
+            commands << prefix + "TYPE R5K,";
+        else if (row.function == "10kΩ")
+            commands << prefix + "TYPE R10K,";
+        else if (row.function == "R(T)")
+            commands << prefix + "TYPE RPOL," << prefix + "RPOL:COEF " + fourValues(row);
+    } else if (row.type == platinum) {
+        commands << rtdCurveCommands(row);
+    } else if (row.type == "直流电压" || row.type == "交流电压" || row.type == "直流电流"
+               || row.type == "交流电流" || row.type == "电阻") {
+        const QString argument = rangeArgument(row.type, row.function);
+        if (!argument.isEmpty())
+            commands << prefix + argument;
+    } else if (row.type == "频率") {
+        commands << "CONF:FREQ";
+    }
+
+    if (!withoutCorrection(row.mxbM)) {
+        commands << "CALC:SCAL:STAT ON,"
+                 << "CALC:SCAL:GAIN " + QString::number(double(row.mxbM), 'g', 6) + ","
+                 << "CALC:SCAL:OFFS " + QString::number(double(row.mxbB), 'g', 6) + ",";
+    }
+    return sendChannelCommands(commands, row.channelNumber);
+}
+
+bool Collection1586A::writeChannelCoefficients(ChannelRecord channel)
+{
+    QMutexLocker lock(&exchangeMutex);
+    QStringList commands;
+    if (channel.type == thermistor && channel.function == "R(T)")
+        commands << commandPrefix(thermistor, channel.wireMode) + "RPOL:COEF " + fourValues(channel);
+    else if (channel.type == platinum)
+        commands = rtdCurveCommands(channel);
+    return sendChannelCommands(commands, channel.channelNumber);
+}
+
+bool Collection1586A::queryChannel(const QString &query, const QString &channel, QString &reply)
+{
+    if (!sendCommand(query + "(@" + channel + ")\r\n"))
+        return false;
+    return readReply(reply);
+}
+
+bool Collection1586A::readChannelCoefficients(ChannelRecord &channel)
+{
+    QMutexLocker lock(&exchangeMutex);
+    channel.a_c0 = channel.b_c1 = channel.c_c2 = channel.d_c3 = "0";
+    channel.r0_c4 = channel.a4_c5 = channel.b4_c6 = "0";
+    channel.mxbM = 1.0f;
+    channel.mxbB = 0.0f;
+
+    QString reply;
+    if (channel.type == thermistor) {
+        if (channel.function != "R(T)")
+            return false;
+        const QString prefix = commandPrefix(thermistor, channel.wireMode);
+        if (!queryChannel(prefix + "RPOL:COEF?", channel.channelNumber, reply))
+            return false;
+        const QStringList parts = reply.split(',', Qt::KeepEmptyParts);
+        if (parts.size() != 4)
+            return false;
+        channel.a_c0 = parts[0];
+        channel.b_c1 = parts[1];
+        channel.c_c2 = parts[2];
+        channel.d_c3 = parts[3];
+        return true;
+    }
+    if (channel.type != platinum)
+        return true;
+
+    const QString prefix = commandPrefix(platinum, channel.wireMode);
+    const QString word = curveWord(channel.function);
+    const QString &number = channel.channelNumber;
+    if (channel.function == "PT385" || channel.function == "PT392" || channel.function == "CVD") {
+        if (!queryChannel(prefix + word + ":RZER?", number, reply))
+            return false;
+        channel.r0_c4 = reply;
+    }
+    if (channel.function == "CVD") {
+        if (!queryChannel(prefix + word + ":COEF?", number, reply))
+            return false;
+        const QStringList parts = reply.split(',', Qt::KeepEmptyParts);
+        if (parts.size() != 3)
+            return false;
+        channel.a_c0 = parts[0];
+        channel.b_c1 = parts[1];
+        channel.c_c2 = parts[2];
+    }
+    if (channel.function == "ITS90") {
+        if (!queryChannel(prefix + word + ":RTPW?", number, reply))
+            return false;
+        channel.r0_c4 = reply;
+        if (!queryChannel(prefix + word + ":COEF:HIGH?", number, reply))
+            return false;
+        QStringList parts = reply.split(',', Qt::KeepEmptyParts);
+        if (parts.size() != 4)
+            return false;
+        channel.a_c0 = parts[0];
+        channel.b_c1 = parts[1];
+        channel.c_c2 = parts[2];
+        channel.d_c3 = parts[3];
+        if (!queryChannel(prefix + word + ":COEF:LOW?", number, reply))
+            return false;
+        parts = reply.split(',', Qt::KeepEmptyParts);
+        if (parts.size() != 2)
+            return false;
+        channel.a4_c5 = parts[0];
+        channel.b4_c6 = parts[1];
+    }
+    return true;
+}

@@ -1,0 +1,285 @@
+#include "SmtpClient.h"
+
+#include <QDeadlineTimer>
+#include <QDebug>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QNetworkInterface>
+#include <QSettings>
+#include <QTcpSocket>
+
+namespace {
+
+const char *const kConfigFile = "config.ini";
+
+QMutex onlineCheckMutex;
+MailOnlineCheck onlineCheck;
+
+// Position just past the final line of the first complete reply in `data`, or -1.
+// A reply's final line has a blank (or nothing) after its three-digit code; earlier
+// lines of a multi-line reply have "-" there.
+int endOfReply(const QByteArray &data)
+{
+    int start = 0;
+    while (start < data.size()) {
+        const int eol = data.indexOf('\n', start);
+        if (eol < 0)
+            return -1;
+        QByteArray line = data.mid(start, eol - start);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (line.size() < 4 || line.at(3) != '-')
+            return eol + 1;
+        start = eol + 1;
+    }
+    return -1;
+}
+
+int replyCode(const QByteArray &reply)
+{
+    // The code of a multi-line reply is that of its final line; all lines carry the same.
+    QByteArray text = reply.trimmed();
+    const int lastLine = text.lastIndexOf('\n');
+    if (lastLine >= 0)
+        text = text.mid(lastLine + 1);
+    if (text.size() < 3)
+        return 0;
+    bool ok = false;
+    const int code = text.left(3).toInt(&ok);
+    return ok ? code : 0;
+}
+
+} // namespace
+
+MailServerSettings mailServerSettings()
+{
+    MailServerSettings result;
+    QSettings ini(QString::fromLatin1(kConfigFile), QSettings::IniFormat);
+    ini.setIniCodec("UTF-8");
+    if (!ini.contains(QStringLiteral("Mail/Host"))) {
+        // Placeholders the installation replaces with the real account.
+        ini.setValue(QStringLiteral("Mail/Host"), QStringLiteral("smtp.example.com"));
+        ini.setValue(QStringLiteral("Mail/Port"), 25);
+        ini.setValue(QStringLiteral("Mail/User"), QStringLiteral("alarm@example.com"));
+        ini.setValue(QStringLiteral("Mail/AuthCode"), QStringLiteral("abcdefghijklmnop"));
+        ini.setValue(QStringLiteral("Mail/SenderName"), QStringLiteral("VAZUV"));
+        ini.sync();
+    }
+    result.host = ini.value(QStringLiteral("Mail/Host")).toString();
+    const int port = ini.value(QStringLiteral("Mail/Port"), 25).toInt();
+    result.port = (port > 0 && port < 65536) ? quint16(port) : quint16(25);
+    result.user = ini.value(QStringLiteral("Mail/User")).toString().toUtf8();
+    result.password = ini.value(QStringLiteral("Mail/AuthCode")).toString().toUtf8();
+    result.senderName = ini.value(QStringLiteral("Mail/SenderName")).toString();
+    return result;
+}
+
+QByteArray mailHeaderValue(const QByteArray &value)
+{
+    QByteArray out = value;
+    out.replace('\r', QByteArray());
+    out.replace('\n', QByteArray());
+    return out;
+}
+
+QByteArray mailBodyForWire(const QString &body)
+{
+    QByteArray text = body.toUtf8();
+    text.replace("\r\n", "\n");
+    text.replace('\r', '\n');
+    const QList<QByteArray> lines = text.split('\n');
+    QByteArray out;
+    out.reserve(text.size() + lines.size() * 2);
+    for (int i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            out += "\r\n";
+        if (lines.at(i).startsWith('.'))
+            out += '.';
+        out += lines.at(i);
+    }
+    return out;
+}
+
+SmtpClient::SmtpClient()
+    : SmtpClient(mailServerSettings())
+{
+}
+
+SmtpClient::SmtpClient(const MailServerSettings &settings)
+    : socket(new QTcpSocket),
+      user(settings.user),
+      password(settings.password),
+      senderName(settings.senderName),
+      replyTimeoutMs(settings.replyTimeoutMs)
+{
+    socket->connectToHost(settings.host, settings.port, QIODevice::ReadWrite,
+                          QAbstractSocket::AnyIPProtocol);
+    if (!socket->waitForConnected(settings.connectTimeoutMs)) {
+        qDebug() << "SMTP: connection to" << settings.host << settings.port << "failed:"
+                 << socket->errorString();
+        socket->abort();
+        return;
+    }
+    if (readReply() != 220)
+        return;
+    if (!step("HELO " + mailHeaderValue(settings.host.toUtf8()) + "\r\n", 250))
+        return;
+    if (!step("AUTH LOGIN\r\n", 334))
+        return;
+    if (!step(user.toBase64() + "\r\n", 334))
+        return;
+    if (!step(password.toBase64() + "\r\n", 235))
+        return;
+    loggedIn = true;
+}
+
+SmtpClient::~SmtpClient()
+{
+    if (isConnected()) {
+        command("quit\r\n");
+        socket->disconnectFromHost();
+        if (socket->state() != QAbstractSocket::UnconnectedState)
+            socket->waitForDisconnected(1000);
+    }
+    delete socket;
+}
+
+bool SmtpClient::isConnected() const
+{
+    return socket && socket->state() == QAbstractSocket::ConnectedState;
+}
+
+int SmtpClient::readReply()
+{
+    QDeadlineTimer deadline(replyTimeoutMs);
+    int end = -1;
+    for (;;) {
+        if (socket->bytesAvailable() > 0)
+            pending += socket->readAll();
+        end = endOfReply(pending);
+        if (end >= 0)
+            break;
+        if (!isConnected() || deadline.hasExpired()) {
+            qDebug() << "SMTP: no complete reply; got" << pending;
+            lastReply = pending;
+            pending.clear();
+            // The dialogue is out of step now; nothing more can be said on this link.
+            socket->abort();
+            return 0;
+        }
+        socket->waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime())));
+    }
+    lastReply = pending.left(end);
+    pending.remove(0, end);
+    qDebug() << "SMTP:" << lastReply;
+    return replyCode(lastReply);
+}
+
+int SmtpClient::command(const QByteArray &line)
+{
+    if (!isConnected())
+        return 0;
+    socket->write(line);
+    if (!socket->waitForBytesWritten(replyTimeoutMs) && socket->bytesToWrite() > 0) {
+        qDebug() << "SMTP: write failed:" << socket->errorString();
+        socket->abort();
+        return 0;
+    }
+    return readReply();
+}
+
+bool SmtpClient::step(const QByteArray &line, int expectedCode)
+{
+    const int code = command(line);
+    if (code == expectedCode)
+        return true;
+    qDebug() << "SMTP: expected" << expectedCode << "got" << code;
+    return false;
+}
+
+void SmtpClient::resetTransaction()
+{
+    // A refused transaction is cleared so that the next mail on this link starts afresh.
+    if (isConnected())
+        command("rset\r\n");
+}
+
+bool SmtpClient::sendMail(const QByteArray &to, const QString &subject, const QString &body)
+{
+    if (!loggedIn || !isConnected()) {
+        qDebug() << "SMTP: not logged in; mail to" << to << "not sent";
+        return false;
+    }
+    const QByteArray recipient = mailHeaderValue(to);
+    if (!step("mail from:<" + user + ">\r\n", 250)) {
+        resetTransaction();
+        return false;
+    }
+    const int rcptCode = command("rcpt to:<" + recipient + ">\r\n");
+    if (rcptCode != 250 && rcptCode != 251) {
+        qDebug() << "SMTP: recipient" << recipient << "refused:" << rcptCode;
+        resetTransaction();
+        return false;
+    }
+    if (!step("data\r\n", 354)) {
+        resetTransaction();
+        return false;
+    }
+    QByteArray message;
+    message += "from:" + mailHeaderValue(senderName.toUtf8()) + "<" + user + ">\r\n";
+    message += "to:" + recipient + "\r\n";
+    message += "subject:" + mailHeaderValue(subject.toUtf8()) + "\r\n";
+    message += "\r\n";
+    message += mailBodyForWire(body) + "\r\n";
+    message += ".\r\n";
+    // After the final "." the server has closed the transaction whatever it answers.
+    return step(message, 250);
+}
+
+void setMailOnlineCheck(MailOnlineCheck check)
+{
+    QMutexLocker lock(&onlineCheckMutex);
+    onlineCheck = std::move(check);
+}
+
+bool machineHasRouteToMailServer(const SmtpClient &client)
+{
+    // An open connection to the server is a route to it.
+    if (client.isConnected())
+        return true;
+    const auto interfaces = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface &iface : interfaces) {
+        const auto flags = iface.flags();
+        if (!(flags & QNetworkInterface::IsUp) || !(flags & QNetworkInterface::IsRunning)
+            || (flags & QNetworkInterface::IsLoopBack))
+            continue;
+        if (!iface.addressEntries().isEmpty())
+            return true;
+    }
+    return false;
+}
+
+bool sendAlarmMail(SmtpClient *client, const QStringList &recipients, const QString &subject,
+                   const QString &body)
+{
+    if (!client || recipients.isEmpty())
+        return false;
+    MailOnlineCheck check;
+    {
+        QMutexLocker lock(&onlineCheckMutex);
+        check = onlineCheck;
+    }
+    const bool online = check ? check(*client) : machineHasRouteToMailServer(*client);
+    if (!online) {
+        qDebug() << "SMTP: off line, alarm mail not sent";
+        return false;
+    }
+    bool allSent = true;
+    for (const QString &recipient : recipients) {
+        if (recipient.trimmed().isEmpty())
+            return false;
+        if (!client->sendMail(recipient.toUtf8(), subject, body))
+            allSent = false;
+    }
+    return allSent;
+}

@@ -1,0 +1,79 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QTcpSocket;
+
+// Where the alarm mail goes: the outgoing server and the one account it logs in with.
+// The values live in "config.ini" (group "Mail") in the working folder; placeholders
+// are written there the first time the group is missing.
+struct MailServerSettings
+{
+    QString host;          // server host name, also sent after HELO
+    quint16 port = 25;
+    QByteArray user;       // account address, also the sender address
+    QByteArray password;   // the account's authorisation code
+    QString senderName;    // display name in the "from:" header
+    int connectTimeoutMs = 5000;
+    int replyTimeoutMs = 10000;   // a slow greeting must still be waited for
+};
+
+// Reads the mail server settings from "config.ini" in the working folder.
+MailServerSettings mailServerSettings();
+
+// A small blocking SMTP client: plain TCP, HELO and AUTH LOGIN with one account.
+// The constructor connects and logs in; the destructor says goodbye. Every reply is read
+// to its final line and its code checked; a refused step ends the session.
+// Blocks the calling thread; the socket belongs to that thread.
+class SmtpClient
+{
+public:
+    SmtpClient();
+    explicit SmtpClient(const MailServerSettings &settings);
+    ~SmtpClient();
+    SmtpClient(const SmtpClient &) = delete;
+    SmtpClient &operator=(const SmtpClient &) = delete;
+
+    // One mail to one recipient. True when the server accepted the mail.
+    bool sendMail(const QByteArray &to, const QString &subject, const QString &body);
+
+    bool isLoggedIn() const { return loggedIn; }
+    bool isConnected() const;
+    QByteArray lastServerReply() const { return lastReply; }
+
+private:
+    int command(const QByteArray &line);
+    int readReply();
+    bool step(const QByteArray &line, int expectedCode);
+    void resetTransaction();
+
+    QTcpSocket *socket = nullptr;
+    QByteArray user;
+    QByteArray password;
+    QByteArray lastReply;
+    QByteArray pending;      // bytes received after the end of the last reply
+    QString senderName;
+    int replyTimeoutMs = 10000;
+    bool loggedIn = false;
+};
+
+// Mails `body` under `subject` to every recipient over the client's connection.
+// False when the recipient list is empty, when the machine is off line (nothing is
+// written then), when an empty address is met (recipients before it have been mailed,
+// none after it) or when the server refused any mail.
+bool sendAlarmMail(SmtpClient *client, const QStringList &recipients, const QString &subject,
+                   const QString &body);
+
+// The on-line test sendAlarmMail makes before writing anything: by default whether the
+// machine has a route to the mail server. Tests inject their own; an empty function
+// restores the default.
+using MailOnlineCheck = std::function<bool(const SmtpClient &)>;
+void setMailOnlineCheck(MailOnlineCheck check);
+bool machineHasRouteToMailServer(const SmtpClient &client);
+
+// Mail text as it goes on the wire: line ends made CRLF, lines starting with "." doubled.
+QByteArray mailBodyForWire(const QString &body);
+// A header or address value with every CR and LF removed.
+QByteArray mailHeaderValue(const QByteArray &value);

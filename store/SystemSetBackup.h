@@ -1,0 +1,35 @@
+#pragma once
+// Backup and restore of the program's database file, shared by the settings page (manual backup
+// and restore) and the main window (timed backup).
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+class QSqlDatabase;
+
+// The six tables the database must hold before the program uses it: SystemSet,
+// AcquisitionDevice, ChannelConfig, Parameters, ParametersData, AuditLog.
+QStringList requiredDatabaseTables();
+
+// True when the open connection holds every required table.
+bool hasRequiredTables(const QSqlDatabase &db);
+
+// Checks a database file without creating or changing it and without touching the program's
+// connections: it opens, passes "PRAGMA quick_check" and holds the six tables.
+bool verifyDatabaseFile(const QString &path);
+
+// The name of a backup copy: folder + "/" + the time as "yyyy_MM_dd_hh_mm" + "_DAQ-Vemka.db3",
+// turned into native separators and then every backslash into "/".
+QString backupTargetName(const QString &folder, const QDateTime &time);
+
+// Writes a consistent snapshot of the database file `databasePath` into `target` (a new file;
+// an existing one makes it fail) while other connections may go on writing: the snapshot is
+// taken inside one read transaction ("VACUUM INTO"), never as a raw copy of a file in use.
+bool backupDatabase(const QString &target, const QString &databasePath = QStringLiteral("DAQ-Vemka.db3"));
+
+// Replaces the database file `databasePath` (its connections closed) by a copy of `source`:
+// the copy is made beside it under a temporary name and verified (verifyDatabaseFile) before it
+// takes the place of the old file, which is kept until the swap has succeeded. On any failure the
+// database file stays as it was. `source` may be the database file itself.
+bool restoreDatabaseFile(const QString &source, const QString &databasePath = QStringLiteral("DAQ-Vemka.db3"));

@@ -36,7 +36,7 @@ private slots:
         delayMs(ms);
         const qint64 took = t.elapsed();
         QVERIFY2(took >= qMax<qint64>(ms, 0), qPrintable(QString::number(took)));
-        QVERIFY2(took < qMax<qint64>(ms, 0) + 200, qPrintable(QString::number(took)));
+        QVERIFY2(took < qMax<qint64>(ms, 0) + 1000, qPrintable(QString::number(took)));
     }
 
     // A wait of days on a worker must not hold a processor: the thread sleeps between checks.

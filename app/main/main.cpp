@@ -6,6 +6,7 @@
 #include "Halvoran.h"
 #include "KeepAwake.h"
 #include "MessageHandler.h"
+#include "SystemSettings.h"
 
 int main(int argc, char *argv[])
 {

@@ -314,8 +314,17 @@ QString sqlQuoted(QString value)
 DatabaseTransaction::DatabaseTransaction(const QString &connectionName)
     : m_connection(connectionName)
 {
+    // The write lock is taken at the start (waiting for the other connection as long as the
+    // driver's busy timeout allows), so a transaction that reads before it writes cannot fail
+    // half-way on the other connection's lock.
     QSqlDatabase db = connection(m_connection);
-    m_active = db.isOpen() && db.transaction();
+    if (db.isOpen()) {
+        QSqlQuery query(db);
+        m_active = query.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        if (!m_active)
+            qDebug().noquote() << QStringLiteral("transaction not begun:")
+                               << query.lastError().text();
+    }
 }
 
 DatabaseTransaction::~DatabaseTransaction()
@@ -332,12 +341,12 @@ bool DatabaseTransaction::commit()
 {
     if (!m_active)
         return false;
-    QSqlDatabase db = connection(m_connection);
-    if (db.commit()) {
+    QSqlQuery query(connection(m_connection));
+    if (query.exec(QStringLiteral("COMMIT"))) {
         m_active = false;
         return true;
     }
-    qDebug().noquote() << QStringLiteral("commit failed:") << db.lastError().text();
+    qDebug().noquote() << QStringLiteral("commit failed:") << query.lastError().text();
     rollback();
     return false;
 }
@@ -347,7 +356,8 @@ void DatabaseTransaction::rollback()
     if (!m_active)
         return;
     m_active = false;
-    connection(m_connection).rollback();
+    QSqlQuery query(connection(m_connection));
+    query.exec(QStringLiteral("ROLLBACK"));
 }
 
 bool runInTransaction(const std::function<bool()> &work, const QString &connectionName)

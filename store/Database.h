@@ -35,7 +35,9 @@ QString sqlQuoted(QString value);
 // ---- transactions ------------------------------------------------------------------------
 
 // One transaction on a connection (empty: the default connection): begun at construction,
-// rolled back at destruction unless committed. For callers that insert many rows.
+// rolled back at destruction unless committed. For callers that insert many rows. The write lock
+// is taken when it begins, so work that reads before it writes cannot fail on the lock of the
+// other connection half-way; a transaction already open on the connection makes it inactive.
 class DatabaseTransaction
 {
 public:

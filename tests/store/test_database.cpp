@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QThread>
 #include <QtTest>
 
@@ -794,6 +795,58 @@ private slots:
         // The worker's connection is gone; the default one still works.
         QVERIFY(!QSqlDatabase::contains(acquisitionConnectionName()));
         QVERIFY(insertParametersData({"gui", t0, {"0"}}));
+    }
+
+    // Two connections that each read and then write inside their transactions, at once:
+    // neither may fail for the other's lock.
+    void transactionsOfBothConnectionsReadThenWrite()
+    {
+        const int rounds = 60;
+        std::atomic<int> workerFailures{0};
+        QThread *worker = QThread::create([&] {
+            if (!openDatabaseConnection(acquisitionConnectionName(), db)) {
+                workerFailures = -1;
+                return;
+            }
+            for (int i = 0; i < rounds; ++i) {
+                const bool ok = runInTransaction(
+                    [i] {
+                        QSqlQuery q(QSqlDatabase::database(acquisitionConnectionName(), false));
+                        if (!q.exec("select count(*) from ParametersData") || !q.next())
+                            return false;
+                        q.finish();
+                        QThread::usleep(200);
+                        return insertParametersData(
+                            {"worker", QDateTime::currentDateTime(), {QString::number(i)}},
+                            acquisitionConnectionName());
+                    },
+                    acquisitionConnectionName());
+                if (!ok)
+                    ++workerFailures;
+            }
+            closeDatabaseConnection(acquisitionConnectionName());
+        });
+        worker->start();
+        int guiFailures = 0;
+        for (int i = 0; i < rounds; ++i) {
+            const bool ok = runInTransaction([i] {
+                QList<ParametersDataRow> out;
+                if (!selectParametersData(out, "worker"))
+                    return false;
+                QThread::usleep(200);
+                return insertParametersData({"gui", QDateTime::currentDateTime(),
+                                             {QString::number(out.size())}});
+            });
+            if (!ok)
+                ++guiFailures;
+        }
+        QVERIFY(worker->wait(60000));
+        delete worker;
+        QCOMPARE(workerFailures.load(), 0);
+        QCOMPARE(guiFailures, 0);
+        QCOMPARE(rows("select Name, count(*) from ParametersData group by Name order by Name;"),
+                 (QList<QStringList>{{"gui", QString::number(rounds)},
+                                     {"worker", QString::number(rounds)}}));
     }
 
     // ---- AuditLog ----

@@ -921,6 +921,58 @@ private slots:
         QCOMPARE(cell("select count(*) from AuditLog;"), QStringLiteral("2"));
     }
 
+    // A select that fails traces its table's line, returns false and leaves the list alone.
+    void failedSelectsTraceTheirTable_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::newRow("AcquisitionDevice") << "AcquisitionDevice";
+        QTest::newRow("ChannelConfig") << "ChannelConfig";
+        QTest::newRow("Parameters") << "Parameters";
+        QTest::newRow("ParametersData") << "ParametersData";
+        QTest::newRow("AuditLog") << "AuditLog";
+    }
+    void failedSelectsTraceTheirTable()
+    {
+        QFETCH(QString, table);
+        QVERIFY(sql("drop table " + table + ";"));
+        TraceCapture traces;
+        bool ran = true;
+        int kept = 0;
+        if (table == "AcquisitionDevice") {
+            QList<AcquisitionDeviceRecord> out{device(1, "k")};
+            ran = selectAcquisitionDevice(out, "1");
+            kept = out.size();
+        } else if (table == "ChannelConfig") {
+            QList<ChannelConfigData> out{config("k")};
+            ran = selectChannelConfig(out, "k") || selectChannelConfigByMode(out, "m");
+            kept = out.size();
+        } else if (table == "Parameters") {
+            QList<ParametersRecord> out{project("k")};
+            ran = selectParameters(out, "");
+            kept = out.size();
+        } else if (table == "ParametersData") {
+            QList<ParametersDataRow> out{{"k", QDateTime(), {}}};
+            ran = selectParametersData(out, "k");
+            kept = out.size();
+        } else {
+            QList<AuditLogRecord> out{{"t", "k", "d"}};
+            ran = selectAuditLog(out, "2024-01-01 00:00:00", "2024-12-31 23:59:59", "");
+            kept = out.size();
+        }
+        QVERIFY(!ran);
+        QCOMPARE(kept, 1);
+        QVERIFY(traces.messages().contains("查询" + table + "失败！"));
+    }
+
+    // The coefficient write-back traces its statement before it runs, also when it fails.
+    void coefficientWriteBackTracesEvenWhenItFails()
+    {
+        QVERIFY(sql("drop table ChannelConfig;"));
+        TraceCapture traces;
+        QVERIFY(!updateChannelConfig(config("c")));
+        QCOMPARE(traces.messages().filter("修改通道配置：UPDATE ChannelConfig SET").size(), 1);
+    }
+
     // ---- no database ----
 
     void closedDatabaseRunsNothing()

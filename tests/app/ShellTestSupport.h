@@ -133,3 +133,17 @@ inline QString artifactDir()
     QDir().mkpath(dir);
     return dir;
 }
+
+// Saves what a user sees of a window: pending layout and show events first, then the window
+// painted on an opaque background as a screen would show it.
+inline bool saveScreenshot(QWidget *window, const QString &name)
+{
+    for (int i = 0; i < 5; ++i) {
+        QApplication::processEvents();
+        QTest::qWait(20);
+    }
+    QPixmap picture(window->size());
+    picture.fill(window->palette().color(QPalette::Window));
+    window->render(&picture);
+    return picture.save(artifactDir() + QLatin1Char('/') + name);
+}

@@ -90,3 +90,22 @@ auto runOnWorker(F &&f) -> std::invoke_result_t<F>
         return result;
     }
 }
+
+// As runOnWorker, and stores in `elapsedMs` how long `f` itself ran on the worker (thread
+// start and event delivery to this thread not counted).
+template <typename F>
+auto runOnWorkerTimed(F &&f, qint64 &elapsedMs) -> std::invoke_result_t<F>
+{
+    return runOnWorker([&] {
+        QElapsedTimer clock;
+        clock.start();
+        if constexpr (std::is_void_v<std::invoke_result_t<F>>) {
+            f();
+            elapsedMs = clock.elapsed();
+        } else {
+            auto result = f();
+            elapsedMs = clock.elapsed();
+            return result;
+        }
+    });
+}

@@ -1,16 +1,15 @@
 #include "SmtpClient.h"
 
+#include "ServerSettings.h"
+
 #include <QDeadlineTimer>
 #include <QDebug>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QNetworkInterface>
-#include <QSettings>
 #include <QTcpSocket>
 
 namespace {
-
-const char *const kConfigFile = "config.ini";
 
 QMutex onlineCheckMutex;
 MailOnlineCheck onlineCheck;
@@ -53,24 +52,20 @@ int replyCode(const QByteArray &reply)
 
 MailServerSettings mailServerSettings()
 {
+    // Placeholders (written on first read) until the installation sets the real account;
+    // ".invalid" never resolves, so an unset site mails nobody by accident.
     MailServerSettings result;
-    QSettings ini(QString::fromLatin1(kConfigFile), QSettings::IniFormat);
-    ini.setIniCodec("UTF-8");
-    if (!ini.contains(QStringLiteral("Mail/Host"))) {
-        // Placeholders the installation replaces with the real account.
-        ini.setValue(QStringLiteral("Mail/Host"), QStringLiteral("smtp.example.com"));
-        ini.setValue(QStringLiteral("Mail/Port"), 25);
-        ini.setValue(QStringLiteral("Mail/User"), QStringLiteral("alarm@example.com"));
-        ini.setValue(QStringLiteral("Mail/AuthCode"), QStringLiteral("abcdefghijklmnop"));
-        ini.setValue(QStringLiteral("Mail/SenderName"), QStringLiteral("VAZUV"));
-        ini.sync();
-    }
-    result.host = ini.value(QStringLiteral("Mail/Host")).toString();
-    const int port = ini.value(QStringLiteral("Mail/Port"), 25).toInt();
-    result.port = (port > 0 && port < 65536) ? quint16(port) : quint16(25);
-    result.user = ini.value(QStringLiteral("Mail/User")).toString().toUtf8();
-    result.password = ini.value(QStringLiteral("Mail/AuthCode")).toString().toUtf8();
-    result.senderName = ini.value(QStringLiteral("Mail/SenderName")).toString();
+    result.host = serverSetting(QStringLiteral("Mail/Host"),
+                                QStringLiteral("smtp.vazuv.invalid")).toString();
+    bool ok = false;
+    const int port = serverSetting(QStringLiteral("Mail/Port"), 25).toInt(&ok);
+    result.port = (ok && port > 0 && port < 65536) ? quint16(port) : quint16(25);
+    result.user = serverSetting(QStringLiteral("Mail/User"),
+                                QStringLiteral("alarm@vazuv.invalid")).toString().toUtf8();
+    result.password = serverSetting(QStringLiteral("Mail/AuthCode"),
+                                    QStringLiteral("abcdefghijklmnop")).toString().toUtf8();
+    result.senderName = serverSetting(QStringLiteral("Mail/SenderName"),
+                                      QStringLiteral("VAZUV")).toString();
     return result;
 }
 

@@ -7,8 +7,9 @@
 class QTcpSocket;
 
 // Where the alarm mail goes: the outgoing server and the one account it logs in with.
-// The values live in "config.ini" (group "Mail") in the working folder; placeholders
-// are written there the first time the group is missing.
+// The values live in "config.ini" (keys "Mail/Host", "Mail/Port", "Mail/User",
+// "Mail/AuthCode", "Mail/SenderName") in the working folder; a missing key is written with
+// its placeholder on first read.
 struct MailServerSettings
 {
     QString host;          // server host name, also sent after HELO

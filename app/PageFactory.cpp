@@ -5,6 +5,8 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include "ParametersChannel.h"
+#include "ParametersMode.h"
 #include "SystemSettings.h"
 
 namespace {
@@ -53,8 +55,15 @@ QWidget *createChannelCalibrationPage(SystemSettings *settings, QWidget *parent)
 
 void runAcquisitionChain(SystemSettings *settings, QWidget *parent)
 {
-    Q_UNUSED(settings)
-    Q_UNUSED(parent)
+    // Each dialog runs only after the one before it was accepted; all end with the chain.
+    ParametersMode mode(parent);
+    mode.setSettings(settings);
+    if (mode.exec() != QDialog::Accepted)
+        return;
+    ParametersChannel channel(parent);
+    channel.setSettings(settings);
+    if (channel.exec() != QDialog::Accepted)
+        return;
 }
 
 void viewLogDeleteShown(QWidget *page)

@@ -308,8 +308,12 @@ void TestSmtpClient::settingsFromConfigFile()
     {
         QSettings ini(dir.filePath(QStringLiteral("config.ini")), QSettings::IniFormat);
         ini.setIniCodec("UTF-8");
+        for (const char *key : {"Mail/Host", "Mail/Port", "Mail/User", "Mail/AuthCode",
+                                "Mail/SenderName"})
+            QVERIFY2(ini.contains(QLatin1String(key)), key);
         QCOMPARE(ini.value(QStringLiteral("Mail/Host")).toString(), placeholders.host);
         QCOMPARE(ini.value(QStringLiteral("Mail/Port")).toInt(), 25);
+        QCOMPARE(int(placeholders.port), 25);
         ini.setValue(QStringLiteral("Mail/Host"), QStringLiteral("smtp.plant.local"));
         ini.setValue(QStringLiteral("Mail/Port"), 2525);
         ini.setValue(QStringLiteral("Mail/User"), QStringLiteral("daq@plant.local"));

@@ -1,0 +1,535 @@
+#include "ChartView.h"
+
+#include "ChartTaggingLine.h"
+#include "nLineSeries.h"
+
+#include <QCursor>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPen>
+#include <QWheelEvent>
+#include <QtCharts/QChart>
+#include <QtCharts/QDateTimeAxis>
+#include <QtCharts/QLegend>
+#include <QtCharts/QValueAxis>
+#include <cfloat>
+#include <cmath>
+#include <cstdlib>
+
+using namespace QtCharts;
+
+ChartView::ChartView(QWidget *parent)
+    : QChartView(parent),
+      timeMin(QDateTime::currentDateTime()),
+      timeMax(timeMin.addSecs(20))
+{
+    chart()->setTitle(tr("数据采集"));
+    setRubberBand(QChartView::RectangleRubberBand);
+    shown.clear();
+}
+
+ChartView::~ChartView()
+{
+    // Markers hold items of the chart; they go while the chart is still there.
+    clearTaggingLines();
+}
+
+QString ChartView::number(double value) const
+{
+    return QString::number(value, 'f', decimals);
+}
+
+void ChartView::createTipLabel()
+{
+    delete tipLabel;
+    tipLabel = new QLabel(this);
+    tipLabel->setObjectName(QStringLiteral("tipLabel"));
+    tipLabel->setStyleSheet(QStringLiteral(
+        "QLabel{color:#1564FF; font-family:\"Noto Sans CJK SC\", \"Droid Sans Fallback\", "
+        "\"WenQuanYi Micro Hei\", sans-serif; font-size:12px; font-weight:bold; "
+        "background-color:rgba(21, 100, 255, 51); border-radius:4px; text-align:center;}"));
+    tipLabel->setMargin(5);
+    tipLabel->setFixedSize(165, 75);
+    tipLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    tipLabel->hide();
+}
+
+void ChartView::removeAxes()
+{
+    // Curves lose their axes with them; they are attached again by the set-up.
+    for (QAbstractAxis *axis : chart()->axes())
+        chart()->removeAxis(axis);
+    delete timeAxis;
+    delete leftAxis;
+    delete rightAxis;
+    timeAxis = nullptr;
+    leftAxis = nullptr;
+    rightAxis = nullptr;
+}
+
+void ChartView::buildAxes(const QString &unit1, const QString &unit2)
+{
+    removeAxes();
+    const QString labelFormat = QStringLiteral("%.") + QString::number(decimals)
+        + QStringLiteral("f");
+
+    timeAxis = new QDateTimeAxis(this);
+    timeAxis->setFormat(QStringLiteral("MM-dd HH:mm:ss"));
+    timeAxis->setRange(timeMin, timeMax);
+    timeAxis->setTickCount(5);
+    timeAxis->setTitleText(tr("采集时间"));
+    chart()->addAxis(timeAxis, Qt::AlignBottom);
+
+    leftAxis = new QValueAxis(this);
+    leftAxis->setRange(20, 100);
+    leftAxis->setTitleText(tr("单位 (") + unit1 + QStringLiteral(")"));
+    leftAxis->setLabelFormat(labelFormat);
+    leftAxis->setTickCount(5);
+    chart()->addAxis(leftAxis, Qt::AlignLeft);
+
+    rightAxis = new QValueAxis(this);
+    rightAxis->setRange(20, 100);
+    rightAxis->setTitleText(tr("单位 (") + unit2 + QStringLiteral(")"));
+    rightAxis->setLabelFormat(labelFormat);
+    rightAxis->setTickCount(5);
+    if (!unit2.isEmpty())
+        chart()->addAxis(rightAxis, Qt::AlignRight);
+}
+
+void ChartView::drawColors(int count)
+{
+    colors.clear();
+    for (int i = 0; i < count; ++i) {
+        const int lightness = std::rand() % 200;
+        const int saturation = std::rand() % 256;
+        const int hue = std::rand() % 360;
+        colors.append(QColor::fromHsl(hue, saturation, lightness, 255));
+    }
+}
+
+void ChartView::attachCurve(int channel)
+{
+    nLineSeries *curve = series.at(channel);
+    if (timeAxis)
+        curve->attachAxis(timeAxis);
+    const bool onLeft = axisFlags.value(channel, true);
+    // A channel meant for the right axis goes left when the chart has no right axis.
+    if (!onLeft && rightAxis && chart()->axes(Qt::Vertical).contains(rightAxis))
+        curve->attachAxis(rightAxis);
+    else if (leftAxis)
+        curve->attachAxis(leftAxis);
+}
+
+void ChartView::addCurves(const QStringList &names, bool reportTips)
+{
+    for (int i = 0; i < names.size(); ++i) {
+        auto *curve = new nLineSeries(this);
+        curve->setIndex(i);
+        QPen pen(colors.value(i));
+        pen.setWidth(2);
+        pen.setStyle(Qt::SolidLine);
+        curve->setPen(pen);
+        curve->setName(names.at(i));
+        series.append(curve);
+        chart()->addSeries(curve);
+        if (!reportTips)
+            connect(curve, &nLineSeries::hovered, this, &ChartView::tooltip1);
+        else if (axisFlags.value(i, true))
+            connect(curve, &nLineSeries::hovered, this, &ChartView::tooltip);
+        attachCurve(i);
+    }
+}
+
+void ChartView::setupLiveSeries(const QStringList &names, const QString &unit1,
+                                const QString &unit2, const QList<bool> &leftAxisFlags,
+                                int decimalPlaces)
+{
+    clearSeries();
+    createTipLabel();
+    times.clear();
+    shown.clear();
+    seriesCount = names.size();
+    decimals = decimalPlaces;
+    axisFlags = leftAxisFlags;
+
+    chart()->setMargins(QMargins(2, 2, 2, 2));
+    chart()->legend()->hide();
+
+    channelFigures.clear();
+    for (int i = 0; i < seriesCount; ++i) {
+        shown.append(true);
+        ChannelFigures figures;
+        figures.minimum = DBL_MAX;
+        figures.maximum = -DBL_MAX;
+        channelFigures.append(figures);
+    }
+    buildAxes(unit1, unit2);
+    drawColors(seriesCount);
+    addCurves(names, false);
+}
+
+void ChartView::resetForReport(int decimalPlaces)
+{
+    decimals = decimalPlaces;
+    times.clear();
+    shown.clear();
+    chart()->legend()->setVisible(true);
+    chart()->legend()->setAlignment(Qt::AlignRight);
+    buildAxes(QStringLiteral("1"), QStringLiteral("1"));
+    timeAxis->setLabelsAngle(90);
+    leftAxis->setTickCount(10);
+    rightAxis->setTickCount(10);
+    timeAxis->setTickCount(24);
+}
+
+void ChartView::createSeries(const QString &title, const QStringList &names,
+                             const QString &unit1, const QString &unit2,
+                             const QList<bool> &leftAxisFlags)
+{
+    if (!timeAxis)
+        resetForReport(decimals);
+    // Curves of an earlier project go first, so that channel indices start afresh.
+    clearSeries();
+    chart()->setTitle(title);
+    chart()->setAcceptHoverEvents(true);
+    setRenderHint(QPainter::Antialiasing);
+    times.clear();
+    shown.clear();
+    createTipLabel();
+    seriesCount = names.size();
+    axisFlags = leftAxisFlags;
+    for (int i = 0; i < seriesCount; ++i)
+        shown.append(true);
+    leftAxis->setTitleText(tr("单位 (") + unit1 + QStringLiteral(")"));
+    rightAxis->setTitleText(tr("单位 (") + unit2 + QStringLiteral(")"));
+    if (chart()->axes(Qt::Vertical).contains(rightAxis)) {
+        chart()->removeAxis(rightAxis);
+        rightAxis->setParent(this);
+    }
+    if (!unit2.isEmpty())
+        chart()->addAxis(rightAxis, Qt::AlignRight);
+    drawColors(seriesCount);
+    addCurves(names, true);
+}
+
+void ChartView::replaceSeries(int channel, const QList<QPointF> &points)
+{
+    if (channel < 0 || channel >= series.size())
+        return;
+    series.at(channel)->replace(points);
+}
+
+void ChartView::setSeriesData(const QList<ChannelFigures> &figures)
+{
+    channelFigures = figures;
+}
+
+void ChartView::setYRanges(double leftMin, double leftMax, double rightMin, double rightMax)
+{
+    yRange[0] = leftMin;
+    yRange[1] = leftMax;
+    yRange[2] = rightMin;
+    yRange[3] = rightMax;
+    if (leftAxis)
+        leftAxis->setRange(leftMin, leftMax);
+    if (rightAxis)
+        rightAxis->setRange(rightMin, rightMax);
+}
+
+void ChartView::setTimeRange(const QDateTime &from, const QDateTime &to)
+{
+    timeMin = from;
+    timeMax = to;
+    if (timeAxis)
+        timeAxis->setRange(from, to);
+    for (ChartTaggingLine *marker : qAsConst(taggingLines))
+        marker->updatePosition();
+}
+
+void ChartView::setAutoScale(bool scrollX, bool scaleY)
+{
+    autoScrollX = scrollX;
+    autoScaleY = scaleY;
+}
+
+void ChartView::appendSamples(const QDateTime &t, const QList<double> &values)
+{
+    const int count = qMin(values.size(), series.size());
+    if (times.size() >= maxTimePoints) {
+        times.removeFirst();
+        for (int i = 0; i < count; ++i) {
+            if (series.at(i)->count() > 0)
+                series.at(i)->remove(0);
+        }
+        timeMin = times.first();
+        if (autoScrollX && timeAxis)
+            timeAxis->setMin(timeMin);
+    }
+
+    double leftLow = yRange[0], leftHigh = yRange[1];
+    double rightLow = yRange[2], rightHigh = yRange[3];
+    bool leftLowMoved = false, leftHighMoved = false;
+    bool rightLowMoved = false, rightHighMoved = false;
+
+    times.append(t);
+    const double x = double(t.toMSecsSinceEpoch());
+    for (int i = 0; i < count; ++i) {
+        const double v = values.at(i);
+        series.at(i)->append(x, v);
+        if (i < channelFigures.size()) {
+            ChannelFigures &figures = channelFigures[i];
+            if (v > figures.maximum)
+                figures.maximum = v;
+            if (v < figures.minimum)
+                figures.minimum = v;
+        }
+        if (axisFlags.value(i, true)) {
+            if (v < leftLow) {
+                leftLow = v;
+                leftLowMoved = true;
+            }
+            if (v > leftHigh) {
+                leftHigh = v;
+                leftHighMoved = true;
+            }
+        } else {
+            if (v < rightLow) {
+                rightLow = v;
+                rightLowMoved = true;
+            }
+            if (v > rightHigh) {
+                rightHigh = v;
+                rightHighMoved = true;
+            }
+        }
+    }
+
+    if (t > timeMax) {
+        timeMax = t;
+        if (autoScrollX && timeAxis)
+            timeAxis->setMax(timeMax);
+    }
+
+    if (leftLowMoved || leftHighMoved) {
+        if (leftLowMoved)
+            yRange[0] = leftLow - 1.0;
+        if (leftHighMoved)
+            yRange[1] = leftHigh + 1.0;
+        if (autoScaleY && leftAxis)
+            leftAxis->setRange(yRange[0], yRange[1]);
+    }
+    if (rightLowMoved || rightHighMoved) {
+        if (rightLowMoved)
+            yRange[2] = rightLow - 1.0;
+        if (rightHighMoved)
+            yRange[3] = rightHigh + 1.0;
+        if (autoScaleY && rightAxis)
+            rightAxis->setRange(yRange[2], yRange[3]);
+    }
+}
+
+void ChartView::setTimeWindow(const QDateTime &t, const QList<double> &values)
+{
+    timeMin = t;
+    timeMax = t.addSecs(10);
+    if (timeAxis)
+        timeAxis->setRange(timeMin, timeMax);
+
+    bool anyLeft = false, anyRight = false;
+    double leftLow = 0, leftHigh = 0, rightLow = 0, rightHigh = 0;
+    const int count = qMin(values.size(), seriesCount);
+    for (int i = 0; i < count; ++i) {
+        const double v = values.at(i);
+        if (axisFlags.value(i, true)) {
+            leftLow = anyLeft ? qMin(leftLow, v) : v;
+            leftHigh = anyLeft ? qMax(leftHigh, v) : v;
+            anyLeft = true;
+        } else {
+            rightLow = anyRight ? qMin(rightLow, v) : v;
+            rightHigh = anyRight ? qMax(rightHigh, v) : v;
+            anyRight = true;
+        }
+    }
+    setYRanges(leftLow - 1.0, leftHigh + 1.0, rightLow - 1.0, rightHigh + 1.0);
+}
+
+void ChartView::showSeries(int channel)
+{
+    if (channel < 0 || channel >= series.size() || shown.value(channel, true))
+        return;
+    shown[channel] = true;
+    chart()->addSeries(series.at(channel));
+    attachCurve(channel);
+}
+
+void ChartView::hideSeries(int channel)
+{
+    if (channel < 0 || channel >= series.size() || !shown.value(channel, false))
+        return;
+    shown[channel] = false;
+    chart()->removeSeries(series.at(channel));
+    // Out of the chart the curve is ours again; it keeps its points.
+    series.at(channel)->setParent(this);
+}
+
+void ChartView::clearSeries()
+{
+    for (int i = 0; i < shown.size(); ++i)
+        shown[i] = false;
+    for (nLineSeries *curve : qAsConst(series)) {
+        if (chart()->series().contains(curve))
+            chart()->removeSeries(curve);
+        delete curve;
+    }
+    series.clear();
+    seriesCount = 0;
+    if (tipLabel)
+        tipLabel->hide();
+}
+
+bool ChartView::seriesColor(int channel, QColor &color) const
+{
+    if (channel < 0 || channel >= colors.size() || channel >= series.size())
+        return false;
+    color = colors.at(channel);
+    return true;
+}
+
+QList<bool> ChartView::leftAxisFlags() const
+{
+    return axisFlags;
+}
+
+bool ChartView::isSeriesShown(int channel) const
+{
+    return channel >= 0 && channel < series.size() && shown.value(channel, false);
+}
+
+ChannelFigures ChartView::channelFiguresAt(int channel) const
+{
+    return channelFigures.value(channel);
+}
+
+bool ChartView::addTaggingLine(const QDateTime &time, const QString &remark)
+{
+    if (taggingLines.size() >= maxTaggingLines)
+        return false;
+    auto *marker = new ChartTaggingLine(this);
+    marker->setData(remark, time);
+    taggingLines.append(marker);
+    return true;
+}
+
+void ChartView::clearTaggingLines()
+{
+    qDeleteAll(taggingLines);
+    taggingLines.clear();
+}
+
+void ChartView::showTip(const QString &text)
+{
+    if (!tipLabel)
+        return;
+    tipLabel->setText(text);
+    const QPoint cursor = mapFromGlobal(QCursor::pos());
+    tipLabel->move(cursor.x() - tipLabel->width() / 2,
+                   int(cursor.y() - tipLabel->height() * 1.1));
+    tipLabel->show();
+}
+
+const ChannelFigures *ChartView::figuresForTip(int index, bool state)
+{
+    if (!tipLabel)
+        return nullptr;
+    if (!state || index < 0 || index >= channelFigures.size()) {
+        tipLabel->hide();
+        return nullptr;
+    }
+    return &channelFigures.at(index);
+}
+
+QString ChartView::tipTime(const QPointF &point)
+{
+    return QDateTime::fromMSecsSinceEpoch(qint64(point.x()))
+        .toString(QStringLiteral("MM-dd hh:mm:ss.zzz"));
+}
+
+void ChartView::tooltip(int index, const QPointF &point, bool state)
+{
+    if (const ChannelFigures *figures = figuresForTip(index, state))
+        showTip(QStringLiteral("Min：") + number(figures->minimum) + QStringLiteral("\nMax：")
+                + number(figures->maximum) + QStringLiteral("\nAvg：") + number(figures->average)
+                + QStringLiteral("\nTime：") + tipTime(point));
+}
+
+void ChartView::tooltip1(int index, const QPointF &point, bool state)
+{
+    if (const ChannelFigures *figures = figuresForTip(index, state))
+        showTip(QStringLiteral("Data：") + number(point.y()) + QStringLiteral("\nMin：")
+                + number(figures->minimum) + QStringLiteral("\nMax：") + number(figures->maximum)
+                + QStringLiteral("\nTime：") + tipTime(point));
+}
+
+void ChartView::restoreRanges()
+{
+    if (timeAxis)
+        timeAxis->setRange(timeMin, timeMax);
+    if (leftAxis)
+        leftAxis->setRange(yRange[0], yRange[1]);
+    if (rightAxis)
+        rightAxis->setRange(yRange[2], yRange[3]);
+}
+
+void ChartView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::MiddleButton) {
+        panning = true;
+        lastPanPos = event->pos();
+        setCursor(Qt::ClosedHandCursor);
+    }
+    QChartView::mousePressEvent(event);
+}
+
+void ChartView::mouseMoveEvent(QMouseEvent *event)
+{
+    if (panning) {
+        const QPoint pos = event->pos();
+        chart()->scroll(lastPanPos.x() - pos.x(), pos.y() - lastPanPos.y());
+        lastPanPos = pos;
+    }
+    QChartView::mouseMoveEvent(event);
+}
+
+void ChartView::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::RightButton) {
+        // The right button never zooms out; it brings back the stored ranges.
+        restoreRanges();
+        event->accept();
+        return;
+    }
+    if (event->button() == Qt::MiddleButton) {
+        panning = false;
+        setCursor(Qt::ArrowCursor);
+    }
+    QChartView::mouseReleaseEvent(event);
+}
+
+void ChartView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    restoreRanges();
+    event->accept();
+}
+
+void ChartView::wheelEvent(QWheelEvent *event)
+{
+    const double f = std::pow(0.999, double(event->angleDelta().y()));
+    QRectF rect = chart()->plotArea();
+    const QPointF c = rect.center();
+    rect.setWidth(rect.width() * f);
+    rect.setHeight(rect.height() * f);
+    const QPointF p = chart()->mapFromScene(mapToScene(event->position().toPoint()));
+    rect.moveCenter(2 * c - p - (c - p) / f);
+    chart()->zoomIn(rect);
+    QGraphicsView::wheelEvent(event);
+}

@@ -1,0 +1,133 @@
+#pragma once
+#include <QColor>
+#include <QDateTime>
+#include <QList>
+#include <QPoint>
+#include <QPointF>
+#include <QStringList>
+#include <QVector>
+#include <QtCharts/QChartView>
+
+class QLabel;
+class ChartTaggingLine;
+class nLineSeries;
+namespace QtCharts {
+class QDateTimeAxis;
+class QValueAxis;
+}
+
+// Figures of one channel that the hover tool tips show. Live curves keep minimum and
+// maximum up to date; a report supplies all of them.
+struct ChannelFigures
+{
+    double minimum = 0.0;
+    double maximum = 0.0;
+    double average = 0.0;
+    double sum = 0.0;
+};
+
+// The curve chart: one line per channel against a date-time axis, channels of the first
+// unit on the left value axis and those of a second unit on an optional right axis.
+// Live use: setupLiveSeries, then setTimeWindow for the first sample and appendSamples for
+// each sample (at most 1200 time points are kept). Report use: resetForReport, then
+// clearSeries / createSeries per project, replaceSeries per channel, setSeriesData,
+// setTimeRange, setYRanges and up to six tagging lines.
+// Middle button pans, the wheel and a dragged rectangle zoom, right click and double click
+// restore the stored ranges. GUI thread only.
+class ChartView : public QtCharts::QChartView
+{
+    Q_OBJECT
+public:
+    static constexpr int maxTimePoints = 1200;
+    static constexpr int maxTaggingLines = 6;
+
+    explicit ChartView(QWidget *parent = nullptr);
+    ~ChartView() override;
+
+    // Live set-up: names, unit of the left axis, unit of the right axis (empty: none),
+    // per channel true = left axis, decimals of labels and tool tips.
+    void setupLiveSeries(const QStringList &names, const QString &unit1, const QString &unit2,
+                         const QList<bool> &leftAxisFlags, int decimals);
+    // One live sample, one value per channel in channel order.
+    void appendSamples(const QDateTime &time, const QList<double> &values);
+    // The live window's first sample: a ten-second time range and value ranges around it.
+    void setTimeWindow(const QDateTime &time, const QList<double> &values);
+
+    // Report set-up.
+    void resetForReport(int decimals);
+    void createSeries(const QString &title, const QStringList &names, const QString &unit1,
+                      const QString &unit2, const QList<bool> &leftAxisFlags);
+    // Replaces the points of one channel (x = milliseconds since the epoch, y = value).
+    void replaceSeries(int channel, const QList<QPointF> &points);
+    void setSeriesData(const QList<ChannelFigures> &figures);
+
+    void setYRanges(double leftMin, double leftMax, double rightMin, double rightMax);
+    void setTimeRange(const QDateTime &from, const QDateTime &to);
+    void setAutoScale(bool scrollX, bool scaleY);
+
+    void showSeries(int channel);
+    void hideSeries(int channel);
+    // Removes and destroys every curve; a set-up must follow before other curve calls.
+    void clearSeries();
+
+    // The channel's colour when the channel exists (true); otherwise `color` is untouched.
+    bool seriesColor(int channel, QColor &color) const;
+    // Per channel: true = left axis, false = right axis.
+    QList<bool> leftAxisFlags() const;
+
+    // False when six markers exist already. A marker with an empty remark is kept (and
+    // counts) but never shown.
+    bool addTaggingLine(const QDateTime &time, const QString &remark);
+    void clearTaggingLines();
+
+    int channelCount() const { return seriesCount; }
+    bool isSeriesShown(int channel) const;
+    ChannelFigures channelFiguresAt(int channel) const;
+    int taggingLineCount() const { return taggingLines.size(); }
+    const ChartTaggingLine *taggingLineAt(int i) const { return taggingLines.value(i); }
+
+public slots:
+    void tooltip(int index, const QPointF &point, bool state);
+    void tooltip1(int index, const QPointF &point, bool state);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+
+private:
+    void createTipLabel();
+    void buildAxes(const QString &unit1, const QString &unit2);
+    void removeAxes();
+    void drawColors(int count);
+    void addCurves(const QStringList &names, bool reportTips);
+    void attachCurve(int channel);
+    void restoreRanges();
+    void showTip(const QString &text);
+    const ChannelFigures *figuresForTip(int index, bool state);
+    static QString tipTime(const QPointF &point);
+    QString number(double value) const;
+
+    QList<ChartTaggingLine *> taggingLines;
+    bool autoScrollX = true;
+    bool autoScaleY = true;
+    int decimals = 2;
+    bool panning = false;
+    QPoint lastPanPos;
+    QtCharts::QValueAxis *leftAxis = nullptr;
+    QtCharts::QValueAxis *rightAxis = nullptr;
+    QtCharts::QDateTimeAxis *timeAxis = nullptr;
+    QVector<nLineSeries *> series;     // one curve per channel, index = channel
+    int seriesCount = 0;
+    double yRange[4] = {20.0, 100.0, 20.0, 100.0};
+    QDateTime timeMin;
+    QDateTime timeMax;
+    QList<QDateTime> times;
+    QList<QColor> colors;
+    QList<bool> shown;
+    QList<bool> axisFlags;             // per channel: true = left axis
+    QList<ChannelFigures> channelFigures;
+    QLabel *tipLabel = nullptr;
+};

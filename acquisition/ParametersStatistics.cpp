@@ -1,0 +1,144 @@
+#include "ParametersStatistics.h"
+#include "ui_ParametersStatistics.h"
+
+#include <QHeaderView>
+#include <QTableWidgetItem>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+bool isTemperatureUnit(const QString &unit)
+{
+    return unit == QStringLiteral("℃") || unit == QStringLiteral("℉");
+}
+
+} // namespace
+
+ParametersStatistics::ParametersStatistics(QWidget *parent)
+    : QWidget(parent),
+      ui(new Ui::ParametersStatistics)
+{
+    ui->setupUi(this);
+}
+
+ParametersStatistics::~ParametersStatistics()
+{
+    delete ui;
+}
+
+QStringList ParametersStatistics::unitKindsOf(const QStringList &units)
+{
+    QStringList kinds;
+    for (const QString &unit : units) {
+        if (!kinds.contains(unit))
+            kinds.append(unit);
+    }
+    if (kinds.size() == 2 && !isTemperatureUnit(kinds.at(0)) && isTemperatureUnit(kinds.at(1)))
+        kinds.swapItemsAt(0, 1);
+    return kinds;
+}
+
+void ParametersStatistics::setup(int decimalPlaces, const QStringList &channelLabels,
+                                 const QStringList &units)
+{
+    decimals = decimalPlaces;
+    labels = channelLabels;
+    channelCount = labels.size();
+    // Two kinds at most: every channel not of the first kind belongs to the second block.
+    unitKinds = unitKindsOf(units).mid(0, 2);
+    leftAxisFlags.clear();
+    for (int i = 0; i < channelCount; ++i)
+        leftAxisFlags.append(!unitKinds.isEmpty() && units.value(i) == unitKinds.at(0));
+
+    const QStringList titles{tr("最大值"),    tr("最大值通道"), tr("最小值"),
+                             tr("最小值通道"), tr("平均值"),     tr("最大-最小"),
+                             tr("最大-平均"),  tr("平均-最小"),  tr("标准差")};
+    QStringList headers{tr("采集时间")};
+    for (const QString &kind : qAsConst(unitKinds)) {
+        for (const QString &title : titles)
+            headers << title + QStringLiteral("(") + kind + QStringLiteral(")");
+    }
+    QTableWidget *table = ui->tableWidget_Statistics;
+    table->clear();
+    table->setRowCount(0);
+    table->setColumnCount(headers.size());
+    table->setHorizontalHeaderLabels(headers);
+    table->verticalHeader()->setVisible(false);
+    table->resizeColumnsToContents();
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+}
+
+void ParametersStatistics::appendRow(const QDateTime &time, const QList<double> &values)
+{
+    QTableWidget *table = ui->tableWidget_Statistics;
+    if (table->rowCount() >= maxRows)
+        table->removeRow(0);
+    const int row = table->rowCount();
+    table->insertRow(row);
+
+    auto setCell = [table, row](int column, const QString &text) {
+        auto *item = new QTableWidgetItem(text);
+        item->setTextAlignment(Qt::AlignCenter);
+        table->setItem(row, column, item);
+    };
+    setCell(0, time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")));
+
+    struct Group
+    {
+        double sum = 0.0;
+        int count = 0;
+        double max = -std::numeric_limits<double>::infinity();
+        int maxChannel = -1;
+        double min = std::numeric_limits<double>::infinity();
+        int minChannel = -1;
+    } groups[2];
+
+    const int count = qMin(values.size(), leftAxisFlags.size());
+    for (int i = 0; i < count; ++i) {
+        Group &g = groups[leftAxisFlags.at(i) ? 0 : 1];
+        const double v = values.at(i);
+        g.sum += v;
+        ++g.count;
+        if (v > g.max) {
+            g.max = v;
+            g.maxChannel = i;
+        }
+        if (v < g.min) {
+            g.min = v;
+            g.minChannel = i;
+        }
+    }
+
+    auto number = [this](double v) { return QString::number(v, 'f', decimals); };
+    for (int k = 0; k < unitKinds.size(); ++k) {
+        const Group &g = groups[k];
+        if (g.count == 0)
+            continue;
+        const double average = g.sum / g.count;
+        // Deviations from the average, summed in a second pass, keep large offsets exact.
+        double squares = 0.0;
+        for (int i = 0; i < count; ++i) {
+            if (leftAxisFlags.at(i) == (k == 0)) {
+                const double d = values.at(i) - average;
+                squares += d * d;
+            }
+        }
+        const double deviation = std::sqrt(squares / g.count);
+        const int first = 1 + columnsPerKind * k;
+        setCell(first + 0, number(g.max));
+        setCell(first + 1, labels.value(g.maxChannel));
+        setCell(first + 2, number(g.min));
+        setCell(first + 3, labels.value(g.minChannel));
+        setCell(first + 4, number(average));
+        setCell(first + 5, number(g.max - g.min));
+        setCell(first + 6, number(g.max - average));
+        setCell(first + 7, number(average - g.min));
+        setCell(first + 8, number(deviation));
+    }
+
+    table->scrollToBottom();
+    if (table->rowCount() == 1)
+        table->resizeColumnsToContents();
+}

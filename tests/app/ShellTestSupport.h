@@ -3,6 +3,7 @@
 // the test's own, and reading the database back with the sqlite3 command-line tool.
 
 #include <QAbstractButton>
+#include <QPushButton>
 #include <QApplication>
 #include <QDir>
 #include <QFile>

@@ -2,6 +2,8 @@
 // Helpers of the shell's tests: answering message boxes as a user would, a working folder of
 // the test's own, and reading the database back with the sqlite3 command-line tool.
 
+#include <functional>
+
 #include <QAbstractButton>
 #include <QPushButton>
 #include <QApplication>
@@ -42,6 +44,8 @@ public:
                 continue;
             box->setProperty("answered", true);
             seen.append({box->windowTitle(), box->text()});
+            if (onBox)
+                onBox();
             QAbstractButton *button = nullptr;
             if (!answers.isEmpty()) {
                 const QString want = answers.takeFirst();
@@ -68,6 +72,7 @@ public:
 
     QStringList answers;
     QList<Seen> seen;
+    std::function<void()> onBox;  // called as each box appears, before it is answered
 
 private:
     QTimer timer;

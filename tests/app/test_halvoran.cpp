@@ -73,6 +73,26 @@ private slots:
         closeDatabaseConnection();
     }
 
+    void imagesOfTheProgram_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char *n : {"Halvoran.ico", "Open.png", "SystemSet.png", "ChannelConfig.png", "AcquisitionDevices.png",
+                              "DataValidation.png", "Parameters.png", "ValidationReport.png", "AuditLog.png",
+                              "DownloadLog.png", "LogDelete.png", "LogSet.png", "Help.png", "Message.png", "AboutUs.png",
+                              "Checkbox_checked.png", "Checkbox_unchecked.png", "Import.png", "Logo.png", "wait.gif"})
+            QTest::newRow(n) << QString::fromLatin1(n);
+    }
+    void imagesOfTheProgram()
+    {
+        QFETCH(QString, name);
+        WorkingFolder folder;
+        prepareChineseDatabase(folder);
+        Halvoran w;  // registers the images
+        const QImage image(QStringLiteral(":/Halvoran/Image/") + name);
+        QVERIFY(!image.isNull());
+        QVERIFY(image.width() >= 16 && image.height() >= 16);
+    }
+
     void startsInAnEmptyFolder()
     {
         WorkingFolder folder;

@@ -1,11 +1,13 @@
 // The update check against a stand-in update server on loopback HTTPS (Debian's python3 with a
 // certificate made by openssl for the test, its CA given to the client).
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QProgressDialog>
 #include <QSslConfiguration>
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include "AboutUs.h"
 #include "Database.h"
 #include "Halvoran.h"
 #include "ShellTestSupport.h"
@@ -180,6 +182,40 @@ private slots:
         QTRY_VERIFY(!update);  // it goes once the check ends without a download
         // No row is added to the settings table.
         QCOMPARE(sqlite(site.db(), QStringLiteral("select count(*) from SystemSet")), rows);
+    }
+
+    void aboutDialogAsksWithItsVersion_data()
+    {
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QString>("query");
+        QTest::newRow("program version") << "V1.2.13" << "version=1.2.13";
+        QTest::newRow("one character") << "V" << "version=";
+    }
+    void aboutDialogAsksWithItsVersion()
+    {
+        QFETCH(QString, version);
+        QFETCH(QString, query);
+        Site site(port);
+        QVERIFY(openDatabaseConnection(QString(), site.db()));
+        AboutUs about;
+        auto *label = about.findChild<QLabel *>(QStringLiteral("label_2"));
+        QCOMPARE(label->text(), QStringLiteral("版本：V1.0"));
+        about.setVersion(version);
+        QCOMPARE(label->text(), QStringLiteral("版本：") + version);
+        auto *check = about.findChild<QPushButton *>(QStringLiteral("pushButton_UpData"));
+        MessageBoxAnswerer answerer;
+        answerer.answers = QStringList{QStringLiteral("取消")};
+        bool enabledDuringCheck = true;
+        answerer.onBox = [&] { enabledDuringCheck = check->isEnabled(); };
+        QTest::mouseClick(check, Qt::LeftButton);
+        QCOMPARE(answerer.seen.size(), 1);
+        QVERIFY(!enabledDuringCheck);  // one check at a time
+        QVERIFY(check->isEnabled());
+        QCOMPARE(requests(), QStringList{QStringLiteral("/brelk/index.php/Home/Update/VAZUV_64?") + query});
+
+        // Without the database the check is not offered.
+        about.setUpdateEnabled(false);
+        QVERIFY(!check->isEnabled());
     }
 
     void productFromTheNameRow()

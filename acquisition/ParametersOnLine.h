@@ -1,0 +1,153 @@
+#pragma once
+// The window of one on-line acquisition run. It creates one driver per planned instrument,
+// writes each instrument's channel set-up on a set-up worker, waits there for the planned start,
+// then runs an acquisition worker that reads all instruments once per interval, stores one
+// ParametersData row per project over its own "DAQ" connection and queues the sample; a GUI
+// timer shows the newest queued sample in each project's live and statistics tabs. A failed read
+// starts the recovery: one retry, close and reopen of every instrument after a pause, then the
+// operator's manual reconnect.
+//
+// The window owns its workers: it refuses to close while a run is going, and on destruction
+// stops and joins them and closes its instruments on a worker thread while the GUI thread keeps
+// delivering the instruments' replies.
+
+#include <QDateTime>
+#include <QDialog>
+#include <QList>
+#include <QMutex>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+#include <thread>
+
+#include "Records.h"
+
+class Collection;
+class ParametersChart;
+class ParametersStatistics;
+class QTimer;
+class QWaiting;
+struct SystemSettings;
+
+namespace Ui {
+class ParametersOnLine;
+}
+
+// One sample waiting for display.
+struct OnlineSample
+{
+    QDateTime time;                      // taken just before the read of the sample
+    QList<QStringList> projectValues;    // one list of value texts per project
+};
+
+class ParametersOnLine : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit ParametersOnLine(QWidget *parent = nullptr);
+    ~ParametersOnLine() override;
+
+    // Prepares the run from the plan members of `settings` and starts the set-up worker.
+    void start(SystemSettings *settings);
+
+    // The sample interval in milliseconds of a first instrument's scan interval in seconds:
+    // truncated, at least 1.
+    static qint64 intervalFromScanInterval(double seconds);
+    // Samples a run takes before it ends by itself: one at the start and one per whole or
+    // begun interval up to the planned end; an end that is not after the start (or a time
+    // that is not valid) means "until the operator stops", the largest count.
+    static qint64 plannedSampleCount(const QDateTime &start, const QDateTime &end,
+                                     qint64 intervalMs);
+    // The display timer interval: the sample interval, but at least 1000 ms.
+    static int displayInterval(qint64 intervalMs);
+
+    // --- seams for tests and benchmarks -------------------------------------------------
+    // How drivers are made from a model name (default: the model registry). Applies to
+    // windows started afterwards.
+    using DriverFactory = std::function<Collection *(const QString &model)>;
+    static void setDriverFactory(DriverFactory factory);
+    // The pause between closing and reopening the instruments during recovery (25000 ms).
+    void setRecoveryPause(int ms);
+    // The operator's answers, as the run button's boxes give them: stop the run, or leave
+    // the manual reconnect mode and reopen the instruments.
+    void requestStop();
+    void continueReconnect();
+
+    // The run button's text (the run state): "停止", "继续" or "结束".
+    QString runState() const;
+    qint64 sampleInterval() const { return intervalMs; }
+    qint64 samplesPlanned() const { return plannedSamples; }
+    bool isWorkerRunning() const;
+
+signals:
+    void SetDialog_signals(bool ok, QString text);
+    void Information_signals(QString text);
+    void SaveAuditLog_signals(QString text);
+    void MessageBox_signals(QString title, QString text);
+
+private slots:
+    void pt_OK_clicked();
+    void Display_slots();
+    void SetDialog_slots(bool ok, QString text);
+    void Information_slots(QString text);
+    void SaveAuditLog_slots(QString text);
+    void MessageBox_slots(QString title, QString text);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void setupDevices();
+    void acquisitionLoop();
+    bool readAllDevices(QStringList &values);
+    bool recoverRead(QStringList &values);
+    void storeSample(qint64 index, const QDateTime &t, const QStringList &values);
+    void buildChannelRows(int device, QList<ChannelRecord> &rows) const;
+    void buildProjectRecords();
+    bool saveProjectRecords(const QList<ParametersRecord> &records);
+    bool openAll();
+    void closeConnected();
+    bool pause(qint64 ms);
+    // Sets the run button's text on the GUI thread, in order with the worker's signals.
+    void setRunState(const QString &text);
+    // Stops the workers, waits for them while delivering events, closes the instruments.
+    void shutDown();
+    void waitWhileDeliveringEvents(const std::function<bool()> &done);
+
+    Ui::ParametersOnLine *ui;
+    QMutex sampleMutex;
+    QTimer *displayTimer = nullptr;
+    QWaiting *waiting = nullptr;
+    ParametersChart *charts[3] = {nullptr, nullptr, nullptr};
+    ParametersStatistics *statistics[3] = {nullptr, nullptr, nullptr};
+    std::atomic<bool> stopRequested{false};
+    std::atomic<bool> manualWait{false};
+    int deviceCount = 0;
+    int projectCount = 0;
+    qint64 intervalMs = 1000;
+    int channelCount = 0;
+    qint64 plannedSamples = 0;
+    SystemSettings *settings = nullptr;
+    QString titleInfo;
+    QDateTime startTime;
+    QDateTime plannedEnd;
+    QDateTime lastSampleTime;
+    Collection *drivers[6] = {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+    QList<OnlineSample> sampleQueue;
+    QList<ParametersRecord> projectRecords;
+    QList<ChannelConfigData> channelConfigs;
+    QList<AcquisitionDeviceRecord> deviceRecords;
+    QList<ChannelRow> channelRows;
+    QList<int> valuesPerDevice;          // channel rows of each instrument
+
+    std::atomic<int> recoveryPauseMs{25000};
+    std::atomic<bool> recordsSaved{false};
+    std::atomic<bool> tearingDown{false};
+    std::thread setupThread;
+    std::thread acquisitionThread;
+    std::atomic<bool> setupRunning{false};
+    std::atomic<bool> acquisitionRunning{false};
+};

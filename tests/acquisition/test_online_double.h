@@ -1,0 +1,150 @@
+#pragma once
+// An in-process acquisition instrument that answers at once, steered by a shared script: a test
+// (or a benchmark) makes the on-line window create these through its driver factory and then
+// breaks the link, stalls a read or returns a short value list at will. Each instrument gives
+// `channels` values per sample: instrument number * 100 + channel + sample / 1000 as text with
+// three decimals, so a value tells its instrument, its channel and its sample.
+
+#include <QMutex>
+#include <QMutexLocker>
+#include <QStringList>
+#include <QThread>
+
+#include <atomic>
+#include <memory>
+
+#include "Collection.h"
+#include "Terms.h"
+
+struct InstantScript
+{
+    std::atomic<bool> linkDown{false};     // open fails and every read fails while set
+    std::atomic<int> failFetches{0};       // the next n fetches fail (counted down)
+    std::atomic<int> shortLists{0};        // the next n fetches give one value too few
+    std::atomic<int> fetchDelayMs{0};      // each fetch takes this long
+    std::atomic<int> opens{0};
+    std::atomic<int> closes{0};
+    std::atomic<int> closesOnGuiThread{0};
+    std::atomic<int> fetches{0};
+    std::atomic<int> configures{0};
+    std::atomic<int> busy{0};              // instrument calls in progress
+    QThread *guiThread = nullptr;
+};
+
+class InstantCollection : public Collection
+{
+public:
+    InstantCollection(std::shared_ptr<InstantScript> script, int instrument, int channels)
+        : script(std::move(script)), instrument(instrument), channels(channels)
+    {
+    }
+
+    bool open(QString, QString, QString) override
+    {
+        Call call(*script);
+        ++script->opens;
+        if (script->linkDown)
+            return false;
+        connected = true;
+        return true;
+    }
+    bool close() override
+    {
+        Call call(*script);
+        ++script->closes;
+        if (QThread::currentThread() == script->guiThread)
+            ++script->closesOnGuiThread;
+        connected = false;
+        return true;
+    }
+    bool readReply(QString &) override { return false; }
+    bool sendCommand(QString) override { return connected; }
+    bool readSerialNumber(QString &serial) override
+    {
+        serial = QStringLiteral("FAKE");
+        return true;
+    }
+    bool configureChannels(QString, QList<ChannelRecord> rows) override
+    {
+        Call call(*script);
+        ++script->configures;
+        configured = rows;
+        return connected && !script->linkDown;
+    }
+    bool requestValues() override
+    {
+        Call call(*script);
+        return connected && !script->linkDown;
+    }
+    bool fetchValues(QStringList &values) override
+    {
+        Call call(*script);
+        ++script->fetches;
+        if (script->fetchDelayMs > 0)
+            delayMs(script->fetchDelayMs);
+        if (!connected || script->linkDown)
+            return false;
+        if (script->failFetches > 0) {
+            --script->failFetches;
+            return false;
+        }
+        const int count = channels - (script->shortLists > 0 ? 1 : 0);
+        if (script->shortLists > 0)
+            --script->shortLists;
+        values.clear();
+        for (int c = 1; c <= count; ++c)
+            values.append(QString::number(instrument * 100 + c + sample / 1000.0, 'f', 3));
+        ++sample;
+        return true;
+    }
+    bool readValues(QStringList &values) override { return requestValues() && fetchValues(values); }
+
+    QList<ChannelRecord> configured;
+
+    // Option lists and the rest of the interface: nothing to offer.
+    QStringList scanRateList() override { return {}; }
+    QStringList signalModeList() override { return {}; }
+    QStringList compensationList() override { return {}; }
+    QStringList unitList(QString) override { return {}; }
+    QList<bool> coefficientMask(QString) override { return {}; }
+    QStringList wiringList(QString) override { return {}; }
+    QStringList typeList(int) override { return {}; }
+    QStringList functionList(QString) override { return {}; }
+    QStringList channelNumberList(int) override { return {}; }
+    int channelCount() override { return channels; }
+    bool checkChannels(QList<ChannelRecord>, QString &) override { return true; }
+    double minScanInterval(QString, QList<ChannelRecord>) override { return 0.0; }
+    bool setDeviceTime(QDateTime) override { return true; }
+    bool setScanInterval(double, int) override { return true; }
+    bool writeChannelCoefficients(ChannelRecord) override { return false; }
+    bool readChannelCoefficients(ChannelRecord &) override { return false; }
+    bool openRecordFile(QString, QList<ChannelRecord>) override { return false; }
+    bool readRecordAt(QDateTime, QStringList &) override { return false; }
+    bool closeRecordFile() override { return false; }
+    QStringList baudRateList() override { return {}; }
+    QStringList filterList() override { return {}; }
+    QList<bool> settingMask() override { return {}; }
+    bool readDeviceSettings(QString &, QString &, QString &, QString &, QString &, QString &,
+                            QString &, QString &) override
+    {
+        return false;
+    }
+    bool writeDeviceSettings(QString, QString, QString, QString, QString, QString,
+                             QString &) override
+    {
+        return false;
+    }
+
+private:
+    struct Call
+    {
+        explicit Call(InstantScript &s) : s(s) { ++s.busy; }
+        ~Call() { --s.busy; }
+        InstantScript &s;
+    };
+
+    std::shared_ptr<InstantScript> script;
+    int instrument;
+    int channels;
+    int sample = 0;
+};

@@ -1,0 +1,104 @@
+// A lost link in the middle of an on-line run against the 1586A stand-in over loopback TCP: the
+// stand-in stops, the read fails (the driver waits out its whole reply budget once), the run
+// retries, closes and reopens the instrument after the (shortened) recovery pause, falls into
+// the manual reconnect mode, and goes on once the stand-in is back and the operator chooses
+// "继续". Every planned sample is stored exactly once.
+
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "FakeInstrument.h"
+#include "ParametersOnLine.h"
+#include "test_online_support.h"
+
+using namespace OnlineTest;
+
+class TestOnlineLinkLoss : public QObject
+{
+    Q_OBJECT
+private slots:
+    void stoppedInstrumentAndManualReconnect();
+};
+
+void TestOnlineLinkLoss::stoppedInstrumentAndManualReconnect()
+{
+    QTemporaryDir dir;
+    const QString oldCwd = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    const QString db = TestDb::openFreshDefault(dir.path());
+    QVERIFY(!db.isEmpty());
+
+    auto fake = std::make_unique<FakeInstrument>(QStringLiteral("fake_1586a.py"));
+    QVERIFY(fake->startTcp());
+    const QString port = fake->portText();
+
+    PlannedInstrument scanner;
+    scanner.model = QStringLiteral("1586A");
+    scanner.signalMode = QStringLiteral("网络");
+    scanner.address = QStringLiteral("127.0.0.1");
+    scanner.port = port;
+    scanner.projectOfChannel = {0, 0};
+    scanner.scanInterval = 1.0;
+    SystemSettings settings;
+    const QDateTime start = QDateTime::currentDateTime();
+    fillPlan(settings, {scanner}, {QStringLiteral("P")}, start, start.addSecs(5));
+
+    BoxOperator boxes;
+    boxes.answer(QStringLiteral("是否终止项目？"), QStringLiteral("继续"));
+    auto *w = new ParametersOnLine;
+    w->setRecoveryPause(200);
+    w->show();
+    w->start(&settings);
+    QCOMPARE(w->samplesPlanned(), qint64(6));
+    auto storedSamples = [&db] {
+        return rows(db, QStringLiteral("select count(*) from ParametersData")).value(0).value(0).toInt();
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(storedSamples() >= 2, 20000);
+
+    // The instrument goes away in the middle of the run.
+    fake.reset();
+    QTRY_COMPARE_WITH_TIMEOUT(w->runState(), QStringLiteral("继续"), 180000);
+    QTRY_VERIFY(boxes.seen.contains(QStringLiteral("通讯异常，请设备关机重试！")));
+    const int storedBeforeReconnect = storedSamples();
+
+    // It is back (with its readings); the operator chooses "继续".
+    fake = std::make_unique<FakeInstrument>(QStringLiteral("fake_1586a.py"));
+    QVERIFY(fake->startTcp({QStringLiteral("--port"), port, QStringLiteral("--values"),
+                            QStringLiteral("20.100,20.200")}));
+    w->findChild<QPushButton *>(QStringLiteral("pushButton_OK"))->click();
+    QTRY_COMPARE_WITH_TIMEOUT(w->runState(), QStringLiteral("结束"), 30000);
+    QCOMPARE(w->findChild<QLineEdit *>(QStringLiteral("lineEdit_Information"))->text(),
+             QStringLiteral("采集结束。"));
+
+    QCOMPARE(auditDetails(db, QStringLiteral("通讯异常")),
+             (QStringList{"数据获取失败。", "设备重新连接。", "进入手动重连模式！",
+                          "手动重连成功！"}));
+    const QList<QStringList> data =
+        rows(db, QStringLiteral("select Time, Data from ParametersData order by rowid"));
+    QCOMPARE(data.size(), 6);
+    QVERIFY(storedBeforeReconnect >= 2 && storedBeforeReconnect < 6);
+    QSet<QString> times;
+    for (int i = 0; i < data.size(); ++i) {
+        QCOMPARE(data.at(i).at(1), QStringLiteral("20.100,20.200"));
+        times.insert(data.at(i).at(0));
+        if (i > 0)
+            QVERIFY2(data.at(i - 1).at(0) < data.at(i).at(0), qPrintable(data.at(i).at(0)));
+    }
+    QCOMPARE(times.size(), 6);
+
+    w->findChild<QPushButton *>(QStringLiteral("pushButton_OK"))->click();
+    delete w;
+    // The stand-in that came back was only reopened and read, never set up again.
+    const QStringList asked = fake->requests();
+    QCOMPARE(asked.count(QStringLiteral("*RST\r\n")), 0);
+    QCOMPARE(asked.count(QStringLiteral("READ?\r\n")), 6 - storedBeforeReconnect);
+    TestDb::closeDefault();
+    QDir::setCurrent(oldCwd);
+}
+
+QTEST_MAIN(TestOnlineLinkLoss)
+#include "test_online_linkloss.moc"

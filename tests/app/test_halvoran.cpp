@@ -1,6 +1,8 @@
 // The main window: start-up in a folder of its own, the page switcher, the alarm-log buttons,
 // the calibration guard, the language switch, database reopen and the timed backup.
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QSplashScreen>
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
@@ -57,6 +59,25 @@ void copyTranslations(const WorkingFolder &folder)
 }
 }
 
+// Notes when a splash screen is painted, counted from the start of the window's construction.
+class SplashPaintWatcher : public QObject
+{
+public:
+    QElapsedTimer clock;
+    qint64 paintedAt = -1;
+    QPixmap shown;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && paintedAt < 0) {
+            if (auto *splash = qobject_cast<QSplashScreen *>(watched)) {
+                paintedAt = clock.elapsed();
+                shown = splash->pixmap();
+            }
+        }
+        return false;
+    }
+};
+
 class TestHalvoran : public QObject
 {
     Q_OBJECT
@@ -91,6 +112,30 @@ private slots:
         const QImage image(QStringLiteral(":/Halvoran/Image/") + name);
         QVERIFY(!image.isNull());
         QVERIFY(image.width() >= 16 && image.height() >= 16);
+    }
+
+    void splashIsPaintedBeforeTheWait()
+    {
+        WorkingFolder folder;
+        prepareChineseDatabase(folder);
+        SplashPaintWatcher watcher;
+        qApp->installEventFilter(&watcher);
+        Halvoran::splashMilliseconds = 400;
+        watcher.clock.start();
+        {
+            Halvoran w;
+            const qint64 built = watcher.clock.elapsed();
+            Halvoran::splashMilliseconds = 0;
+            qApp->removeEventFilter(&watcher);
+            QVERIFY(built >= 400);
+            QVERIFY2(watcher.paintedAt >= 0, "the splash was never painted");
+            QVERIFY2(watcher.paintedAt < 400, qPrintable(QString::number(watcher.paintedAt)));
+            QVERIFY(!watcher.shown.isNull());
+            QCOMPARE(watcher.shown.size(), QImage(QStringLiteral(":/Halvoran/Image/Open.png")).size());
+        }
+        // The splash is gone once the window is built.
+        for (QWidget *top : QApplication::topLevelWidgets())
+            QVERIFY(!qobject_cast<QSplashScreen *>(top));
     }
 
     void startsInAnEmptyFolder()

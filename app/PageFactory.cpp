@@ -1,5 +1,6 @@
 #include "PageFactory.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QMetaObject>
 #include <QVBoxLayout>
@@ -7,6 +8,7 @@
 
 #include "ParametersChannel.h"
 #include "ParametersMode.h"
+#include "ParametersOnLine.h"
 #include "SystemSettings.h"
 
 namespace {
@@ -64,6 +66,12 @@ void runAcquisitionChain(SystemSettings *settings, QWidget *parent)
     channel.setSettings(settings);
     if (channel.exec() != QDialog::Accepted)
         return;
+    // The plan dialog stores its mode as shown, translated in its own context.
+    if (settings->acquisitionMode == QCoreApplication::translate("ParametersMode", "在线")) {
+        ParametersOnLine online;   // no parent: the run window stands alone
+        online.start(settings);
+        online.exec();
+    }
 }
 
 void viewLogDeleteShown(QWidget *page)

@@ -117,6 +117,7 @@ private slots:
     void failedSetUp_data();
     void failedSetUp();
     void projectRowsNotStoredMeansNoRun();
+    void samplesOfOneTickAllOrNone();
     void closeRefusedWhileRunning();
     void destroyedInsideAnInstrumentCall();
     void destroyedWhileWaitingForStartKeepsOlderProject();
@@ -494,6 +495,31 @@ void TestOnlineRun::projectRowsNotStoredMeansNoRun()
     w.reset();
     QCOMPARE(rows(env.db, QStringLiteral("select Name, Start, End from Parameters")),
              (QList<QStringList>{{"Q", "old", "old"}}));
+}
+
+void TestOnlineRun::samplesOfOneTickAllOrNone()
+{
+    Env env;
+    BoxOperator boxes;
+    // The database refuses project B's row of the fourth sample: project A's row of that
+    // sample must not stay behind, and the run goes on.
+    QVERIFY(TestDb::sqlite3Exec(env.db, QStringLiteral(
+        "create trigger refuse before insert on ParametersData "
+        "when new.Name = 'B' and new.Data like '%.003%' "
+        "begin select raise(abort, 'refused'); end;")));
+    const QDateTime start = QDateTime::currentDateTime();
+    fillPlan(env.settings, {Env::instrument(1, {0, 1}, 0.1)},
+             {QStringLiteral("A"), QStringLiteral("B")}, start, start.addSecs(1));
+    std::unique_ptr<ParametersOnLine> w(env.startWindow());
+    QTRY_COMPARE_WITH_TIMEOUT(w->runState(), endText, 10000);
+    QCOMPARE(env.sampleRows(QStringLiteral("A")), 10);
+    QCOMPARE(env.sampleRows(QStringLiteral("B")), 10);
+    QCOMPARE(rows(env.db, QStringLiteral("select count(*) from ParametersData where Data like "
+                                         "'%.003%'")),
+             (QList<QStringList>{{"0"}}));
+    QCOMPARE(rows(env.db, QStringLiteral("select Data from ParametersData where Name = 'A' "
+                                         "order by rowid desc limit 1")),
+             (QList<QStringList>{{"101.010"}}));
 }
 
 void TestOnlineRun::closeRefusedWhileRunning()

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include "ChannelConfig.h"
 #include "ParametersChannel.h"
 #include "ParametersMode.h"
 #include "ParametersOnLine.h"
@@ -27,8 +28,9 @@ QWidget *placeholderPage(const char *objectName, QWidget *parent)
 
 QWidget *createChannelConfigPage(SystemSettings *settings, QWidget *parent)
 {
-    Q_UNUSED(settings)
-    return placeholderPage("ChannelConfig", parent);
+    auto *page = new ChannelConfig(parent);
+    page->setSettings(settings);
+    return page;
 }
 
 QWidget *createAcquisitionDevicePage(SystemSettings *settings, QWidget *parent)

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include "AcquisitionDevice.h"
 #include "ChannelConfig.h"
 #include "ParametersChannel.h"
 #include "ParametersMode.h"
@@ -35,8 +36,9 @@ QWidget *createChannelConfigPage(SystemSettings *settings, QWidget *parent)
 
 QWidget *createAcquisitionDevicePage(SystemSettings *settings, QWidget *parent)
 {
-    Q_UNUSED(settings)
-    return placeholderPage("AcquisitionDevice", parent);
+    auto *page = new AcquisitionDevice(parent);
+    page->setSettings(settings);
+    return page;
 }
 
 QWidget *createViewLogPage(SystemSettings *settings, QWidget *parent)

@@ -25,15 +25,6 @@ const QString kSerial = QStringLiteral("串口");
 const QString kTcp = QStringLiteral("网络");
 const QString kBluetooth = QStringLiteral("蓝牙");
 
-template <typename T>
-T *child(QWidget *parent, const char *name)
-{
-    T *w = parent->findChild<T *>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("no widget %s", name);
-    return w;
-}
-
 QStringList columnTexts(QTableWidget *table, int column)
 {
     QStringList texts;

@@ -25,15 +25,6 @@
 namespace {
 const QString kIdentity = QStringLiteral("FLUKE,1586A,3489012,1.08");
 
-template <typename T>
-T *child(QWidget *parent, const char *name)
-{
-    T *w = parent->findChild<T *>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("no widget %s", name);
-    return w;
-}
-
 // Position of the first request that starts with `head` at or after `from`; -1 when none.
 int requestAt(const QStringList &requests, const QString &head, int from = 0)
 {

@@ -25,6 +25,16 @@
 #include "Collection.h"
 #include "Records.h"
 
+// The child widget of that object name; the test stops when there is none.
+template <typename T>
+T *child(QWidget *parent, const char *name)
+{
+    T *w = parent->findChild<T *>(QString::fromLatin1(name));
+    if (!w)
+        qFatal("no widget %s", name);
+    return w;
+}
+
 // ---- working folder ------------------------------------------------------------------------
 
 class Workspace

@@ -14,15 +14,6 @@
 #include "test_acquisitiondevice_support.h"
 
 namespace {
-template <typename T>
-T *child(QWidget *parent, const char *name)
-{
-    T *w = parent->findChild<T *>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("no widget %s", name);
-    return w;
-}
-
 QStringList items(QComboBox *combo)
 {
     QStringList texts;

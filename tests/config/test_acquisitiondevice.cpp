@@ -168,35 +168,6 @@ private slots:
         QCOMPARE(columnTexts(f.configs(), 0), QStringList{QStringLiteral("cfgA")});
     }
 
-    void inputValidators_data()
-    {
-        QTest::addColumn<QString>("widget");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("acceptable");
-        QTest::newRow("interval decimal") << "lineEdit_Interval" << "2.5" << true;
-        QTest::newRow("interval negative") << "lineEdit_Interval" << "-1" << false;
-        QTest::newRow("interval letters") << "lineEdit_Interval" << "1s" << false;
-        QTest::newRow("port") << "lineEdit_BaudRate" << "5000" << true;
-        QTest::newRow("port leading zero") << "lineEdit_BaudRate" << "0500" << false;
-        QTest::newRow("ip") << "lineEdit_Com" << "192.168.1.150" << true;
-        QTest::newRow("ip part above 255") << "lineEdit_Com" << "192.168.1.256" << false;
-        QTest::newRow("ip three parts") << "lineEdit_Com" << "192.168.1" << false;
-    }
-    void inputValidators()
-    {
-        QFETCH(QString, widget);
-        QFETCH(QString, text);
-        QFETCH(bool, acceptable);
-        Fixture f;
-        QVERIFY(openWorkspace(f, {QStringLiteral("1586A")}));
-        f.create();
-        QLineEdit *edit = f.page->findChild<QLineEdit *>(widget);
-        QVERIFY(edit && edit->validator());
-        int pos = 0;
-        QString t = text;
-        QCOMPARE(edit->validator()->validate(t, pos) == QValidator::Acceptable, acceptable);
-    }
-
     void listsStoredInstruments()
     {
         Fixture f;

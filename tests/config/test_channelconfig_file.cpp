@@ -29,18 +29,18 @@ print(json.dumps({s: dict(p[s]) for s in p.sections()}))
 // {"sections": {name: {key: value}}, "bom": bool, "crlf": bool, "lower": bool}.
 const char *const writeIni = R"PY(
 import configparser, io, json, sys
-spec = json.loads(sys.argv[2])
+layout = json.loads(sys.argv[2])
 p = configparser.ConfigParser(interpolation=None)
-if not spec.get('lower'):
+if not layout.get('lower'):
     p.optionxform = str
-for name, keys in spec['sections'].items():
+for name, keys in layout['sections'].items():
     p[name] = keys
 buf = io.StringIO()
 p.write(buf)
 text = buf.getvalue()
-if spec.get('crlf'):
+if layout.get('crlf'):
     text = text.replace('\n', '\r\n')
-with open(sys.argv[1], 'w', encoding='utf-8-sig' if spec.get('bom') else 'utf-8', newline='') as f:
+with open(sys.argv[1], 'w', encoding='utf-8-sig' if layout.get('bom') else 'utf-8', newline='') as f:
     f.write(text)
 )PY";
 
@@ -53,11 +53,11 @@ QJsonObject readWithPython(const QString &path)
     return QJsonDocument::fromJson(out.toUtf8()).object();
 }
 
-bool writeWithPython(const QString &path, const QJsonObject &spec)
+bool writeWithPython(const QString &path, const QJsonObject &layout)
 {
     bool ok = false;
     TestDb::runPython(QString::fromUtf8(writeIni),
-                      {path, QString::fromUtf8(QJsonDocument(spec).toJson(QJsonDocument::Compact))},
+                      {path, QString::fromUtf8(QJsonDocument(layout).toJson(QJsonDocument::Compact))},
                       &ok);
     return ok;
 }
@@ -197,7 +197,7 @@ void TestChannelConfigFile::writingKeepsOtherGroups()
 
 void TestChannelConfigFile::readsFilesOfConfigparser_data()
 {
-    QTest::addColumn<QJsonObject>("spec");
+    QTest::addColumn<QJsonObject>("layout");
     // Expected lists, key -> entries joined with "|" ("" for no entries).
     QTest::addColumn<QJsonObject>("expected");
 
@@ -260,10 +260,10 @@ void TestChannelConfigFile::readsFilesOfConfigparser_data()
 
 void TestChannelConfigFile::readsFilesOfConfigparser()
 {
-    QFETCH(QJsonObject, spec);
+    QFETCH(QJsonObject, layout);
     QFETCH(QJsonObject, expected);
     const QString path = dir->filePath(QStringLiteral("in.ini"));
-    QVERIFY(writeWithPython(path, spec));
+    QVERIFY(writeWithPython(path, layout));
     const ChannelCoefficientLists lists = readChannelCoefficientFile(path);
     for (const QString &key : coefficientKeys) {
         const QString want = expected.value(key).toString();

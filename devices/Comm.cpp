@@ -86,12 +86,17 @@ void Comm::openSerial(const QString &address, int baudRate)
         transport = Serial;
         // Settings that a port cannot take (a pseudo terminal has no DTR, for example) leave the
         // port open: their failures are traced only.
-        if (!serialPort->setBaudRate(baudRate, QSerialPort::AllDirections)
-            || !serialPort->setDataBits(QSerialPort::Data8)
-            || !serialPort->setFlowControl(QSerialPort::NoFlowControl)
-            || !serialPort->setParity(QSerialPort::NoParity)
-            || !serialPort->setStopBits(QSerialPort::OneStop))
-            qDebug() << "串口参数设置失败：" << address << serialPort->errorString();
+        const bool settled[] = {serialPort->setBaudRate(baudRate, QSerialPort::AllDirections),
+                                serialPort->setDataBits(QSerialPort::Data8),
+                                serialPort->setFlowControl(QSerialPort::NoFlowControl),
+                                serialPort->setParity(QSerialPort::NoParity),
+                                serialPort->setStopBits(QSerialPort::OneStop)};
+        for (bool ok : settled) {
+            if (!ok) {
+                qDebug() << "串口参数设置失败：" << address << serialPort->errorString();
+                break;
+            }
+        }
         connect(serialPort, &QSerialPort::readyRead, this, &Comm::SerialReadData_slots);
     } else {
         qDebug() << "串口打开失败：" << address << serialPort->errorString();

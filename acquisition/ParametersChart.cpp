@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QIcon>
 #include <QLabel>
+#include <QShowEvent>
 #include <QTableWidgetItem>
 
 #include <condition_variable>
@@ -194,8 +195,30 @@ void ParametersChart::fillChannelList()
     list->resizeColumnsToContents();
 }
 
+void ParametersChart::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    syncCurvesWithVisibility();
+}
+
+void ParametersChart::syncCurvesWithVisibility()
+{
+    if (!chartView || curvesInChart == isVisible())
+        return;
+    curvesInChart = isVisible();
+    for (int k = 0; k < shown.size(); ++k) {
+        if (!shown.at(k))
+            continue;
+        if (curvesInChart)
+            chartView->showSeries(k);
+        else
+            chartView->hideSeries(k);
+    }
+}
+
 void ParametersChart::appendSamples(const QDateTime &t, const QList<double> &values)
 {
+    syncCurvesWithVisibility();
     QTableWidget *table = ui->tableWidget_Data;
     const bool first = table->rowCount() == 0;
     const QList<double> own = values.mid(0, channelCount);
@@ -328,9 +351,9 @@ void ParametersChart::setChannelShown(int k, bool show)
 {
     if (k < 0 || k >= shown.size() || shown.at(k) == show)
         return;
-    if (show)
+    if (curvesInChart && show)
         chartView->showSeries(k);
-    else
+    else if (curvesInChart)
         chartView->hideSeries(k);
     if (QTableWidgetItem *item = ui->tableWidget_Chart->item(k, 0))
         item->setIcon(QIcon(QString::fromLatin1(show ? checkedIcon : uncheckedIcon)));

@@ -54,13 +54,21 @@ public:
     static QStringList unitKindsOf(const QList<ChannelRow> &rows);
 
     ChartView *chart() const { return chartView; }
+    // Whether the checked curves are in the chart now: only while the tab is visible.
+    bool curvesAttached() const { return curvesInChart; }
 
 public slots:
     void pt_All_clicked();
     void pt_Renovate_clicked();
     void pt_Chart_clicked(int row, int column);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    // Puts the checked curves into the chart while the tab is visible and takes them out while
+    // it is not: a curve out of the chart keeps collecting its points without being redrawn.
+    void syncCurvesWithVisibility();
     void fillChannelList();
     void appendTableRow(const QDateTime &t, const QList<double> &values);
     void checkAlarm(int k, double v);
@@ -82,4 +90,5 @@ private:
     QList<ChannelRow> channelRows;
     // Set while this tab's alarm-mail thread runs; shared with that thread.
     std::shared_ptr<std::atomic<bool>> mailInFlight;
+    bool curvesInChart = true;
 };

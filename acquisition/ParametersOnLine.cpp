@@ -650,7 +650,7 @@ void ParametersOnLine::pt_OK_clicked()
 void ParametersOnLine::closeEvent(QCloseEvent *event)
 {
     if (ui->pushButton_OK->text() == tr("结束")) {
-        event->accept();
+        QDialog::closeEvent(event);
         return;
     }
     QMessageBox::information(this, titleInfo, tr("正在采集中，请先结束！"));

@@ -6,6 +6,7 @@
 #include <QSemaphore>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QtCharts/QXYSeries>
 #include <QtTest>
 
 #include <atomic>
@@ -77,6 +78,7 @@ private slots:
     void tableMarks();
     void tableKeepsTheNewest1200Rows();
     void channelList();
+    void hiddenTabKeepsItsCurvesOutOfTheChart();
     void alarmsAreLoggedAndMailedOncePerInterval();
     void oneMailThreadAtATime();
 };
@@ -203,6 +205,7 @@ void TestOnlineChart::channelList()
     ParametersChart tab;
     tab.setup(&settings, {channel(0, QStringLiteral("1-T1"), QStringLiteral("℃")),
                           channel(0, QStringLiteral("1-T2"), QStringLiteral("℃"))});
+    tab.show();
     ChartView *chart = tab.chart();
     auto *list = tab.findChild<QTableWidget *>(QStringLiteral("tableWidget_Chart"));
     auto *all = tab.findChild<QPushButton *>(QStringLiteral("pushButton_All"));
@@ -228,6 +231,41 @@ void TestOnlineChart::channelList()
     QVERIFY(!chart->isSeriesShown(0) && !chart->isSeriesShown(1));
     tab.pt_Chart_clicked(0, 0);
     QVERIFY(chart->isSeriesShown(0));
+}
+
+void TestOnlineChart::hiddenTabKeepsItsCurvesOutOfTheChart()
+{
+    Folder folder;
+    SystemSettings settings;
+    ParametersChart tab;
+    tab.setup(&settings, {channel(0, QStringLiteral("1-T1"), QStringLiteral("℃")),
+                          channel(0, QStringLiteral("1-T2"), QStringLiteral("℃"))});
+    tab.show();
+    ChartView *chart = tab.chart();
+    const QDateTime t0(QDate(2024, 1, 1), QTime(0, 0));
+    tab.appendSamples(t0, {1.0, 2.0});
+    QVERIFY(tab.curvesAttached());
+    tab.pt_Chart_clicked(1, 0);   // the operator hides curve 2
+
+    tab.hide();
+    tab.appendSamples(t0.addSecs(1), {1.5, 2.5});
+    tab.appendSamples(t0.addSecs(2), {1.7, 2.7});
+    QVERIFY(!tab.curvesAttached());
+    QVERIFY(!chart->isSeriesShown(0));
+    QVERIFY(chart->chart()->series().isEmpty());
+    tab.pt_Chart_clicked(1, 0);   // shown again while the tab is away
+    tab.pt_Chart_clicked(1, 0);
+
+    tab.show();
+    QVERIFY(tab.curvesAttached());
+    QVERIFY(chart->isSeriesShown(0));
+    QVERIFY(!chart->isSeriesShown(1));
+    const QList<QtCharts::QAbstractSeries *> inChart = chart->chart()->series();
+    QCOMPARE(inChart.size(), 1);
+    auto *curve = qobject_cast<QtCharts::QXYSeries *>(inChart.first());
+    QVERIFY(curve);
+    QCOMPARE(curve->count(), 3);
+    QCOMPARE(curve->at(2).y(), 1.7);
 }
 
 void TestOnlineChart::alarmsAreLoggedAndMailedOncePerInterval()

@@ -7,9 +7,11 @@ Start it with the system interpreter (it needs nothing beyond the standard libra
     /usr/bin/python3 fake_1586a.py --pty PATH         # talks on a pty (one end of a socat
                                                       # pair), prints "READY" once open
 
-Every command line it receives (up to and including its "\\n") is appended to the file given
-with --log as one JSON object per line: {"raw": "<the line as sent>"}. Tests compare that log
-with the command texts they expect. Lines beginning "SIM:" steer the fake and are not logged.
+It is built on the generic fake (fake_instrument.py): the serving code, the --log file (one
+JSON object per line, {"raw": "<line as sent>"}, and over TCP {"event": "connected"/"closed"}),
+and the steering options and "SIM:" lines described there (--late, --split, --gap, --eol,
+--silent, --garbage, SIM:CLOSE, ...) work the same here. Tests compare the log with the command
+texts they expect.
 
 What it models:
   *IDN?                         identity ("FLUKE,1586A,<serial>,<version>", --idn replaces it)
@@ -19,7 +21,7 @@ What it models:
   RATE FAST|MED|SLOW, UNIT:TEMP C|F
   ROUT:CHAN:STAT ON|OFF,(@ch)   the scan list
   TEMP:..., VOLT:..., CURR:..., RES:..., FRES:..., CONF:FREQ   channel functions
-  curve coefficient settings and their "?" queries, per channel
+  curve coefficient settings and their "?" queries, per channel (zeros until set)
   CALC:SCAL:STAT/GAIN/OFFS      Mx+B scaling per channel
   READ?                         one scan: the readings of the scan list in channel order
   FETCH?                        the readings of the last scan
@@ -32,27 +34,24 @@ reads 25.3), converted to Fahrenheit for temperature channels under "UNIT:TEMP F
 by gain and offset when scaling is on. Readings are written with three decimals. With no
 channel in the scan list READ? answers the --values text.
 
-Steering (command line option, or the same at run time as a "SIM:" line):
-  --late MS        / SIM:LATE MS      wait before each reply
-  --split N        / SIM:SPLIT N      send each reply in N pieces ...
-  --gap MS         / SIM:GAP MS       ... with this pause between pieces
-  --eol CRLF|LF|CR / SIM:EOL ...      line end of replies
-  --silent         / SIM:SILENT 0|1   never answer
-  SIM:REPLY TEXT                      the next reply is TEXT (escapes such as \\x00 allowed)
-                                      whatever was asked
+Steering of its own:
+  --idn TEXT       / SIM:IDN TEXT     the identity
   --values TEXT                       READ? reply while the scan list is empty
+  SIM:REPLY TEXT                      queue TEXT (escapes such as \\r or \\x00 allowed; the line
+                                      end is appended) in place of the next reply, whatever
+                                      was asked; the scanner still carries out the command
+  SIM:PASS                            queue one reply answered as usual ("SIM:PASS" then
+                                      "SIM:REPLY X" replaces the second reply)
 """
 
-import argparse
 import datetime
-import json
 import os
 import re
-import socket
 import sys
-import termios
 import time
-import tty
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from fake_instrument import Instrument, options_parser, run  # noqa: E402
 
 THERMOCOUPLES = {"K", "T", "R", "S", "J", "N", "E", "B", "C", "D", "G", "L", "M", "U", "W", "POLY"}
 THERMISTORS = {"R2K2", "R5K", "R10K", "RPOL"}
@@ -258,11 +257,16 @@ class Scanner:
             return None
         if head.endswith("?"):
             key = head[:-1]
+            count = next((c for pattern, c in COEFFICIENT_SETTINGS if pattern.match(key)), 0)
+            answers = []
             for n in channels:
-                if key not in self.channels[n]["settings"]:
-                    self.error(-230, "Data stale")
+                stored = self.channels[n]["settings"].get(key)
+                if stored is None and not count:
+                    self.error(-113, "Undefined header")
                     return "0"
-            return ",".join(",".join(self.channels[n]["settings"][key]) for n in channels)
+                # A coefficient never set reads as zeros.
+                answers.append(",".join(stored if stored is not None else ["0"] * count))
+            return ",".join(answers)
         ok = self.channel_setting(head, args)
         if ok is None:
             self.error(-113, "Undefined header")
@@ -323,145 +327,43 @@ class Scanner:
         channel["settings"][head] = list(args)
 
 
-class Link:
-    """Byte stream to the driver: a TCP connection or a pty."""
+class Scanner1586A(Instrument):
+    """The generic fake's serving and steering, answering as the scanner."""
 
-    def __init__(self, options, log):
-        self.options = options
-        self.log = log
-        self.late_ms = options.late
-        self.split = max(1, options.split)
-        self.gap_ms = options.gap
-        self.eol = {"CRLF": "\r\n", "LF": "\n", "CR": "\r"}[options.eol]
-        self.silent = options.silent
-        self.next_reply = None
+    def __init__(self, options):
+        super().__init__(options)
+        self.scanner = Scanner(options)
+        self.replacements = []   # queued replacements of the coming replies; None: as usual
 
-    def steer(self, line):
-        word, _, value = line[4:].strip().partition(" ")
-        word = word.upper()
-        if word == "LATE":
-            self.late_ms = int(value)
-        elif word == "SPLIT":
-            self.split = max(1, int(value))
-        elif word == "GAP":
-            self.gap_ms = int(value)
-        elif word == "EOL":
-            self.eol = {"CRLF": "\r\n", "LF": "\n", "CR": "\r"}[value.strip().upper()]
-        elif word == "SILENT":
-            self.silent = value.strip() not in ("", "0")
-        elif word == "REPLY":
-            self.next_reply = value.encode("latin-1").decode("unicode_escape")
+    def steer(self, command):
+        head, _, arg = command.partition(" ")
+        head = head.upper()
+        if head == "IDN":
+            self.scanner.identity = arg
+        elif head == "REPLY":
+            self.replacements.append(arg)
+        elif head == "PASS":
+            self.replacements.append(None)
+        else:
+            return super().steer(command)
+        return None
 
-    def reply_bytes(self, text):
-        if self.next_reply is not None:
-            text, self.next_reply = self.next_reply, None
-            return text.encode("latin-1", "replace")
-        return (text + self.eol).encode("utf-8")
-
-    def pieces(self, data):
-        n = min(self.split, max(1, len(data)))
-        size = -(-len(data) // n)
-        return [data[i:i + size] for i in range(0, len(data), size)]
-
-    def serve(self, scanner, read, write):
-        pending = b""
-        while True:
-            chunk = read()
-            if not chunk:
-                return
-            pending += chunk
-            while b"\n" in pending:
-                raw, _, pending = pending.partition(b"\n")
-                raw += b"\n"
-                line = raw.decode("latin-1")
-                if line.startswith("SIM:"):
-                    self.steer(line)
-                    continue
-                if self.log:
-                    with open(self.log, "a", encoding="utf-8") as f:
-                        f.write(json.dumps({"raw": line}, ensure_ascii=False) + "\n")
-                reply = scanner.handle(line)
-                if reply is None or self.silent:
-                    continue
-                data = self.reply_bytes(reply)
-                if self.late_ms:
-                    time.sleep(self.late_ms / 1000.0)
-                for i, piece in enumerate(self.pieces(data)):
-                    if i and self.gap_ms:
-                        time.sleep(self.gap_ms / 1000.0)
-                    write(piece)
-
-
-def serve_tcp(options, scanner, link):
-    server = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
-    server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-    server.bind(("127.0.0.1", options.port))
-    server.listen(4)
-    print("PORT %d" % server.getsockname()[1], flush=True)
-    while True:
-        conn, _ = server.accept()
-        conn.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
-        with conn:
-            def read():
-                try:
-                    return conn.recv(4096)
-                except OSError:
-                    return b""
-            link.serve(scanner, read, conn.sendall)
-
-
-def serve_pty(options, scanner, link):
-    fd = os.open(options.pty, os.O_RDWR | os.O_NOCTTY)
-    tty.setraw(fd)
-    attrs = termios.tcgetattr(fd)
-    attrs[3] &= ~termios.ECHO
-    termios.tcsetattr(fd, termios.TCSANOW, attrs)
-    print("READY", flush=True)
-
-    def read():
-        # A pty reports EIO while nobody holds its other end open: wait for the next opener,
-        # and end only when the pty itself is gone.
-        while True:
-            try:
-                data = os.read(fd, 4096)
-                if data:
-                    return data
-            except OSError:
-                pass
-            if not os.path.exists(options.pty):
-                return b""
-            time.sleep(0.02)
-
-    def write(data):
-        while data:
-            data = data[os.write(fd, data):]
-    link.serve(scanner, read, write)
+    def answer(self, request):
+        reply = self.scanner.handle(request)
+        if reply is None:
+            return None
+        if self.replacements:
+            replacement = self.replacements.pop(0)
+            if replacement is not None:
+                return replacement
+        return reply
 
 
 def main():
-    parser = argparse.ArgumentParser(description="1586A scanner stand-in")
-    where = parser.add_mutually_exclusive_group(required=True)
-    where.add_argument("--tcp", action="store_true")
-    where.add_argument("--pty")
-    parser.add_argument("--port", type=int, default=0)
-    parser.add_argument("--log")
+    parser = options_parser(__doc__)
     parser.add_argument("--idn", default="FLUKE,1586A,3489012,1.08")
     parser.add_argument("--values", default="0.000")
-    parser.add_argument("--late", type=int, default=0)
-    parser.add_argument("--split", type=int, default=1)
-    parser.add_argument("--gap", type=int, default=0)
-    parser.add_argument("--eol", choices=["CRLF", "LF", "CR"], default="CRLF")
-    parser.add_argument("--silent", action="store_true")
-    options = parser.parse_args()
-    scanner = Scanner(options)
-    link = Link(options, options.log)
-    try:
-        if options.tcp:
-            serve_tcp(options, scanner, link)
-        else:
-            serve_pty(options, scanner, link)
-    except KeyboardInterrupt:
-        pass
+    run(Scanner1586A, parser)
 
 
 if __name__ == "__main__":

@@ -15,7 +15,7 @@ Files written:
   plain.csv        channels 101, 102, 103; records 0..9; "\\n" line ends
   crlf.csv         as plain.csv with "\\r\\n" line ends
   nofinal.csv      as plain.csv without a line end after the last record
-  gap.csv          channels 101, 102; records 0..4 at 0..4 s, records 5..9 at 60..64 s
+  gap.csv          as plain.csv, but records 5..9 are taken at 60..64 s
   duplicate.csv    columns 101, 102, 101, 103; the second 101 column reads "-1.000" always
   badline.csv      as plain.csv, but record 3 has no readings and record 5 a malformed time
   header_fields.csv    a header of four fields
@@ -73,9 +73,8 @@ def main():
     write(os.path.join(out, "crlf.csv"), header(three), rows(three, ten), terminator="\r\n")
     write(os.path.join(out, "nofinal.csv"), header(three), rows(three, ten), final_end=False)
 
-    two = [101, 102]
-    write(os.path.join(out, "gap.csv"), header(two),
-          rows(two, [0, 1, 2, 3, 4, 60, 61, 62, 63, 64]))
+    write(os.path.join(out, "gap.csv"), header(three),
+          rows(three, [0, 1, 2, 3, 4, 60, 61, 62, 63, 64]))
 
     dup = [101, 102, 101, 103]
     body = rows(dup, ten)

@@ -62,16 +62,20 @@ QWidget *createChannelCalibrationPage(SystemSettings *settings, QWidget *parent)
 void runAcquisitionChain(SystemSettings *settings, QWidget *parent)
 {
     // Each dialog runs only after the one before it was accepted; all end with the chain.
-    ParametersMode mode(parent);
+    // Like the run window, the dialogs stand alone, without a parent.
+    Q_UNUSED(parent)
+    ParametersMode mode;
     mode.setSettings(settings);
     if (mode.exec() != QDialog::Accepted)
         return;
-    ParametersChannel channel(parent);
+    ParametersChannel channel;
     channel.setSettings(settings);
     if (channel.exec() != QDialog::Accepted)
         return;
-    // The plan dialog stores its mode as shown, translated in its own context.
-    if (settings->acquisitionMode == QCoreApplication::translate("ParametersMode", "在线")) {
+    // The plan dialog stores its mode as shown, translated in its own context (whose
+    // translation file lists the text; named through a constant so it is listed only there).
+    static const char planDialogContext[] = "ParametersMode";
+    if (settings->acquisitionMode == QCoreApplication::translate(planDialogContext, "在线")) {
         ParametersOnLine online;   // no parent: the run window stands alone
         online.start(settings);
         online.exec();

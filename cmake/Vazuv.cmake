@@ -13,6 +13,20 @@ function(vazuv_library target)
   endforeach()
   target_link_libraries(${target} PUBLIC ${ARG_DEPS} ${_qt})
   set_target_properties(${target} PROPERTIES AUTOUIC_SEARCH_PATHS ${CMAKE_CURRENT_SOURCE_DIR})
+  vazuv_autogen_listing(${target} ${_src})
+endfunction()
+
+# vazuv_autogen_listing(<target> <globbed files...>)
+# With Ninja, the moc/uic step of a target reruns only when a file it scanned before changes,
+# so a file added to a globbed folder later was never scanned: its ui_*.h was never made and
+# its Q_OBJECT class never moc'ed, in an existing build folder. This header lists the files,
+# is rewritten only when the list changes, and is scanned with the rest, so a new file makes
+# the step rerun.
+function(vazuv_autogen_listing target)
+  string(REPLACE ";" "\n// " _list "${ARGN}")
+  set(_listing ${CMAKE_CURRENT_BINARY_DIR}/${target}_files.h)
+  file(CONFIGURE OUTPUT ${_listing} CONTENT "// ${_list}\n" @ONLY)
+  target_sources(${target} PRIVATE ${_listing})
 endfunction()
 
 # vazuv_test(<name> SOURCES <files...> LIBS <targets...> [TIMEOUT s] [RUN_SERIAL])

@@ -1,11 +1,99 @@
-# Script for the `lupdate` target: one pair of .ts files per source folder.
-foreach(area platform store devices drivers config acquisition calibration reports app)
-  if(EXISTS ${SRC}/${area})
+# Script for the `lupdate` target: refreshes resources/translations/<name>_zh.ts and _en.ts.
+#   cmake -DLUPDATE=<lupdate> -DSRC=<source dir> -P lupdate.cmake
+# A folder's texts may be kept in more than one pair of files (store_*.ts and shell-store_*.ts
+# both hold texts of store/). Each source file is scanned into exactly one pair, so that no
+# text is listed twice:
+#   1. the pairs that belong to the file's folder: the one named after the folder and those
+#      whose name has the folder as one of its dash-separated words (shell-store -> store);
+#   2. among them, the pair that already holds the file's class: a context equal to the file's
+#      base name or to the base name + "Class" (designer forms), else the longest context the
+#      base name starts with (SystemSetBackup -> SystemSet);
+#   3. otherwise the pair named after the folder.
+# resources/CMakeLists.txt includes every .cmake file here: as an include this one does nothing.
+if(NOT CMAKE_SCRIPT_MODE_FILE)
+  return()
+endif()
+cmake_minimum_required(VERSION 3.24)
+if(NOT LUPDATE OR NOT SRC)
+  message(FATAL_ERROR "usage: cmake -DLUPDATE=<lupdate> -DSRC=<source dir> -P lupdate.cmake")
+endif()
+set(_tsdir ${SRC}/resources/translations)
+set(_areas platform store devices drivers config acquisition calibration reports app)
+
+# Contexts already held by each pair (read from its English file).
+file(GLOB _known ${_tsdir}/*_en.ts)
+set(_names)
+foreach(ts ${_known})
+  get_filename_component(_file ${ts} NAME)
+  string(REGEX REPLACE "_en\\.ts$" "" _name ${_file})
+  list(APPEND _names ${_name})
+  file(STRINGS ${ts} _lines REGEX "<name>[^<]*</name>")
+  set(_contexts_${_name})
+  foreach(line ${_lines})
+    string(REGEX REPLACE ".*<name>([^<]*)</name>.*" "\\1" _context "${line}")
+    list(APPEND _contexts_${_name} ${_context})
+  endforeach()
+endforeach()
+
+foreach(area ${_areas})
+  if(NOT EXISTS ${SRC}/${area})
+    continue()
+  endif()
+  # Pairs of this folder: the folder's own first.
+  set(_pairs ${area})
+  foreach(name ${_names})
+    string(REPLACE "-" ";" _words ${name})
+    if(NOT name STREQUAL area AND area IN_LIST _words)
+      list(APPEND _pairs ${name})
+    endif()
+  endforeach()
+  foreach(name ${_pairs})
+    set(_files_${name})
+  endforeach()
+
+  file(GLOB_RECURSE _sources ${SRC}/${area}/*.cpp ${SRC}/${area}/*.h ${SRC}/${area}/*.ui)
+  list(SORT _sources)
+  foreach(source ${_sources})
+    get_filename_component(_base ${source} NAME_WE)
+    set(_owner "")
+    foreach(name ${_pairs})
+      if(_base IN_LIST _contexts_${name} OR "${_base}Class" IN_LIST _contexts_${name})
+        set(_owner ${name})
+        break()
+      endif()
+    endforeach()
+    if(NOT _owner)
+      set(_longest 0)
+      foreach(name ${_pairs})
+        foreach(context ${_contexts_${name}})
+          string(LENGTH "${context}" _length)
+          string(FIND "${_base}" "${context}" _at)
+          if(_at EQUAL 0 AND _length GREATER _longest AND NOT context STREQUAL "QObject")
+            set(_longest ${_length})
+            set(_owner ${name})
+          endif()
+        endforeach()
+      endforeach()
+    endif()
+    if(NOT _owner)
+      set(_owner ${area})
+    endif()
+    list(APPEND _files_${_owner} ${source})
+  endforeach()
+
+  foreach(name ${_pairs})
+    if(NOT _files_${name})
+      continue()
+    endif()
     foreach(lang zh_CN en)
       string(SUBSTRING ${lang} 0 2 short)
       execute_process(COMMAND ${LUPDATE} -silent -no-obsolete -locations none
-                      -source-language zh_CN -target-language ${lang} ${SRC}/${area}
-                      -ts ${SRC}/resources/translations/${area}_${short}.ts)
+                              -source-language zh_CN -target-language ${lang}
+                              ${_files_${name}} -ts ${_tsdir}/${name}_${short}.ts
+                      RESULT_VARIABLE _result)
+      if(NOT _result EQUAL 0)
+        message(FATAL_ERROR "lupdate failed for ${name}_${short}.ts")
+      endif()
     endforeach()
-  endif()
+  endforeach()
 endforeach()

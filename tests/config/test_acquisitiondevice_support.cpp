@@ -12,6 +12,7 @@
 #include "Registry.h"
 #include "Terms.h"
 #include "TestDb.h"
+#include "test_message_box.h"
 
 // ---- working folder ------------------------------------------------------------------------
 
@@ -258,18 +259,7 @@ void DialogWatcher::poll()
         handled << QPointer<QWidget>(dialog);
         if (auto *box = qobject_cast<QMessageBox *>(dialog)) {
             boxes << Box{box->windowTitle(), box->text()};
-            QAbstractButton *button = nullptr;
-            if (!answers.isEmpty())
-                button = box->button(answers.takeFirst());
-            if (!button)
-                button = box->button(QMessageBox::Ok);
-            if (!button)
-                button = box->escapeButton();
-            QPointer<QAbstractButton> target(button);
-            QTimer::singleShot(0, box, [target] {
-                if (target)
-                    target->click();
-            });
+            answerMessageBox(box, answers);
             continue;
         }
         if (!dialog->isModal() && !dialog->testAttribute(Qt::WA_ShowModal)

@@ -22,8 +22,8 @@
 #include <atomic>
 #include <functional>
 
-#include "Collection.h"
 #include "Records.h"
+#include "test_refusing_collection.h"
 
 // The child widget of that object name; the test stops when there is none.
 template <typename T>
@@ -95,7 +95,7 @@ struct DoubleScript
     std::atomic<int> instances{0};
 };
 
-class InstrumentDouble : public Collection
+class InstrumentDouble : public RefusingCollection
 {
 public:
     // The script every double reads; reset by installDouble.
@@ -106,33 +106,17 @@ public:
 
     bool open(QString signalMode, QString ipCom, QString portBaudRate) override;
     bool close() override;
-    bool readReply(QString &) override { return false; }
-    bool sendCommand(QString) override { return false; }
     bool readSerialNumber(QString &serial) override;
 
     QStringList scanRateList() override { return script->scanRates; }
     QStringList signalModeList() override { return script->signalModes; }
-    QStringList compensationList() override { return {}; }
-    QStringList unitList(QString) override { return {}; }
-    QList<bool> coefficientMask(QString) override { return {}; }
-    QStringList wiringList(QString) override { return {}; }
-    QStringList typeList(int) override { return {}; }
-    QStringList functionList(QString) override { return {}; }
-    QStringList channelNumberList(int) override { return {}; }
     int channelCount() override { return 64; }
     bool checkChannels(QList<ChannelRecord>, QString &) override { return true; }
     double minScanInterval(QString, QList<ChannelRecord>) override { return script->minInterval; }
     bool setDeviceTime(QDateTime) override;
     bool setScanInterval(double, int) override;
     bool readValues(QStringList &values) override;
-    bool requestValues() override { return false; }
-    bool fetchValues(QStringList &) override { return false; }
     bool configureChannels(QString, QList<ChannelRecord>) override;
-    bool writeChannelCoefficients(ChannelRecord) override { return false; }
-    bool readChannelCoefficients(ChannelRecord &) override { return false; }
-    bool openRecordFile(QString, QList<ChannelRecord>) override { return false; }
-    bool readRecordAt(QDateTime, QStringList &) override { return false; }
-    bool closeRecordFile() override { return false; }
     QStringList baudRateList() override { return script->bauds; }
     QStringList filterList() override { return script->filters; }
     QList<bool> settingMask() override { return script->mask; }

@@ -9,9 +9,9 @@
 #include <QString>
 #include <QStringList>
 
-#include "Collection.h"
+#include "test_refusing_collection.h"
 
-class ScriptedCollection : public Collection
+class ScriptedCollection : public RefusingCollection
 {
 public:
     // Option lists. A key missing from a map gives the default list.
@@ -33,12 +33,6 @@ public:
     int checkCalls = 0;
 
     QStringList typeQueries;                  // stored type texts the lists were asked for
-
-    bool open(QString, QString, QString) override { return false; }
-    bool close() override { return true; }
-    bool readReply(QString &) override { return false; }
-    bool sendCommand(QString) override { return false; }
-    bool readSerialNumber(QString &) override { return false; }
 
     QStringList scanRateList() override { return {QStringLiteral("快速")}; }
     QStringList signalModeList() override { return {QStringLiteral("串口")}; }
@@ -79,32 +73,5 @@ public:
         if (!checkResult)
             error = checkError;
         return checkResult;
-    }
-    double minScanInterval(QString, QList<ChannelRecord>) override { return 0.0; }
-
-    bool setDeviceTime(QDateTime) override { return false; }
-    bool setScanInterval(double, int) override { return false; }
-    bool readValues(QStringList &) override { return false; }
-    bool requestValues() override { return false; }
-    bool fetchValues(QStringList &) override { return false; }
-    bool configureChannels(QString, QList<ChannelRecord>) override { return false; }
-    bool writeChannelCoefficients(ChannelRecord) override { return false; }
-    bool readChannelCoefficients(ChannelRecord &) override { return false; }
-    bool openRecordFile(QString, QList<ChannelRecord>) override { return false; }
-    bool readRecordAt(QDateTime, QStringList &) override { return false; }
-    bool closeRecordFile() override { return false; }
-    QStringList baudRateList() override { return {}; }
-    QStringList filterList() override { return {}; }
-    QList<bool> settingMask() override { return QList<bool>() << false << false << false
-                                                              << false << false << false; }
-    bool readDeviceSettings(QString &, QString &, QString &, QString &, QString &, QString &,
-                            QString &, QString &) override
-    {
-        return false;
-    }
-    bool writeDeviceSettings(QString, QString, QString, QString, QString, QString,
-                             QString &) override
-    {
-        return false;
     }
 };

@@ -23,6 +23,8 @@
 
 #include <functional>
 
+#include "test_message_box.h"
+
 class ModalAnswers : public QObject
 {
 public:
@@ -75,18 +77,7 @@ private:
         if (auto *box = qobject_cast<QMessageBox *>(active)) {
             messages << box->text();
             titles << box->windowTitle();
-            QAbstractButton *button = nullptr;
-            if (!answers.isEmpty())
-                button = box->button(answers.takeFirst());
-            if (!button)
-                button = box->button(QMessageBox::Ok);
-            if (!button)
-                button = box->escapeButton();
-            QPointer<QAbstractButton> target(button);
-            QTimer::singleShot(0, box, [target] {
-                if (target)
-                    target->click();
-            });
+            answerMessageBox(box, answers);
             return;
         }
         auto *dialog = qobject_cast<QDialog *>(active);

@@ -463,10 +463,12 @@ private slots:
                               "CALC:SCAL:GAIN 1,(@101)\r\n", "CALC:SCAL:OFFS 0,(@101)\r\n"}));
     }
 
+    // Unused channels send nothing; the reset and the rate command go out all the same.
     void unknownRateSendsAnEmptyArgument()
     {
         const int from = sent();
-        QVERIFY(runOnWorker([&] { return driver->configureChannels("标准", {}); }));
+        const Rows unused{channelRow("101", "空", "空", "空", "℃")};
+        QVERIFY(runOnWorker([&] { return driver->configureChannels("标准", unused); }));
         QCOMPARE(sentSince(from, 2), QStringList({"*RST\r\n", "RATE \r\n"}));
     }
 };

@@ -159,8 +159,8 @@ void ChartView::setupLiveSeries(const QStringList &names, const QString &unit1,
     for (int i = 0; i < seriesCount; ++i) {
         shown.append(true);
         ChannelFigures figures;
-        figures.minimum = DBL_MAX;
-        figures.maximum = -DBL_MAX;
+        figures.min = DBL_MAX;
+        figures.max = -DBL_MAX;
         channelFigures.append(figures);
     }
     buildAxes(unit1, unit2);
@@ -278,10 +278,10 @@ void ChartView::appendSamples(const QDateTime &t, const QList<double> &values)
         series.at(i)->append(x, v);
         if (i < channelFigures.size()) {
             ChannelFigures &figures = channelFigures[i];
-            if (v > figures.maximum)
-                figures.maximum = v;
-            if (v < figures.minimum)
-                figures.minimum = v;
+            if (v > figures.max)
+                figures.max = v;
+            if (v < figures.min)
+                figures.min = v;
         }
         if (axisFlags.value(i, true)) {
             if (v < leftLow) {
@@ -457,8 +457,8 @@ QString ChartView::tipTime(const QPointF &point)
 void ChartView::tooltip(int index, const QPointF &point, bool state)
 {
     if (const ChannelFigures *figures = figuresForTip(index, state))
-        showTip(QStringLiteral("Min：") + number(figures->minimum) + QStringLiteral("\nMax：")
-                + number(figures->maximum) + QStringLiteral("\nAvg：") + number(figures->average)
+        showTip(QStringLiteral("Min：") + number(figures->min) + QStringLiteral("\nMax：")
+                + number(figures->max) + QStringLiteral("\nAvg：") + number(figures->average)
                 + QStringLiteral("\nTime：") + tipTime(point));
 }
 
@@ -466,7 +466,7 @@ void ChartView::tooltip1(int index, const QPointF &point, bool state)
 {
     if (const ChannelFigures *figures = figuresForTip(index, state))
         showTip(QStringLiteral("Data：") + number(point.y()) + QStringLiteral("\nMin：")
-                + number(figures->minimum) + QStringLiteral("\nMax：") + number(figures->maximum)
+                + number(figures->min) + QStringLiteral("\nMax：") + number(figures->max)
                 + QStringLiteral("\nTime：") + tipTime(point));
 }
 

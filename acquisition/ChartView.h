@@ -16,12 +16,12 @@ class QDateTimeAxis;
 class QValueAxis;
 }
 
-// Figures of one channel that the hover tool tips show. Live curves keep minimum and
-// maximum up to date; a report supplies all of them.
+// Figures of one channel that the hover tool tips show. Live curves keep min and max up to
+// date; a report supplies all four (the chart does not read sum).
 struct ChannelFigures
 {
-    double minimum = 0.0;
-    double maximum = 0.0;
+    double min = 0.0;
+    double max = 0.0;
     double average = 0.0;
     double sum = 0.0;
 };

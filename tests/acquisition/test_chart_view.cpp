@@ -238,8 +238,8 @@ void TestChartView::liveTooltip()
     view.appendSamples(kStart, {20.5, 1, 20});
     view.appendSamples(kStart.addSecs(1), {19.25, 1, 20});
     view.appendSamples(kStart.addSecs(2), {22.125, 1, 20});
-    QCOMPARE(view.channelFiguresAt(0).minimum, 19.25);
-    QCOMPARE(view.channelFiguresAt(0).maximum, 22.125);
+    QCOMPARE(view.channelFiguresAt(0).min, 19.25);
+    QCOMPARE(view.channelFiguresAt(0).max, 22.125);
 
     QLabel *tip = tipLabel(view);
     QVERIFY(tip);
@@ -363,7 +363,7 @@ void TestChartView::manyChannels()
     QCOMPARE(live.channelCount(), n);
     QCOMPARE(curve(live, n - 1)->count(), 1);
     QCOMPARE(curve(live, n - 1)->at(0).y(), double(n - 1));
-    QCOMPARE(live.channelFiguresAt(n - 1).maximum, double(n - 1));
+    QCOMPARE(live.channelFiguresAt(n - 1).max, double(n - 1));
     QColor c;
     QVERIFY(live.seriesColor(n - 1, c));
 

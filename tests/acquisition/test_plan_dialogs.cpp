@@ -112,6 +112,7 @@ private slots:
     void planChecks_data();
     void planChecks();
     void planMembersAfterAccept();
+    void firstConfigurationOfAName();
     void databaseFailure();
 
     void channelTable();
@@ -314,6 +315,7 @@ void TestPlanDialogs::planChecks()
         QCOMPARE(settings.planChannels.size(), 1);
         return;
     }
+    QCOMPARE(settings.acquisitionMode, importMode ? QStringLiteral("导入") : QStringLiteral("在线"));
     QCOMPARE(settings.projectNames, names);
     QCOMPARE(settings.planDevices.size(), deviceCount);
     QCOMPARE(settings.planChannelConfigs.size(), deviceCount);
@@ -351,6 +353,24 @@ void TestPlanDialogs::planMembersAfterAccept()
     QCOMPARE(settings.planChannelConfigs.at(1).Name, QStringLiteral("CfgA"));
     QCOMPARE(settings.planChannelConfigs.at(1).ChannelLabel, (QStringList{"T1", "T2", "T3"}));
     QCOMPARE(settings.planChannelConfigs.at(2).Name, QStringLiteral("CfgA"));
+}
+
+void TestPlanDialogs::firstConfigurationOfAName()
+{
+    // Two stored configurations share a name: the plan takes the first the table returns.
+    QVERIFY(insertChannelConfig(config("Twin", {"101", "102"}, {"A1", "A2"}, {"℃", "℃"})));
+    QVERIFY(insertChannelConfig(config("Twin", {"101", "102", "103"}, {"B1", "B2", "B3"},
+                                       {"V", "V", "V"})));
+    settings.devices = {device(8, "Orvex-TC", "Twin")};
+    ParametersMode dialog;
+    dialog.setSettings(&settings);
+    child<QLineEdit>(&dialog, "lineEdit_Name1")->setText("P1");
+    MessageLog log;
+    dialog.pt_OK_clicked();
+    QVERIFY(log.seen.isEmpty());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(settings.planChannelConfigs.size(), 1);
+    QCOMPARE(settings.planChannelConfigs.at(0).ChannelLabel, (QStringList{"A1", "A2"}));
 }
 
 void TestPlanDialogs::databaseFailure()

@@ -60,7 +60,12 @@ void SystemSet::showSettings()
     ui->checkBox_AutoBackup->setChecked(settings->autoBackup);
     ui->lineEdit_BackupsCycle->setText(QString::number(settings->backupCycle));
     ui->lineEdit_BackupPath->setText(settings->backupPath);
-    const int language = languageList.indexOf(settings->systemLanguage);
+    // The program runs in English for every stored language but "中文" (an empty one on a
+    // fresh database too): the chooser shows that language, so that pressing "设置" to change
+    // the accuracy alone does not switch the program to Chinese.
+    int language = languageList.indexOf(settings->systemLanguage);
+    if (language < 0)
+        language = languageList.indexOf(QStringLiteral("English"));
     if (language >= 0)
         ui->comboBox_Language->setCurrentIndex(language);
     // A stored accuracy outside 0..6 shows the nearest entry of the list.

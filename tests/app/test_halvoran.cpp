@@ -393,7 +393,6 @@ private slots:
         auto *tabs = w.findChild<QTabWidget *>(QStringLiteral("tabWidget"));
         QCOMPARE(tabs->tabText(0), QStringLiteral("System Settings"));
         QCOMPARE(textOf(&w, "toolButton_AboutUs"), QStringLiteral("About"));
-        QVERIFY(saveScreenshot(&w, QStringLiteral("main-window-en.png")));
 
         w.settings()->backupCycle = 3;
         w.pt_SystemSet_clicked();
@@ -401,7 +400,6 @@ private slots:
         QVERIFY(page);
         QCOMPARE(textOf(page, "pushButton_Set"), QStringLiteral("Set"));
         QCOMPARE(textOf(page, "lineEdit_BackupsCycle"), QStringLiteral("3"));
-        QVERIFY(saveScreenshot(&w, QStringLiteral("settings-page-en.png")));
 
         MessageBoxAnswerer answerer;
         page->findChild<QComboBox *>(QStringLiteral("comboBox_Language"))->setCurrentText(QStringLiteral("中文"));
@@ -416,11 +414,53 @@ private slots:
         QCOMPARE(sqlite(folder.file(QStringLiteral("DAQ-Vemka.db3")),
                         QStringLiteral("select Data from SystemSet where Name='SystemLanguage'")),
                  QStringLiteral("中文"));
-        QVERIFY(saveScreenshot(&w, QStringLiteral("settings-page-zh.png")));
-        w.pt_ChannelConfig_clicked();
-        QVERIFY(saveScreenshot(&w, QStringLiteral("main-window-zh.png")));
+        w.hide();
+    }
 
-        // The next start reads the stored language.
+    // Pictures of what a user sees, for a person to look at: the window and the settings page
+    // of a program started in English and of one started in Chinese.
+    void screenshots_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("suffix");
+        QTest::addColumn<QString>("settingsTab");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("English") << "English" << "en" << "System Settings" << "All rights reserved";
+        QTest::newRow("Chinese") << "中文" << "zh" << "系统设置" << "保留所有权利";
+    }
+    void screenshots()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, suffix);
+        QFETCH(QString, settingsTab);
+        QFETCH(QString, caption);
+        WorkingFolder folder;
+        copyTranslations(folder);
+        const QString db = folder.file(QStringLiteral("DAQ-Vemka.db3"));
+        QVERIFY(copyEmptyDatabase(db));
+        sqlite(db, QStringLiteral("insert into SystemSet values('SystemLanguage','%1')").arg(stored));
+        sqlite(db, QStringLiteral("insert into SystemSet values('BackupCycle','7')"));
+        Halvoran w;
+        w.resize(1170, 777);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.TimeUpdate_slots();
+        auto *tabs = w.findChild<QTabWidget *>(QStringLiteral("tabWidget"));
+        QCOMPARE(tabs->tabText(0), settingsTab);
+        bool captionShown = false;
+        for (QLabel *label : w.findChild<QStatusBar *>(QStringLiteral("statusBar"))->findChildren<QLabel *>())
+            captionShown = captionShown || label->text().startsWith(caption);
+        QVERIFY(captionShown);
+        QVERIFY(saveScreenshot(&w, QStringLiteral("main-window-%1.png").arg(suffix)));
+
+        tabs->setCurrentIndex(0);
+        QTest::mouseClick(w.findChild<QToolButton *>(QStringLiteral("toolButton_SystemSet")), Qt::LeftButton);
+        auto *page = qobject_cast<SystemSet *>(w.currentPageWidget());
+        QVERIFY(page);
+        QCOMPARE(textOf(page, "lineEdit_BackupsCycle"), QStringLiteral("7"));
+        QCOMPARE(page->findChild<QComboBox *>(QStringLiteral("comboBox_Language"))->currentText(),
+                 suffix == QLatin1String("zh") ? QStringLiteral("中文") : QStringLiteral("English"));
+        QVERIFY(saveScreenshot(&w, QStringLiteral("settings-page-%1.png").arg(suffix)));
         w.hide();
     }
 

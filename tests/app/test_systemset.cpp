@@ -113,6 +113,39 @@ private slots:
         QCOMPARE(child<QComboBox>(&page, "comboBox_DataNumber")->currentText(), QStringLiteral("2"));
     }
 
+    void languageChooserShowsTheRunningLanguage_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("Chinese") << "中文" << "中文";
+        QTest::newRow("English") << "English" << "English";
+        QTest::newRow("fresh database") << "" << "English";
+        QTest::newRow("unknown") << "Deutsch" << "English";
+    }
+    void languageChooserShowsTheRunningLanguage()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, shown);
+        Fixture f;
+        QVERIFY(f.ok);
+        SystemSettings record;
+        record.systemLanguage = stored;
+        SystemSet page;
+        page.setSettings(&record);
+        QCOMPARE(child<QComboBox>(&page, "comboBox_Language")->currentText(), shown);
+
+        // Changing the accuracy alone never switches the program to Chinese.
+        QSignalSpy language(&page, &SystemSet::Language_signals);
+        MessageBoxAnswerer answerer;
+        child<QComboBox>(&page, "comboBox_DataNumber")->setCurrentIndex(2);
+        QTest::mouseClick(child<QPushButton>(&page, "pushButton_Set"), Qt::LeftButton);
+        QCOMPARE(answerer.texts(), QStringList{QStringLiteral("设置成功！")});
+        QCOMPARE(f.setting("SystemLanguage"), shown);
+        QCOMPARE(record.systemLanguage, shown);
+        for (const QList<QVariant> &emitted : qAsConst(language))
+            QCOMPARE(emitted.at(0).toString(), shown);
+    }
+
     void showsRecordAndClampsAccuracy_data()
     {
         QTest::addColumn<int>("accuracy");

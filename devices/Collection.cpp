@@ -142,6 +142,21 @@ bool Collection::queryIdentity(QString &reply)
     return reply.contains(QLatin1String("FLUKE"));
 }
 
+bool Collection::closeRecord()
+{
+    recordFile.close();
+    return true;
+}
+
+QStringList Collection::channelNumbersUpTo(int count, int maxCount)
+{
+    const int wanted = (count < 1 || count > maxCount) ? maxCount : count;
+    QStringList numbers;
+    for (int n = 1; n <= wanted; ++n)
+        numbers << QString::number(100 + n);
+    return numbers;
+}
+
 QStringList Collection::sharedFilterList()
 {
     QStringList list;

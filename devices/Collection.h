@@ -12,7 +12,9 @@
 //  - derive from Collection (or a family base) and implement every pure operation;
 //  - register the class with one line in its .cpp: REGISTER_COLLECTION(ClassName) (Registry.h);
 //  - the text-line exchange (openLink, closeLink, sendText, readTextReply, queryIdentity) and the
-//    raw write (writeBytes) below are the shared bodies that the operations bind to;
+//    raw write (writeBytes) below are the shared bodies that the operations bind to, and so are
+//    closeRecord, sharedFilterList, rateScanInterval and channelNumbersUpTo; operations that
+//    only answer true without touching the instrument are written in place;
 //  - every link operation holds `exchangeMutex` for its whole send-and-reply
 //    (QMutexLocker lock(&exchangeMutex);) so two threads never take each other's replies;
 //    the shared helpers take it too (it is recursive).
@@ -123,9 +125,15 @@ protected:
     // the reply holds the vendor word "FLUKE" (case-sensitive). The reply is handed back either way.
     bool queryIdentity(QString &reply);
 
+    // The record-file close most drivers share: closes `recordFile`; true.
+    bool closeRecord();
+
     // Shared values of the register drivers.
     static QStringList sharedFilterList();                     // "0" to "15"
     static double rateScanInterval(const QString &scanRate);   // 0.35 快速, 0.5 中速, else 1.0
+    // Channel numbers "101" upwards of a model with `maxCount` channels: the first `count` of
+    // them, or all `maxCount` when `count` is below 1 or above `maxCount`.
+    static QStringList channelNumbersUpTo(int count, int maxCount);
 
     QFile recordFile;               // the instrument record file of the record-file operations
     QList<bool> recordColumns;      // one flag per column of the open record file

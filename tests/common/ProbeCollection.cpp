@@ -3,7 +3,7 @@
 #include <QMetaObject>
 #include <QMutexLocker>
 
-ProbeCollection::ProbeCollection(QObject *parent) : Collection(parent) {}
+ProbeCollection::ProbeCollection(QObject *parent) : StubCollection(parent) {}
 
 bool ProbeCollection::open(QString signalMode, QString ipCom, QString portBaudRate)
 {

@@ -13,6 +13,7 @@
 
 #include "Comm.h"
 #include "FakeInstrument.h"
+#include "MessageCapture.h"
 #include "PtyPair.h"
 
 namespace {
@@ -48,6 +49,8 @@ private slots:
     void candidatesRefuseOtherShapes_data();
     void candidatesRefuseOtherShapes();
     void candidatesWithoutMatchingInterface();
+    void tcpOpenBindsTheMatchingLocalAddressFirst();
+    void tcpOpenTriesEveryCandidateBeforeRefusing();
 
     void tcpPortOutsideRangeIsRefused_data();
     void tcpPortOutsideRangeIsRefused();
@@ -105,6 +108,59 @@ void TestComm::candidatesWithoutMatchingInterface()
     const QList<QHostAddress> list = Comm::localCandidates(QStringLiteral("203.0.113.9"));
     QCOMPARE(list.size(), 1);
     QVERIFY(list.first().isNull());
+}
+
+namespace {
+// The local addresses a TCP open traced as bound, in order.
+QStringList boundAddresses(const MessageCapture &traces)
+{
+    QStringList bound;
+    const QString word = QStringLiteral("本地地址：");
+    for (const QString &m : traces.messages()) {
+        if (m.startsWith(word))
+            bound << m.mid(word.size()).trimmed().remove(QLatin1Char('"'));
+    }
+    return bound;
+}
+} // namespace
+
+void TestComm::tcpOpenBindsTheMatchingLocalAddressFirst()
+{
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+    const QList<QHostAddress> candidates = Comm::localCandidates(QStringLiteral("127.0.0.1"));
+    MessageCapture traces;
+    Watched w;
+    QCOMPARE(w.open(Network, QStringLiteral("127.0.0.1"), server.serverPort()), 1);
+    QVERIFY(server.waitForNewConnection(2000));
+    std::unique_ptr<QTcpSocket> peer(server.nextPendingConnection());
+    QCOMPARE(peer->peerAddress(), QHostAddress(QStringLiteral("127.0.0.1")));
+    QVERIFY(traces.contains(QStringLiteral("本地地址数： %1").arg(candidates.size())));
+    // The first candidate, bound, connected: no other attempt.
+    QCOMPARE(boundAddresses(traces), QStringList{candidates.first().toString()});
+}
+
+void TestComm::tcpOpenTriesEveryCandidateBeforeRefusing()
+{
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = server.serverPort();
+    server.close();   // refused at once from every local address
+    QStringList expected;
+    for (const QHostAddress &a : Comm::localCandidates(QStringLiteral("127.0.0.1"))) {
+        if (!a.isNull())
+            expected << a.toString();
+    }
+    QVERIFY(!expected.isEmpty());
+    MessageCapture traces;
+    Watched w;
+    QCOMPARE(w.open(Network, QStringLiteral("127.0.0.1"), port), 0);
+    QCOMPARE(w.state.size(), 1);
+    QCOMPARE(boundAddresses(traces), expected);
+    // Nothing stays half open: a write reports the link down.
+    w.comm.Write_slots("x");
+    QCOMPARE(w.state.size(), 2);
+    QCOMPARE(lastState(w.state), 0);
 }
 
 void TestComm::tcpPortOutsideRangeIsRefused_data()

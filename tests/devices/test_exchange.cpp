@@ -73,6 +73,7 @@ private slots:
     void openWithoutListenerFailsAfterTwelvePolls();
     void openWhenUpReturnsAtOnce();
     void closeOnANeverOpenedDriverIsImmediate();
+    void waitsOnTheOwningThreadSeeNoReport();
     void sendWhileDownEmptiesTheBuffer();
     void sendCommandSettles();
     void nonLatin1CharacterGoesAsQuestionMark();
@@ -226,6 +227,31 @@ void TestExchange::closeOnANeverOpenedDriverIsImmediate()
     qint64 took = 0;
     QVERIFY(runOnWorkerTimed([&] { return driver.close(); }, took));
     QVERIFY2(took < 100, qPrintable(QString::number(took)));
+}
+
+void TestExchange::waitsOnTheOwningThreadSeeNoReport()
+{
+    // Called on the thread that owns the driver, open and close cannot see the transport's
+    // reports while they wait: open ends false after its 12 polls although the peer accepts,
+    // close ends false after its 40 polls. The reports still arrive afterwards.
+    FakeInstrument fake;
+    QVERIFY(fake.startTcp());
+    ProbeCollection driver;
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!driver.open(Network, QStringLiteral("127.0.0.1"), fake.portText()));
+    qint64 took = clock.elapsed();
+    QVERIFY2(took >= 1200 && took < 3000, qPrintable(QString::number(took)));
+    QVERIFY(fake.waitForEvent(QStringLiteral("connected")));
+    QTRY_VERIFY_WITH_TIMEOUT(driver.isConnected(), 3000);   // the late report sets the flag
+
+    clock.restart();
+    QVERIFY(!driver.close());
+    took = clock.elapsed();
+    QVERIFY2(took >= 4000 && took < 7000, qPrintable(QString::number(took)));
+    QVERIFY(driver.isConnected());   // nothing delivered while close waited
+    QTRY_VERIFY_WITH_TIMEOUT(!driver.isConnected(), 3000);
+    QVERIFY(fake.waitForEvent(QStringLiteral("closed")));
 }
 
 void TestExchange::sendWhileDownEmptiesTheBuffer()

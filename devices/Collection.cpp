@@ -41,6 +41,7 @@ void Collection::clearBuffer()
 {
     QMutexLocker lock(&bufferMutex);
     receiveBuffer.clear();
+    overflowTraced = false;
 }
 
 QByteArray Collection::takeBuffer()
@@ -61,7 +62,11 @@ void Collection::ReadData_slots(QByteArray data)
     if (receiveBuffer.size() > receiveBufferLimit) {
         const int excess = receiveBuffer.size() - receiveBufferLimit;
         receiveBuffer.remove(0, excess);
-        qDebug() << "接收缓存已满，丢弃最早的字节数：" << excess;
+        // One trace per filling: a device that keeps streaming must not flood the log.
+        if (!overflowTraced) {
+            overflowTraced = true;
+            qDebug() << "接收缓存已满，丢弃最早的字节数：" << excess;
+        }
     }
 }
 

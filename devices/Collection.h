@@ -87,7 +87,8 @@ public:
     // A copy of the receive buffer, taken under its mutex; the buffer keeps its content.
     QByteArray takeBuffer();
 
-    // The receive buffer never holds more than this many bytes: the oldest bytes go first.
+    // The receive buffer never holds more than this many bytes: the oldest bytes go first, with
+    // one trace until the buffer is next emptied.
     static constexpr int receiveBufferLimit = 1024 * 1024;
 
 signals:
@@ -141,5 +142,6 @@ protected:
     QMutex bufferMutex;             // guards receiveBuffer
     QThread *thread = nullptr;      // the transport's own thread
     QByteArray receiveBuffer;       // bytes received and not yet discarded
+    bool overflowTraced = false;    // the buffer overflowed since it was last emptied (bufferMutex)
     QRecursiveMutex exchangeMutex;  // held by one send-and-reply at a time
 };

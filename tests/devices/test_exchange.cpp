@@ -372,7 +372,17 @@ void TestExchange::receiveBufferIsCapped()
     QCOMPARE(kept.size(), Collection::receiveBufferLimit);
     QVERIFY(kept.endsWith("0123456789"));          // the newest bytes stay
     QCOMPARE(kept.count('a'), block.size() - 6);   // the oldest went
-    QVERIFY(!traces.messages().isEmpty());
+    QCOMPARE(traces.messages().size(), 1);
+    // A device that keeps streaming is traced once until the buffer is emptied.
+    for (int i = 0; i < 50; ++i)
+        driver.deliver(QByteArray(1000, 'b'));
+    QCOMPARE(driver.takeBuffer().size(), Collection::receiveBufferLimit);
+    QVERIFY(driver.takeBuffer().endsWith(QByteArray(1000, 'b')));
+    QCOMPARE(traces.messages().size(), 1);
+    driver.clearBuffer();
+    driver.deliver(QByteArray(Collection::receiveBufferLimit + 1, 'c'));
+    QCOMPARE(driver.takeBuffer().size(), Collection::receiveBufferLimit);
+    QCOMPARE(traces.messages().size(), 2);
 }
 
 void TestExchange::peerThatClosesIsSeenAtTheNextCommand()

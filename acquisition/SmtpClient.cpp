@@ -270,8 +270,10 @@ bool sendAlarmMail(SmtpClient *client, const QStringList &recipients, const QStr
         return false;
     }
     bool allSent = true;
-    for (const QString &recipient : recipients) {
-        if (recipient.trimmed().isEmpty())
+    for (const QString &entry : recipients) {
+        // Addresses typed as "a@x.com, b@y.com" keep a blank that the server would refuse.
+        const QString recipient = entry.trimmed();
+        if (recipient.isEmpty())
             return false;
         if (!client->sendMail(recipient.toUtf8(), subject, body))
             allSent = false;

@@ -60,8 +60,8 @@ private:
     bool loggedIn = false;
 };
 
-// Mails `body` under `subject` to every recipient over the client's connection.
-// False when the recipient list is empty, when the machine is off line (nothing is
+// Mails `body` under `subject` to every recipient (blanks around an address dropped) over
+// the client's connection. False when the recipient list is empty, when the machine is off line (nothing is
 // written then), when an empty address is met (recipients before it have been mailed,
 // none after it) or when the server refused any mail.
 bool sendAlarmMail(SmtpClient *client, const QStringList &recipients, const QString &subject,

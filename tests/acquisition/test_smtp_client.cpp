@@ -112,6 +112,9 @@ void TestSmtpClient::mailText_data()
     QTest::newRow("dot as first line") << "s" << "a@example.com" << ".\nrest"
                                        << QByteArray("..\r\nrest")
                                        << QByteArray(".\r\nrest\r\n") << header;
+    QTest::newRow("blanks around the recipient") << "s" << " a@example.com " << "body"
+                                                 << QByteArray("body") << QByteArray("body\r\n")
+                                                 << header;
     QTest::newRow("CR LF removed from subject and recipient")
         << "s\r\nrcpt to:<x@example.com>" << "a@example.com\r\n" << "body"
         << QByteArray("body") << QByteArray("body\r\n")

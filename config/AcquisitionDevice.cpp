@@ -133,7 +133,9 @@ AcquisitionDevice::AcquisitionDevice(QWidget *parent)
 AcquisitionDevice::~AcquisitionDevice()
 {
     // A running test still talks to the instrument through this page's driver: it is stopped
-    // and waited for before the driver goes; its report goes nowhere.
+    // and waited for before the driver goes; its report goes nowhere. A report queued before
+    // the disconnect is still delivered while the page waits: it is dropped by the flag.
+    m_closing = true;
     disconnect(this, &AcquisitionDevice::SetDialog_signals, nullptr, nullptr);
     m_worker.stopAndFinish();
     delete waiting;
@@ -638,6 +640,11 @@ void AcquisitionDevice::pt_Test_clicked()
         if (!ok || port < 1 || port > 65535)
             linkError = tr("端口号必须在1到65535之间！");
     }
+    // A chosen configuration whose channel lists are shorter than its channel count cannot be
+    // written to the instrument; it is refused rather than tested as a bare connection.
+    QList<ChannelRecord> records;
+    if (linkError.isEmpty() && m_currentConfig.ChannelCount != 0 && !buildChannelRecords(records))
+        linkError = tr("请先选择配置文件！");
     if (!linkError.isEmpty()) {
         waiting->close();
         delete waiting;
@@ -649,8 +656,6 @@ void AcquisitionDevice::pt_Test_clicked()
 
     // Everything the worker needs is taken from the form now; it touches no widget.
     const double interval = ui->lineEdit_Interval->text().toDouble();
-    QList<ChannelRecord> records;
-    buildChannelRecords(records);
     Collection *driver = m_collection;
     const QString signalMode = testSignalMode;
     const QString address = testAddress;
@@ -711,7 +716,11 @@ void AcquisitionDevice::pt_Test_clicked()
             return; // the page is going away: nobody waits for the report
         if (passed) {
             QMetaObject::invokeMethod(
-                this, [this, serialNumber]() { ui->lineEdit_SerialNumber->setText(serialNumber); },
+                this,
+                [this, serialNumber]() {
+                    if (!m_closing)
+                        ui->lineEdit_SerialNumber->setText(serialNumber);
+                },
                 Qt::QueuedConnection);
         }
         emit SetDialog_signals(message, values);
@@ -720,6 +729,8 @@ void AcquisitionDevice::pt_Test_clicked()
 
 void AcquisitionDevice::SetDialog_slots(QString message, QStringList values)
 {
+    if (m_closing)
+        return;
     // The report is the worker's last act.
     m_worker.join();
     if (waiting) {

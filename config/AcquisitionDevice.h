@@ -106,5 +106,6 @@ private:
     QList<AcquisitionDeviceRecord> m_storedDevices;
     QString m_model;                 // the model m_collection was made for
     bool m_loadingRow = false;       // a table row is being loaded into the form
+    bool m_closing = false;          // the page is being destroyed: reports are dropped
     AcquisitionDeviceWorker m_worker;
 };

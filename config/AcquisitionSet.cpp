@@ -55,7 +55,9 @@ AcquisitionSet::AcquisitionSet(QWidget *parent)
 AcquisitionSet::~AcquisitionSet()
 {
     // A running worker uses this dialog's driver: stop it and wait for it first; its report
-    // goes nowhere.
+    // goes nowhere. Reports queued before the disconnect are still delivered while the dialog
+    // waits: they are dropped by the flag.
+    m_closing = true;
     disconnect(this, &AcquisitionSet::therad_signals, nullptr, nullptr);
     disconnect(this, &AcquisitionSet::theradGet_signals, nullptr, nullptr);
     m_worker.stopAndFinish();
@@ -360,6 +362,8 @@ void AcquisitionSet::Test_clicked()
 
 void AcquisitionSet::therad_slots(int step, bool ok, QString message)
 {
+    if (m_closing)
+        return;
     // The report is the worker's last act.
     m_worker.join();
     closeWaiting();
@@ -399,6 +403,8 @@ void AcquisitionSet::therad_slots(int step, bool ok, QString message)
 
 void AcquisitionSet::theradGet_slots(QStringList values)
 {
+    if (m_closing)
+        return;
     if (values.size() < 8)
         return;
     ui->lineEdit_Serial->setText(values.at(0));

@@ -73,5 +73,6 @@ private:
     QWaiting *waiting = nullptr;
     Collection *m_collection = nullptr;
     QString m_model;
+    bool m_closing = false;   // the dialog is being destroyed: reports are dropped
     AcquisitionDeviceWorker m_worker;
 };

@@ -299,6 +299,24 @@ private slots:
         QCOMPARE(f.storedCount(), stored ? 1 : 0);
     }
 
+    // A stored configuration whose channel lists are shorter than its count is never handed
+    // to the driver.
+    void saveRefusesAConfigurationWithShortLists()
+    {
+        Fixture f;
+        QVERIFY(openWorkspace(f, {QStringLiteral("1586A")}));
+        QVERIFY(f.ws.exec(QStringLiteral(
+            "insert into ChannelConfig values('short','2024-01-01 00:00:00','1586A','',2,'101,102',"
+            "'T1,T2','热电偶,热电偶','K','二线制,二线制','1,1','0,0','0,0','0,0','0,0','0,0',"
+            "'0,0','0,0','0,0','℃,℃','内部补偿','0','false,false','0,0','false,false','100,100');")));
+        f.create();
+        f.fillTcpForm(QStringLiteral("S"));
+        f.selectConfig(QStringLiteral("short"));
+        f.button("pushButton_Save")->click();
+        QCOMPARE(f.watcher->texts(), QStringList{QStringLiteral("请先选择配置文件！")});
+        QCOMPARE(f.storedCount(), 0);
+    }
+
     void quotedSerialNumberRoundTrip()
     {
         Fixture f;
@@ -586,6 +604,8 @@ private slots:
         QTest::newRow("serial without port") << kSerial << "" << "连接信息错误！";
         QTest::newRow("tcp without port") << kTcp << "" << "连接信息错误！";
         QTest::newRow("tcp port out of range") << kTcp << "65536" << "端口号必须在1到65535之间！";
+        // A stored configuration of two channels that lists one channel number.
+        QTest::newRow("configuration with short lists") << kTcp << "5000" << "请先选择配置文件！";
     }
     void testRefusesAnIncompleteLink()
     {
@@ -595,10 +615,16 @@ private slots:
         Fixture f;
         DoubleScript *s = installDouble();
         QVERIFY(openWorkspace(f, {doubleModel()}));
+        QVERIFY(f.ws.exec(QStringLiteral(
+            "insert into ChannelConfig values('short','2024-01-01 00:00:00','%1','',2,'101',"
+            "'T1,T2','热电偶,热电偶','K,K','二线制,二线制','1,1','0,0','0,0','0,0','0,0','0,0',"
+            "'0,0','0,0','0,0','℃,℃','内部补偿','0','false,false','0,0','false,false','100,100');")
+                              .arg(doubleModel())));
         f.create();
         f.setLink(link);
         f.combo("comboBox_Com")->clear();
         f.edit("lineEdit_BaudRate")->setText(port);
+        f.selectConfig(QStringLiteral("short"));
         f.button("pushButton_Test")->click();
         QCOMPARE(f.watcher->texts(), QStringList{message});
         QCOMPARE(f.watcher->boxes.first().title, QStringLiteral("警告"));
@@ -661,6 +687,29 @@ private slots:
         QCOMPARE(s->calls, (QStringList{"open", "close"}));
         QTest::qWait(100);
         QCOMPARE(f.watcher->boxes.size(), 0);
+    }
+
+    // A report the worker queued just as the page goes (the worker ends while the page waits
+    // for it) is dropped with the page: no message, no confirmation, nothing stored.
+    void reportQueuedAsThePageGoesIsDropped()
+    {
+        Fixture f;
+        DoubleScript *s = installDouble();
+        s->openDelayMs = 500;
+        s->values = QStringList{QStringLiteral("20.5")};
+        QVERIFY(f.ws.open({doubleModel()}));
+        QVERIFY(insertChannelConfig(thermocoupleConfig("cfgA", doubleModel(), 1)));
+        f.create();
+        f.fillTcpForm(QStringLiteral("SN-Q"));
+        f.button("pushButton_Test")->click();
+        QVERIFY(QTest::qWaitFor([s] { return s->busy.load() > 0; }, 5000));
+        emit f.page->SetDialog_signals(QStringLiteral("设备测试成功！"), {QStringLiteral("20.5")});
+        f.page.reset();
+        QTest::qWait(100);
+        QCOMPARE(f.watcher->boxes.size(), 0);
+        QVERIFY(f.watcher->dialogs.isEmpty());
+        QCOMPARE(f.storedCount(), 0);
+        QVERIFY(f.settings.devices.isEmpty());
     }
 
     // ---- the channel confirmation dialog -------------------------------------------------

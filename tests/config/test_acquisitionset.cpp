@@ -348,6 +348,21 @@ private slots:
         QCOMPARE(f.script->calls, (QStringList{"open", "close"}));
         QCOMPARE(f.watcher->texts(), QStringList{QStringLiteral("设备正在通讯，请稍候！")});
     }
+
+    // Reports queued just as the dialog goes are dropped with it: no message box.
+    void reportQueuedAsTheDialogGoesIsDropped()
+    {
+        Fixture f;
+        QVERIFY(f.create([](DoubleScript *s) { s->openDelayMs = 500; }));
+        f.button("pushButton_TCP")->click();
+        QVERIFY(QTest::qWaitFor([&f] { return f.script->busy.load() > 0; }, 5000));
+        emit f.dialog->theradGet_signals(QVector<QString>(8, QStringLiteral("x")).toList());
+        emit f.dialog->therad_signals(0, false, QStringLiteral("设备连接失败,请退出重试！"));
+        f.dialog.reset();
+        QTest::qWait(100);
+        QVERIFY(f.watcher->texts().isEmpty());
+        QCOMPARE(f.script->instances.load(), 0);
+    }
 };
 
 QTEST_MAIN(TestAcquisitionSet)

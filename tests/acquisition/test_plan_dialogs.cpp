@@ -1,15 +1,19 @@
-// The acquisition plan dialogs against a private copy of the shipped database.
+// The acquisition plan dialogs, and the main window's chain of them, against a private copy
+// of the shipped database.
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QDir>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
 #include <QtTest>
+#include <functional>
 
 #include "Database.h"
+#include "PageFactory.h"
 #include "ParametersChannel.h"
 #include "ParametersMode.h"
 #include "SystemSettings.h"
@@ -17,7 +21,10 @@
 
 namespace {
 
-// Answers every message box that a modal call opens and keeps "title|text" of each.
+// Answers every message box that a modal call opens and keeps "title|text" of each. Other
+// dialogs that open (the acquisition button's chain) get the action kept for their class
+// name, or are closed; their class names, whether they have a parent, and the dialogs
+// themselves (gone once deleted) are noted.
 class MessageLog : public QObject
 {
 public:
@@ -25,18 +32,35 @@ public:
     {
         connect(&timer, &QTimer::timeout, this, [this]() {
             for (QWidget *w : QApplication::topLevelWidgets()) {
-                auto *box = qobject_cast<QMessageBox *>(w);
-                if (!box || !box->isVisible())
+                auto *dialog = qobject_cast<QDialog *>(w);
+                if (!dialog || !dialog->isVisible() || handled.contains(dialog))
                     continue;
-                seen << box->windowTitle() + QLatin1Char('|') + box->text();
-                box->done(QMessageBox::Ok);
+                if (auto *box = qobject_cast<QMessageBox *>(dialog)) {
+                    seen << box->windowTitle() + QLatin1Char('|') + box->text();
+                    box->done(QMessageBox::Ok);
+                    continue;
+                }
+                handled << dialog;
+                const QString name = QString::fromLatin1(dialog->metaObject()->className());
+                dialogs << name;
+                withParent << (dialog->parentWidget() != nullptr);
+                opened << QPointer<QDialog>(dialog);
+                if (const auto action = actions.value(name))
+                    action(dialog);
+                else
+                    dialog->reject();
             }
         });
         timer.start(10);
     }
     QStringList seen;
+    QMap<QString, std::function<void(QDialog *)>> actions;
+    QStringList dialogs;
+    QList<bool> withParent;
+    QList<QPointer<QDialog>> opened;
 
 private:
+    QList<QDialog *> handled;
     QTimer timer;
 };
 
@@ -119,6 +143,9 @@ private slots:
     void channelChecks_data();
     void channelChecks();
     void channelRowsAfterAccept();
+
+    void acquisitionButtonChain_data();
+    void acquisitionButtonChain();
 
 private:
     QTemporaryDir dir;
@@ -509,6 +536,89 @@ void TestPlanDialogs::channelRowsAfterAccept()
     QCOMPARE(last.upperAlarm, QStringLiteral("101"));
     QCOMPARE(settings.planChannels.at(3).channelName, QStringLiteral("2-101"));
     QCOMPARE(settings.planChannels.at(2).deviceIndex, 0);
+}
+
+namespace {
+
+// Fills the plan dialog for an import of one project from instrument box 1 (instrument 1,
+// configuration CfgA), then presses OK.
+void fillImportPlan(QDialog *dialog)
+{
+    child<QComboBox>(dialog, "comboBox_Mode")->setCurrentIndex(1);
+    child<QLineEdit>(dialog, "lineEdit_Name1")->setText(QStringLiteral("导入项目"));
+    deviceBox(dialog, 1)->setCurrentIndex(0);
+    const QDateTime start(QDate(2024, 3, 1), QTime(8, 0, 0));
+    child<QDateTimeEdit>(dialog, "dateTimeEdit_Start")->setDateTime(start);
+    child<QDateTimeEdit>(dialog, "dateTimeEdit_End")->setDateTime(start.addSecs(600));
+    child<QPushButton>(dialog, "pushButton_OK")->click();
+}
+
+} // namespace
+
+void TestPlanDialogs::acquisitionButtonChain_data()
+{
+    QTest::addColumn<bool>("planAccepted");
+    QTest::addColumn<bool>("channelsAccepted");
+    QTest::addColumn<QStringList>("dialogs");
+
+    QTest::newRow("plan dialog closed") << false << false << QStringList{"ParametersMode"};
+    QTest::newRow("channel dialog closed")
+        << true << false << QStringList{"ParametersMode", "ParametersChannel"};
+    QTest::newRow("import plan accepted")
+        << true << true << QStringList{"ParametersMode", "ParametersChannel"};
+}
+
+void TestPlanDialogs::acquisitionButtonChain()
+{
+    QFETCH(bool, planAccepted);
+    QFETCH(bool, channelsAccepted);
+    QFETCH(QStringList, dialogs);
+
+    settings.projectNames = QStringList{"earlier"};
+    MessageLog log;
+    if (planAccepted)
+        log.actions.insert(QStringLiteral("ParametersMode"), fillImportPlan);
+    int tableRows = -1;
+    if (channelsAccepted) {
+        log.actions.insert(QStringLiteral("ParametersChannel"), [&tableRows](QDialog *d) {
+            tableRows = child<QTableWidget>(d, "tableWidget_List")->rowCount();
+            child<QPushButton>(d, "pushButton_OK")->click();
+        });
+    }
+    QWidget window;
+    runAcquisitionChain(&settings, &window);
+
+    // Record-file import, once the program has it, follows an accepted import plan.
+    if (channelsAccepted && log.dialogs.size() == dialogs.size() + 1)
+        dialogs << QStringLiteral("ParametersImport");
+    QCOMPARE(log.dialogs, dialogs);
+    QVERIFY(log.seen.isEmpty());
+    // The dialogs stand alone and are gone once the chain returns.
+    for (int i = 0; i < log.opened.size(); ++i) {
+        QVERIFY(!log.withParent.at(i));
+        QVERIFY(log.opened.at(i).isNull());
+    }
+    if (!planAccepted) {
+        QCOMPARE(settings.projectNames, QStringList{"earlier"});
+        QVERIFY(settings.planDevices.isEmpty());
+        return;
+    }
+    QCOMPARE(settings.acquisitionMode, QStringLiteral("导入"));
+    QCOMPARE(settings.projectNames, QStringList{"导入项目"});
+    QCOMPARE(settings.planStart, QStringLiteral("2024-03-01 08:00:00"));
+    QCOMPARE(settings.planEnd, QStringLiteral("2024-03-01 08:10:00"));
+    QCOMPARE(settings.planDevices.size(), 1);
+    QCOMPARE(settings.planDevices.at(0).number, 1);
+    QCOMPARE(settings.planChannelConfigs.size(), 1);
+    QCOMPARE(settings.planChannelConfigs.at(0).Name, QStringLiteral("CfgA"));
+    if (!channelsAccepted) {
+        QVERIFY(settings.planChannels.isEmpty());
+        return;
+    }
+    QCOMPARE(tableRows, 3);
+    QCOMPARE(settings.planChannels.size(), 3);
+    QCOMPARE(settings.planChannels.at(2).channelName, QStringLiteral("1-103"));
+    QCOMPARE(settings.planChannels.at(2).projectIndex, 0);
 }
 
 QTEST_MAIN(TestPlanDialogs)

@@ -371,14 +371,18 @@ void ParametersOnLine::acquisitionLoop()
     startTime = QDateTime::currentDateTime();
     emit Information_signals(startTime.toString(timeFormat) + tr(" 采集中..."));
 
-    // Sample i is due at the start plus i intervals; a sample whose reads took longer than
-    // the interval is followed at once by the next, and the schedule restarts from there
-    // (missed samples are not caught up).
+    // Sample i is due at the start plus i intervals, so the poll steps do not add up over a
+    // run. A sample whose reads took longer than the interval is followed at once by the next;
+    // once a whole interval is missed the schedule restarts from there (missed samples are not
+    // caught up).
     QElapsedTimer clock;
     clock.start();
     qint64 deadline = 0;
     for (qint64 i = 0; i < plannedSamples; ++i) {
-        deadline = qMax(deadline, clock.elapsed()) + intervalMs;
+        const qint64 now = clock.elapsed();
+        if (now - deadline >= intervalMs)
+            deadline = now;
+        deadline += intervalMs;
         const QDateTime t = QDateTime::currentDateTime();
         QStringList values;
         bool ok = readAllDevices(values);

@@ -107,6 +107,8 @@ private slots:
 
     void threeProjectsOverTwoInstruments();
     void waitsForThePlannedStart();
+    void pacing_data();
+    void pacing();
     void displayShowsOnlyTheNewestSample();
     void recovery_data();
     void recovery();
@@ -272,6 +274,53 @@ void TestOnlineRun::waitsForThePlannedStart()
     const QDateTime planned =
         QDateTime::fromString(env.settings.planStart, QStringLiteral("yyyy-MM-dd hh:mm:ss"));
     QVERIFY2(first > planned && first < planned.addMSecs(500), qPrintable(data.first().first()));
+}
+
+void TestOnlineRun::pacing_data()
+{
+    QTest::addColumn<int>("readMs");
+    QTest::addColumn<int>("samples");
+    QTest::addColumn<int>("minGap");
+    QTest::addColumn<int>("maxMedianLateness");
+    // Quick reads: sample i is taken at the start plus i intervals; the poll steps never add up.
+    QTest::newRow("quick reads keep the schedule") << 0 << 200 << 10 << 3;
+    // Reads slower than the interval set the period, without bursts to catch up.
+    QTest::newRow("slow reads set the period") << 50 << 5 << 45 << 1000000;
+}
+
+void TestOnlineRun::pacing()
+{
+    QFETCH(int, readMs);
+    QFETCH(int, samples);
+    QFETCH(int, minGap);
+    QFETCH(int, maxMedianLateness);
+    Env env;
+    BoxOperator boxes;
+    env.script->fetchDelayMs = readMs;
+    const QDateTime start = QDateTime::currentDateTime();
+    // 20 ms interval; 4 s plan: 201 samples.
+    fillPlan(env.settings, {Env::instrument(1, {0}, 0.02)}, {QStringLiteral("P")}, start,
+             start.addSecs(4));
+    std::unique_ptr<ParametersOnLine> w(env.startWindow());
+    QTRY_VERIFY_WITH_TIMEOUT(env.sampleRows() >= samples, 20000);
+    w->requestStop();
+    QTRY_COMPARE_WITH_TIMEOUT(w->runState(), endText, 5000);
+    const QList<QStringList> data =
+        rows(env.db, QStringLiteral("select Time from ParametersData order by rowid"));
+    QList<qint64> lateness;
+    const QString format = QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz");
+    const QDateTime t0 = QDateTime::fromString(data.first().first(), format);
+    for (int i = 0; i < samples; ++i) {
+        const QDateTime t = QDateTime::fromString(data.at(i).first(), format);
+        lateness.append(t0.msecsTo(t) - qint64(i) * 20);
+        if (i > 0) {
+            const qint64 gap = QDateTime::fromString(data.at(i - 1).first(), format).msecsTo(t);
+            QVERIFY2(gap >= minGap, qPrintable(QStringLiteral("sample %1 after %2 ms").arg(i).arg(gap)));
+        }
+    }
+    std::sort(lateness.begin(), lateness.end());
+    QVERIFY2(lateness.at(lateness.size() / 2) <= maxMedianLateness,
+             qPrintable(QString::number(lateness.at(lateness.size() / 2))));
 }
 
 void TestOnlineRun::displayShowsOnlyTheNewestSample()

@@ -8,16 +8,14 @@
 //    that never comes (about 3 s). Aim: below 0.05.
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <QTextStream>
 
 #include <cstdio>
 #include <ctime>
 #include <memory>
 
-#include "FakeInstrument.h"
+#include "FakeLink.h"
 #include "ProbeCollection.h"
-#include "PtyPair.h"
 #include "WorkerCall.h"
 
 namespace {
@@ -31,40 +29,15 @@ double processCpuMs()
     return ts.tv_sec * 1000.0 + ts.tv_nsec / 1.0e6;
 }
 
-struct Link
-{
-    QTemporaryDir dir;
-    std::unique_ptr<PtyPair> pty;
-    FakeInstrument fake;
-    QString kind, address, port;
-
-    bool start(bool serial, const QStringList &args)
-    {
-        if (serial) {
-            pty = std::make_unique<PtyPair>(dir.path());
-            if (!pty->start() || !fake.startPty(pty->instrumentEnd(), args))
-                return false;
-            kind = QStringLiteral("串口");
-            address = pty->driverEnd();
-            port = QStringLiteral("115200");
-        } else {
-            if (!fake.startTcp(args))
-                return false;
-            kind = QStringLiteral("网络");
-            address = QStringLiteral("127.0.0.1");
-            port = fake.portText();
-        }
-        return true;
-    }
-};
-
 bool exchanges(bool serial, int count)
 {
-    Link link;
-    if (!link.start(serial, {QStringLiteral("--reply"), QStringLiteral("READ?=+2.01234567E+01,+2.11234567E+01")}))
+    FakeLink link;
+    if (!link.start(serial ? QStringLiteral("串口") : QStringLiteral("网络"),
+                    {QStringLiteral("--reply"), QStringLiteral("READ?=+2.01234567E+01,+2.11234567E+01")},
+                    QStringLiteral("115200")))
         return false;
     ProbeCollection driver;
-    if (!runOnWorker([&] { return driver.open(link.kind, link.address, link.port); }))
+    if (!runOnWorker([&] { return driver.open(link.mode(), link.address(), link.portOrBaud()); }))
         return false;
     int failures = 0;
     double totalMs = 0.0;
@@ -90,11 +63,11 @@ bool exchanges(bool serial, int count)
 
 bool idleLoad()
 {
-    Link link;
-    if (!link.start(false, {QStringLiteral("--silent")}))
+    FakeLink link;
+    if (!link.start(QStringLiteral("网络"), {QStringLiteral("--silent")}))
         return false;
     ProbeCollection driver;
-    if (!runOnWorker([&] { return driver.open(link.kind, link.address, link.port); }))
+    if (!runOnWorker([&] { return driver.open(link.mode(), link.address(), link.portOrBaud()); }))
         return false;
     QElapsedTimer wall;
     const double cpu0 = processCpuMs();

@@ -8,10 +8,9 @@
 
 #include <memory>
 
-#include "FakeInstrument.h"
+#include "FakeLink.h"
 #include "MessageCapture.h"
 #include "ProbeCollection.h"
-#include "PtyPair.h"
 #include "WorkerCall.h"
 
 namespace {
@@ -23,41 +22,26 @@ const QString Network = QStringLiteral("网络");
 class Bench
 {
 public:
-    bool start(const QString &link, const QStringList &fakeArgs)
+    bool start(const QString &mode, const QStringList &fakeArgs)
     {
-        if (link == Serial) {
-            pty = std::make_unique<PtyPair>(dir.path());
-            if (!pty->start() || !fake.startPty(pty->instrumentEnd(), fakeArgs))
-                return false;
-            address = pty->driverEnd();
-            port = QStringLiteral("9600");
-        } else {
-            if (!fake.startTcp(fakeArgs))
-                return false;
-            address = QStringLiteral("127.0.0.1");
-            port = fake.portText();
-        }
-        kind = link;
+        if (!link.start(mode, fakeArgs))
+            return false;
         driver = std::make_unique<ProbeCollection>();
         return true;
     }
     bool open()
     {
-        return runOnWorker([&] { return driver->open(kind, address, port); });
+        return runOnWorker([&] { return driver->open(link.mode(), link.address(), link.portOrBaud()); });
     }
     // Sends a command and collects its reply on a worker; the reply text keeps `reply` on failure.
     bool ask(const QString &command, QString &reply)
     {
         return runOnWorker([&] { return driver->ask(command, reply); });
     }
+    FakeInstrument &fake() { return link.fake(); }
 
-    QTemporaryDir dir;
-    std::unique_ptr<PtyPair> pty;
-    FakeInstrument fake;
+    FakeLink link;
     std::unique_ptr<ProbeCollection> driver;
-    QString kind;
-    QString address;
-    QString port;
 };
 
 class TestExchange : public QObject
@@ -106,14 +90,14 @@ void TestExchange::openAskClose()
     QString reply;
     QVERIFY(b.ask(QStringLiteral("READ?\r\n"), reply));
     QCOMPARE(reply, QStringLiteral("1.5,2.25"));
-    QVERIFY(b.fake.waitForRequests(1));
-    QCOMPARE(b.fake.requests(), QStringList{QStringLiteral("READ?\r\n")});
+    QVERIFY(b.fake().waitForRequests(1));
+    QCOMPARE(b.fake().requests(), QStringList{QStringLiteral("READ?\r\n")});
     QVERIFY(runOnWorker([&] { return b.driver->close(); }));
     QVERIFY(!b.driver->isConnected());
     // Down again: a command is refused without being sent.
     QVERIFY(!runOnWorker([&] { return b.driver->sendCommand(QStringLiteral("READ?\r\n")); }));
     QTest::qWait(100);
-    QCOMPARE(b.fake.requests().size(), 1);
+    QCOMPARE(b.fake().requests().size(), 1);
 }
 
 void TestExchange::replyFraming_data()
@@ -217,7 +201,7 @@ void TestExchange::openWhenUpReturnsAtOnce()
     QVERIFY(b.start(Network, {}));
     QVERIFY(b.open());
     qint64 took = 0;
-    QVERIFY(runOnWorkerTimed([&] { return b.driver->open(b.kind, b.address, b.port); }, took));
+    QVERIFY(runOnWorkerTimed([&] { return b.driver->open(b.link.mode(), b.link.address(), b.link.portOrBaud()); }, took));
     QVERIFY2(took < 100, qPrintable(QString::number(took)));
 }
 
@@ -281,8 +265,8 @@ void TestExchange::nonLatin1CharacterGoesAsQuestionMark()
     QVERIFY(b.start(Serial, {}));
     QVERIFY(b.open());
     QVERIFY(runOnWorker([&] { return b.driver->sendCommand(QStringLiteral("T€ST°\r\n")); }));
-    QVERIFY(b.fake.waitForRequests(1));
-    QCOMPARE(b.fake.requests().first(), QStringLiteral("T?ST°\r\n"));
+    QVERIFY(b.fake().waitForRequests(1));
+    QCOMPARE(b.fake().requests().first(), QStringLiteral("T?ST°\r\n"));
 }
 
 void TestExchange::identityCheck_data()
@@ -318,8 +302,8 @@ void TestExchange::identityCheck()
     QString got = QStringLiteral("old");
     QCOMPARE(runOnWorker([&] { return b.driver->readSerialNumber(got); }), accepted);
     QCOMPARE(got, reply);
-    QVERIFY(b.fake.waitForRequests(1));
-    QCOMPARE(b.fake.requests().first(), QStringLiteral("*IDN?\r\n"));
+    QVERIFY(b.fake().waitForRequests(1));
+    QCOMPARE(b.fake().requests().first(), QStringLiteral("*IDN?\r\n"));
 }
 
 void TestExchange::twoThreadsNeverTakeEachOthersReplies()
@@ -393,7 +377,7 @@ void TestExchange::peerThatClosesIsSeenAtTheNextCommand()
     QVERIFY(b.open());
     QString reply;
     QVERIFY(b.ask(QStringLiteral("Q\r\n"), reply));
-    QVERIFY(b.fake.waitForEvent(QStringLiteral("closed")));
+    QVERIFY(b.fake().waitForEvent(QStringLiteral("closed")));
     QTest::qWait(200);
     // Still believed up until the next write reports the drop.
     QVERIFY(b.driver->isConnected());
@@ -420,7 +404,7 @@ void TestExchange::deletingAnOpenDriverReleasesTheLink()
     QVERIFY(b.open());
     b.driver.reset();   // no close
     if (link == Network) {
-        QVERIFY(b.fake.waitForEvent(QStringLiteral("closed"), 1, 3000));
+        QVERIFY(b.fake().waitForEvent(QStringLiteral("closed"), 1, 3000));
     }
     // A new driver takes the same port or address at once.
     b.driver = std::make_unique<ProbeCollection>();

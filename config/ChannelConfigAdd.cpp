@@ -211,39 +211,55 @@ void ChannelConfigAdd::tw_cellDoubleClicked(int row, int column)
         openLineEditor(row, column, column != ColLabel);
 }
 
-void ChannelConfigAdd::openComboEditor(int row, int column, const QStringList &list)
+bool ChannelConfigAdd::beginEdit(int row, int column)
 {
     if (editing)
-        return;
+        return false;
     oldText = cellText(row, column);
     editing = true;
     editRow = row;
     editColumn = column;
+    return true;
+}
+
+void ChannelConfigAdd::placeEditor(QWidget *editor)
+{
+    editor->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Minimum);
+    table->setCellWidget(editRow, editColumn, editor);
+}
+
+void ChannelConfigAdd::endEdit(const QString &text)
+{
+    editing = false;
+    table->removeCellWidget(editRow, editColumn);   // deletes the editor
+    comboEditor = nullptr;
+    lineEditor = nullptr;
+    setCellText(editRow, editColumn, text);
+}
+
+void ChannelConfigAdd::openComboEditor(int row, int column, const QStringList &list)
+{
+    if (!beginEdit(row, column))
+        return;
     comboEditor = new QComboBox(this);
-    comboEditor->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Minimum);
     comboEditor->addItems(list);
     const int current = comboEditor->findText(oldText, Qt::MatchExactly);
     if (current >= 0)
         comboEditor->setCurrentIndex(current);
-    table->setCellWidget(row, column, comboEditor);
+    placeEditor(comboEditor);
     table->resizeColumnsToContents();
 }
 
 void ChannelConfigAdd::openLineEditor(int row, int column, bool validated)
 {
-    if (editing)
+    if (!beginEdit(row, column))
         return;
-    oldText = cellText(row, column);
-    editing = true;
-    editRow = row;
-    editColumn = column;
     lineEditor = new QLineEdit(this);
-    lineEditor->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Minimum);
     lineEditor->setText(oldText);
     if (validated)
         lineEditor->setValidator(
             new QRegExpValidator(QRegExp(QStringLiteral("[-0-9.]+$")), lineEditor));
-    table->setCellWidget(row, column, lineEditor);
+    placeEditor(lineEditor);
 }
 
 void ChannelConfigAdd::commitComboEditor()
@@ -253,10 +269,7 @@ void ChannelConfigAdd::commitComboEditor()
     const QString text = comboEditor->currentText();
     const int row = editRow;
     const int column = editColumn;
-    editing = false;
-    table->removeCellWidget(row, column);   // deletes the editor
-    comboEditor = nullptr;
-    setCellText(row, column, text);
+    endEdit(text);
     if (column == ColNumber) {
         setCellText(row, ColLabel, QStringLiteral("CH") + text);
     } else if (column == ColType && text != oldText) {
@@ -271,13 +284,7 @@ void ChannelConfigAdd::commitLineEditor()
 {
     if (!lineEditor)
         return;
-    const QString text = lineEditor->text();
-    const int row = editRow;
-    const int column = editColumn;
-    editing = false;
-    table->removeCellWidget(row, column);   // deletes the editor
-    lineEditor = nullptr;
-    setCellText(row, column, text);
+    endEdit(lineEditor->text());
     table->resizeColumnsToContents();
 }
 

@@ -72,6 +72,12 @@ private:
 
     // The choice list of a combo-box column for one row.
     QStringList choices(int row, int column) const;
+    // Starts editing the cell (row, column); false while another editor is open.
+    bool beginEdit(int row, int column);
+    // Puts the editor over the edited cell.
+    void placeEditor(QWidget *editor);
+    // Removes the editor and writes `text` into the edited cell.
+    void endEdit(const QString &text);
     void openComboEditor(int row, int column, const QStringList &list);
     void openLineEditor(int row, int column, bool validated);
     void commitComboEditor();

@@ -23,7 +23,7 @@
 #include <functional>
 
 #include "Records.h"
-#include "test_refusing_collection.h"
+#include "StubCollection.h"
 
 // The child widget of that object name; the test stops when there is none.
 template <typename T>
@@ -95,7 +95,7 @@ struct DoubleScript
     std::atomic<int> instances{0};
 };
 
-class InstrumentDouble : public RefusingCollection
+class InstrumentDouble : public StubCollection
 {
 public:
     // The script every double reads; reset by installDouble.

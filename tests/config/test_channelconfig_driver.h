@@ -9,9 +9,9 @@
 #include <QString>
 #include <QStringList>
 
-#include "test_refusing_collection.h"
+#include "StubCollection.h"
 
-class ScriptedCollection : public RefusingCollection
+class ScriptedCollection : public StubCollection
 {
 public:
     // Option lists. A key missing from a map gives the default list.

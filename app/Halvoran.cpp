@@ -6,7 +6,6 @@
 #include <QDateTime>
 #include <QDebug>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -14,7 +13,6 @@
 #include <QSplashScreen>
 #include <QStatusBar>
 #include <QTimer>
-#include <QWindow>
 
 #include "AboutUs.h"
 #include "Database.h"
@@ -82,17 +80,9 @@ Halvoran::Halvoran(QWidget *parent)
     builders[6] = createChannelCalibrationPage;
     acquisitionChain = runAcquisitionChain;
 
-    // Start-up: the splash is painted before the wait, which processes no events. A display
-    // server maps a new window asynchronously and nothing drawn before that reaches the
-    // screen, so events are processed until the splash is exposed (half a second at most).
+    // Start-up: the splash is painted before the wait, which processes no events.
     auto *splash = new QSplashScreen(QPixmap(QStringLiteral(":/Halvoran/Image/Open.png")));
     splash->show();
-    QElapsedTimer mapping;
-    mapping.start();
-    while (splash->windowHandle() && !splash->windowHandle()->isExposed() && mapping.elapsed() < 500) {
-        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        delayMs(5);
-    }
     splash->repaint();
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     delayMs(splashMilliseconds);

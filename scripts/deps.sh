@@ -6,7 +6,7 @@ pkgs=(build-essential cmake ninja-build ccache pkg-config
       qtconnectivity5-dev libqt5sql5-sqlite libqt5svg5
       libxlsxwriter-dev libsqlite3-dev sqlite3 libmodbus-dev)
 if [ "${1:-}" = "--test" ]; then
-  pkgs+=(socat python3 python3-aiosmtpd python3-openpyxl poppler-utils openssl xauth dbus-daemon)
+  pkgs+=(socat python3 python3-aiosmtpd python3-openpyxl poppler-utils openssl xauth dbus-daemon xvfb)
 fi
 missing=()
 for p in "${pkgs[@]}"; do

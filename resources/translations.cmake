@@ -18,8 +18,8 @@ foreach(lang zh en)
 endforeach()
 add_custom_target(vazuv_translations ALL DEPENDS ${_qms})
 
-# lupdate on request: scans every source folder into the English file of each area named
-# by its folder (store, app, devices, ...). New texts appear unfinished until translated.
+# lupdate on request: scans each source file into the one pair of .ts files that holds its
+# texts (lupdate.cmake tells how it is chosen). New texts appear unfinished until translated.
 add_custom_target(lupdate
   COMMAND ${CMAKE_COMMAND} -DLUPDATE=${VAZUV_LUPDATE} -DSRC=${PROJECT_SOURCE_DIR}
           -P ${CMAKE_CURRENT_SOURCE_DIR}/lupdate.cmake

@@ -6,11 +6,6 @@
 #include "HalvoranImages.h"
 #include "Terms.h"
 
-namespace {
-const QString kConfigFile = QStringLiteral("config.ini");
-const QString kModeKey = QStringLiteral("/Acquisition/Mode");
-}
-
 SystemSetDevice::SystemSetDevice(QWidget *parent)
     : QDialog(parent)
     , ui(new Ui::SystemSetDeviceClass)
@@ -30,9 +25,9 @@ SystemSetDevice::SystemSetDevice(QWidget *parent)
 
     QStringList enabled;
     {
-        QSettings ini(kConfigFile, QSettings::IniFormat);
+        QSettings ini(acquisitionModelsFile(), QSettings::IniFormat);
         ini.setIniCodec("UTF-8");
-        enabled = ini.value(kModeKey).toStringList();
+        enabled = ini.value(acquisitionModelsKey()).toStringList();
     }
     for (const QString &name : qAsConst(enabled)) {
         const int index = modelList.indexOf(name);
@@ -48,8 +43,8 @@ SystemSetDevice::~SystemSetDevice()
         if (boxList.at(i)->isChecked())
             chosen << modelList.at(i);
     }
-    QSettings ini(kConfigFile, QSettings::IniFormat);
+    QSettings ini(acquisitionModelsFile(), QSettings::IniFormat);
     ini.setIniCodec("UTF-8");
-    ini.setValue(kModeKey, chosen);
+    ini.setValue(acquisitionModelsKey(), chosen);
     delete ui;
 }

@@ -261,6 +261,8 @@ void Halvoran::switchPage(int index)
             warn(tr("正在校准中！"));
             return;
         }
+        if (busyPageRefuses())
+            return;
         ui->verticalLayout_Widget->removeWidget(page);
         delete page;
         page = nullptr;
@@ -299,7 +301,16 @@ bool Halvoran::mayClose()
         warn(tr("正在校准中！"));
         return false;
     }
-    return true;
+    return !busyPageRefuses();
+}
+
+bool Halvoran::busyPageRefuses()
+{
+    // Any other page at work (an instrument test) stays; asked to close, it tells the user why.
+    if (currentPage == 6 || !page || pageIsNotRunning(page))
+        return false;
+    page->close();
+    return !pageIsNotRunning(page);
 }
 
 void Halvoran::closeEvent(QCloseEvent *event)
@@ -378,6 +389,8 @@ void Halvoran::pt_Parameters_clicked()
     if (!systemSettings)
         return;
     switchPage(100);
+    if (currentPage != 100 && currentPage != 6)
+        return;  // a page at work stayed: no run is planned over it
     if (acquisitionChain)
         acquisitionChain(systemSettings, this);
 }

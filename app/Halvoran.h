@@ -72,6 +72,7 @@ public slots:
     void Language_slots(QString language);
 
 private:
+    bool busyPageRefuses();
     bool openDatabase();
     void loadTranslator(const QString &language);
     void warn(const QString &text);

@@ -28,6 +28,27 @@ public:
     bool running = false;
 };
 
+// A page that can pretend to test an instrument: while busy it refuses to close, saying why.
+class FakeBusyPage : public QWidget
+{
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+    Q_INVOKABLE bool isNotRunning() const { return !running; }
+    bool running = false;
+
+protected:
+    void closeEvent(QCloseEvent *event) override
+    {
+        if (running) {
+            event->ignore();
+            QMessageBox::warning(this, QStringLiteral("警告"), QStringLiteral("设备测试中，请稍候！"));
+            return;
+        }
+        QWidget::closeEvent(event);
+    }
+};
+
 namespace {
 QStringList capturedWarnings;
 QtMessageHandler previousHandler = nullptr;
@@ -320,6 +341,50 @@ private slots:
         QTest::mouseClick(button(w, buttonName.toLatin1().constData()), Qt::LeftButton);
         QCOMPARE(answerer.seen.size(), 1);
         QCOMPARE(w.currentPageIndex(), 3);
+    }
+
+    void busyPageStaysUntilItsWorkEnds()
+    {
+        WorkingFolder folder;
+        prepareChineseDatabase(folder);
+        Halvoran w;
+        FakeBusyPage *busy = nullptr;
+        w.setPageBuilder(2, [&](SystemSettings *, QWidget *parent) {
+            busy = new FakeBusyPage(parent);
+            return busy;
+        });
+        int chains = 0;
+        w.setAcquisitionChain([&](SystemSettings *, QWidget *) { ++chains; });
+        w.show();
+        w.pt_AcquisitionDevice_clicked();
+        QVERIFY(busy);
+        QPointer<QWidget> page = busy;
+        busy->running = true;
+
+        MessageBoxAnswerer answerer;
+        QTest::mouseClick(button(w, "toolButton_SystemSet"), Qt::LeftButton);
+        QCOMPARE(answerer.texts(), QStringList{QStringLiteral("设备测试中，请稍候！")});
+        QCOMPARE(w.currentPageIndex(), 2);
+        QVERIFY(page && page->isVisible());
+
+        // No run is planned over a page at work.
+        answerer.seen.clear();
+        QTest::mouseClick(button(w, "toolButton_Parameters"), Qt::LeftButton);
+        QCOMPARE(chains, 0);
+        QVERIFY(page);
+
+        answerer.seen.clear();
+        QVERIFY(!w.close());
+        QVERIFY(w.isVisible());
+        QCOMPARE(answerer.texts(), QStringList{QStringLiteral("设备测试中，请稍候！")});
+
+        // Once the test is over the page goes as usual.
+        busy->running = false;
+        answerer.seen.clear();
+        QTest::mouseClick(button(w, "toolButton_SystemSet"), Qt::LeftButton);
+        QCOMPARE(w.currentPageIndex(), 0);
+        QTRY_VERIFY(!page);
+        QVERIFY(answerer.seen.isEmpty());
     }
 
     void calibrationGuard()

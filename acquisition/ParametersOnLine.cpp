@@ -14,6 +14,7 @@
 #include <limits>
 #include <mutex>
 
+#include "ChannelRecords.h"
 #include "Collection.h"
 #include "Database.h"
 #include "ParametersChart.h"
@@ -240,32 +241,14 @@ void ParametersOnLine::buildProjectRecords()
     }
 }
 
-void ParametersOnLine::buildChannelRows(int device, QList<ChannelRecord> &rows) const
+bool ParametersOnLine::buildChannelRows(int device, QList<ChannelRecord> &rows) const
 {
     rows.clear();
     if (device < 0 || device >= channelConfigs.size())
-        return;
-    const ChannelConfigData &config = channelConfigs.at(device);
-    for (int i = 0; i < config.ChannelCount; ++i) {
-        ChannelRecord record;
-        record.channelNumber = config.ChannelNumber.value(i);
-        record.type = config.ChannelType.value(i);
-        record.function = config.ChannelFunction.value(i);
-        record.wireMode = config.WireMode.value(i);
-        record.unit = config.Unit.value(i);
-        record.compensation = config.Compensation;
-        record.coldJunction = config.ColdJunction;
-        record.a_c0 = config.A_C0.value(i);
-        record.b_c1 = config.B_C1.value(i);
-        record.c_c2 = config.C_C2.value(i);
-        record.d_c3 = config.D_C3.value(i);
-        record.r0_c4 = config.R0_C4.value(i);
-        record.a4_c5 = config.A4_C5.value(i);
-        record.b4_c6 = config.B4_C6.value(i);
-        record.mxbM = config.MX_B_M.value(i).trimmed().toFloat();
-        record.mxbB = config.MX_B_B.value(i).trimmed().toFloat();
-        rows.append(record);
-    }
+        return false;
+    // Refused (no records) when the configuration has no channels or per-channel lists that
+    // are shorter than its channel count: padding them would set channels up with empty texts.
+    return buildChannelRecords(channelConfigs.at(device), rows);
 }
 
 bool ParametersOnLine::saveProjectRecords(const QList<ParametersRecord> &records)
@@ -287,7 +270,20 @@ void ParametersOnLine::setupDevices()
     QString text = tr("设备设置成功！");
     bool ok = true;
     const QString scanRate = deviceRecords.isEmpty() ? QString() : deviceRecords.first().scanRate;
+    // Every instrument's channel records first: a configuration that cannot be handed to a
+    // driver refuses the run before any instrument is opened or set up.
+    QList<QList<ChannelRecord>> records;
     for (int i = 0; i < deviceCount; ++i) {
+        QList<ChannelRecord> rows;
+        if (!buildChannelRows(i, rows)) {
+            ok = false;
+            text = tr("设备%1的通道配置“%2”不完整，请先选择配置文件！")
+                       .arg(QString::number(i + 1), channelConfigs.value(i).Name);
+            break;
+        }
+        records.append(rows);
+    }
+    for (int i = 0; ok && i < deviceCount; ++i) {
         if (stopRequested) {
             ok = false;
             text = tr("手动停止采集！");
@@ -300,9 +296,7 @@ void ParametersOnLine::setupDevices()
             text = tr("设备连接失败,请退出重试！");
             break;
         }
-        QList<ChannelRecord> rows;
-        buildChannelRows(i, rows);
-        if (!driver->configureChannels(scanRate, rows)) {
+        if (!driver->configureChannels(scanRate, records.at(i))) {
             ok = false;
             text = tr("通道设置失败,请退出重试!");
             break;

@@ -105,7 +105,9 @@ private:
     bool readAllDevices(QStringList &values);
     bool recoverRead(QStringList &values);
     void storeSample(qint64 index, const QDateTime &t, const QStringList &values);
-    void buildChannelRows(int device, QList<ChannelRecord> &rows) const;
+    // The channel records of instrument `device`; false (no records) when its configuration
+    // has no channels or per-channel lists shorter than its channel count.
+    bool buildChannelRows(int device, QList<ChannelRecord> &rows) const;
     void buildProjectRecords();
     bool saveProjectRecords(const QList<ParametersRecord> &records);
     bool openAll();

@@ -279,20 +279,26 @@ bool Collection1586A::fetchValues(QStringList &values)
     return collectValues(values);
 }
 
+void Collection1586A::setSampleReplyBudget(int ms)
+{
+    sampleReplyBudgetMs = qMax(10, ms);
+}
+
 bool Collection1586A::collectValues(QStringList &values)
 {
     // One budget for the whole reply: the buffer is never emptied while a line is still
     // arriving, so the tail of a reply split across a slow link is never taken for the whole.
     // A reply of nothing but line ends is dropped and the wait goes on.
+    const qint64 budget = sampleReplyBudgetMs.load();
     QString reply;
     QElapsedTimer timer;
     timer.start();
     for (;;) {
-        const qint64 left = sampleReplyBudgetMs - timer.elapsed();
+        const qint64 left = budget - timer.elapsed();
         const int polls = static_cast<int>(qMax<qint64>(1, left / 10));
         if (readTextReply(reply, polls))
             break;
-        if (timer.elapsed() >= sampleReplyBudgetMs)
+        if (timer.elapsed() >= budget)
             return false;
     }
     const QStringList parts = reply.split(',', Qt::KeepEmptyParts);

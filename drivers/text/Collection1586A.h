@@ -80,12 +80,15 @@ public:
     bool writeDeviceSettings(QString address, QString baudRate, QString ip, QString mask,
                              QString port, QString filter, QString &message) override;
 
-    // Longest wait for the reply to one scan: the same budget as 40 reply reads of 300 polls
-    // of 10 ms each (about two minutes).
-    static constexpr int sampleReplyBudgetMs = 40 * 300 * 10;
+    // Longest wait for the reply to one scan, by default the same budget as 40 reply reads of
+    // 300 polls of 10 ms each (about two minutes). A driver may be given a shorter one (at
+    // least one 10 ms poll), for a link whose instrument answers at once.
+    static constexpr int defaultSampleReplyBudgetMs = 40 * 300 * 10;
+    void setSampleReplyBudget(int ms);
+    int sampleReplyBudget() const { return sampleReplyBudgetMs.load(); }
 
 private:
-    // Waits up to sampleReplyBudgetMs for one complete reply line and splits it into values.
+    // Waits up to the sample reply budget for one complete reply line and splits it into values.
     bool collectValues(QStringList &values);
     // Sends "<query>(@<channel>)\r\n" and reads one reply.
     bool queryChannel(const QString &query, const QString &channel, QString &reply);
@@ -119,6 +122,7 @@ public:
     const QStringList rtdWireModes;
 
 private:
+    std::atomic<int> sampleReplyBudgetMs{defaultSampleReplyBudgetMs};
     // Channels the last successful configureChannels switched on; -1 when not known.
     std::atomic<int> scannedChannels{-1};
     // Record-file state: the column of each requested channel, in request order, and a record

@@ -115,6 +115,10 @@
         <translation>Instrument connection failed, please exit and try again!</translation>
     </message>
     <message>
+        <source>设备%1的通道配置“%2”不完整，请先选择配置文件！</source>
+        <translation>The channel configuration &quot;%2&quot; of instrument %1 is incomplete, please choose a configuration file first!</translation>
+    </message>
+    <message>
         <source>通道设置失败,请退出重试!</source>
         <translation>Channel set-up failed, please exit and try again!</translation>
     </message>

@@ -1,16 +1,18 @@
-// A lost link in the middle of an on-line run against the 1586A stand-in over loopback TCP: the
-// stand-in stops, the read fails (the driver waits out its whole reply budget once), the run
-// retries, closes and reopens the instrument after the (shortened) recovery pause, falls into
-// the manual reconnect mode, and goes on once the stand-in is back and the operator chooses
-// "继续". Every planned sample is stored exactly once.
+// A lost link in the middle of an on-line run against two 1586A stand-ins over loopback TCP: the
+// second stand-in stops, the read fails (its driver waits out its reply budget, shortened here),
+// the run retries once, closes and reopens every instrument after the (shortened) recovery pause,
+// falls into the manual reconnect mode, and goes on once the stand-in is back and the operator
+// chooses "继续". Every planned sample is stored exactly once.
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "Collection1586A.h"
 #include "FakeInstrument.h"
 #include "ParametersOnLine.h"
 #include "test_online_support.h"
@@ -24,6 +26,39 @@ private slots:
     void stoppedInstrumentAndManualReconnect();
 };
 
+namespace {
+// Drivers made by the run answer a lost scan within a few seconds instead of two minutes.
+constexpr int replyBudgetMs = 3000;
+
+struct ShortBudgetDrivers
+{
+    ShortBudgetDrivers()
+    {
+        ParametersOnLine::setDriverFactory([](const QString &model) -> Collection * {
+            if (model != QStringLiteral("1586A"))
+                return nullptr;
+            auto *driver = new Collection1586A;
+            driver->setSampleReplyBudget(replyBudgetMs);
+            return driver;
+        });
+    }
+    ~ShortBudgetDrivers() { ParametersOnLine::setDriverFactory({}); }
+};
+
+PlannedInstrument scannerAt(const QString &port, const QStringList &channels)
+{
+    PlannedInstrument scanner;
+    scanner.model = QStringLiteral("1586A");
+    scanner.signalMode = QStringLiteral("网络");
+    scanner.address = QStringLiteral("127.0.0.1");
+    scanner.port = port;
+    scanner.projectOfChannel = {0, 0};
+    scanner.channelNumbers = channels;
+    scanner.scanInterval = 1.0;
+    return scanner;
+}
+} // namespace
+
 void TestOnlineLinkLoss::stoppedInstrumentAndManualReconnect()
 {
     QTemporaryDir dir;
@@ -31,21 +66,21 @@ void TestOnlineLinkLoss::stoppedInstrumentAndManualReconnect()
     QDir::setCurrent(dir.path());
     const QString db = TestDb::openFreshDefault(dir.path());
     QVERIFY(!db.isEmpty());
+    ShortBudgetDrivers shortBudget;
 
+    // The first instrument stays; the second goes away in the middle of the run.
+    FakeInstrument staying(QStringLiteral("fake_1586a.py"));
+    QVERIFY(staying.startTcp());
     auto fake = std::make_unique<FakeInstrument>(QStringLiteral("fake_1586a.py"));
     QVERIFY(fake->startTcp());
     const QString port = fake->portText();
 
-    PlannedInstrument scanner;
-    scanner.model = QStringLiteral("1586A");
-    scanner.signalMode = QStringLiteral("网络");
-    scanner.address = QStringLiteral("127.0.0.1");
-    scanner.port = port;
-    scanner.projectOfChannel = {0, 0};
-    scanner.scanInterval = 1.0;
     SystemSettings settings;
     const QDateTime start = QDateTime::currentDateTime();
-    fillPlan(settings, {scanner}, {QStringLiteral("P")}, start, start.addSecs(5));
+    fillPlan(settings,
+             {scannerAt(staying.portText(), {QStringLiteral("101"), QStringLiteral("102")}),
+              scannerAt(port, {QStringLiteral("103"), QStringLiteral("104")})},
+             {QStringLiteral("P")}, start, start.addSecs(5));
 
     BoxOperator boxes;
     boxes.answer(QStringLiteral("是否终止项目？"), QStringLiteral("继续"));
@@ -59,18 +94,25 @@ void TestOnlineLinkLoss::stoppedInstrumentAndManualReconnect()
     };
     QTRY_VERIFY_WITH_TIMEOUT(storedSamples() >= 2, 20000);
 
-    // The instrument goes away in the middle of the run.
+    QElapsedTimer lost;
+    lost.start();
     fake.reset();
-    QTRY_COMPARE_WITH_TIMEOUT(w->runState(), QStringLiteral("继续"), 180000);
+    // The failed read and its one retry each wait at most one reply budget.
+    QTRY_COMPARE_WITH_TIMEOUT(w->runState(), QStringLiteral("继续"), 4 * replyBudgetMs);
+    QVERIFY2(lost.elapsed() < 3 * replyBudgetMs, qPrintable(QString::number(lost.elapsed())));
     QTRY_VERIFY(boxes.seen.contains(QStringLiteral("通讯异常，请设备关机重试！")));
     const int storedBeforeReconnect = storedSamples();
+    // Both instruments were closed for the reconnect; the one still there was reopened after
+    // the pause, and closed again for the manual wait.
+    QVERIFY(staying.waitForEvent(QStringLiteral("closed"), 2));
+    QCOMPARE(staying.events(), (QStringList{"connected", "closed", "connected", "closed"}));
 
     // It is back (with its readings); the operator chooses "继续".
     fake = std::make_unique<FakeInstrument>(QStringLiteral("fake_1586a.py"));
     QVERIFY(fake->startTcp({QStringLiteral("--port"), port, QStringLiteral("--values"),
-                            QStringLiteral("20.100,20.200")}));
+                            QStringLiteral("20.300,20.400")}));
     w->findChild<QPushButton *>(QStringLiteral("pushButton_OK"))->click();
-    QTRY_COMPARE_WITH_TIMEOUT(w->runState(), QStringLiteral("结束"), 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(w->runState(), QStringLiteral("结束"), 20000);
     QCOMPARE(w->findChild<QLineEdit *>(QStringLiteral("lineEdit_Information"))->text(),
              QStringLiteral("采集结束。"));
 
@@ -83,7 +125,7 @@ void TestOnlineLinkLoss::stoppedInstrumentAndManualReconnect()
     QVERIFY(storedBeforeReconnect >= 2 && storedBeforeReconnect < 6);
     QSet<QString> times;
     for (int i = 0; i < data.size(); ++i) {
-        QCOMPARE(data.at(i).at(1), QStringLiteral("20.100,20.200"));
+        QCOMPARE(data.at(i).at(1), QStringLiteral("20.100,20.200,20.300,20.400"));
         times.insert(data.at(i).at(0));
         if (i > 0)
             QVERIFY2(data.at(i - 1).at(0) < data.at(i).at(0), qPrintable(data.at(i).at(0)));
@@ -92,6 +134,14 @@ void TestOnlineLinkLoss::stoppedInstrumentAndManualReconnect()
 
     w->findChild<QPushButton *>(QStringLiteral("pushButton_OK"))->click();
     delete w;
+    // The instrument that stayed was asked once per stored sample, plus the failed read and
+    // exactly one retry; it was set up once and reopened twice.
+    const QStringList stayingAsked = staying.requests();
+    QCOMPARE(stayingAsked.count(QStringLiteral("READ?\r\n")), 6 + 2);
+    QCOMPARE(stayingAsked.count(QStringLiteral("*RST\r\n")), 1);
+    QVERIFY(staying.waitForEvent(QStringLiteral("closed"), 3));
+    QCOMPARE(staying.events(),
+             (QStringList{"connected", "closed", "connected", "closed", "connected", "closed"}));
     // The stand-in that came back was only reopened and read, never set up again.
     const QStringList asked = fake->requests();
     QCOMPARE(asked.count(QStringLiteral("*RST\r\n")), 0);

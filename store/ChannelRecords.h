@@ -1,6 +1,8 @@
 #pragma once
 // Channel records built from a stored channel configuration, and safe access to the
-// configuration's per-channel lists.
+// configuration's per-channel lists. Shared by the configuration pages, the instrument page
+// and the acquisition runs: every caller that hands a configuration to a driver builds the
+// records here.
 //
 // A configuration row read from the database (or typed into an old file) may hold per-channel
 // lists shorter than its ChannelCount. Display code reads cells through channelEntry and

@@ -4,6 +4,7 @@
 #include "nLineSeries.h"
 
 #include <QCursor>
+#include <algorithm>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPen>
@@ -255,15 +256,10 @@ void ChartView::setAutoScale(bool scrollX, bool scaleY)
 void ChartView::appendSamples(const QDateTime &t, const QList<double> &values)
 {
     const int count = qMin(values.size(), series.size());
-    if (times.size() >= maxTimePoints) {
+    const bool drop = times.size() >= maxTimePoints;
+    if (drop) {
         times.removeFirst();
-        for (int i = 0; i < count; ++i) {
-            if (series.at(i)->count() > 0)
-                series.at(i)->remove(0);
-        }
         timeMin = times.first();
-        if (autoScrollX && timeAxis)
-            timeAxis->setMin(timeMin);
     }
 
     double leftLow = yRange[0], leftHigh = yRange[1];
@@ -272,10 +268,11 @@ void ChartView::appendSamples(const QDateTime &t, const QList<double> &values)
     bool rightLowMoved = false, rightHighMoved = false;
 
     times.append(t);
-    const double x = double(t.toMSecsSinceEpoch());
+    const QPointF newest(double(t.toMSecsSinceEpoch()), 0.0);
+    QVector<QVector<QPointF>> curves(count);
     for (int i = 0; i < count; ++i) {
         const double v = values.at(i);
-        series.at(i)->append(x, v);
+        curves[i] = nextCurve(series.at(i)->pointsVector(), drop, QPointF(newest.x(), v));
         if (i < channelFigures.size()) {
             ChannelFigures &figures = channelFigures[i];
             if (v > figures.max)
@@ -304,28 +301,89 @@ void ChartView::appendSamples(const QDateTime &t, const QList<double> &values)
         }
     }
 
-    if (t > timeMax) {
+    const bool later = t > timeMax;
+    if (later)
         timeMax = t;
-        if (autoScrollX && timeAxis)
-            timeAxis->setMax(timeMax);
-    }
+    if (leftLowMoved)
+        yRange[0] = leftLow - 1.0;
+    if (leftHighMoved)
+        yRange[1] = leftHigh + 1.0;
+    if (rightLowMoved)
+        yRange[2] = rightLow - 1.0;
+    if (rightHighMoved)
+        yRange[3] = rightHigh + 1.0;
 
-    if (leftLowMoved || leftHighMoved) {
-        if (leftLowMoved)
-            yRange[0] = leftLow - 1.0;
-        if (leftHighMoved)
-            yRange[1] = leftHigh + 1.0;
-        if (autoScaleY && leftAxis)
-            leftAxis->setRange(yRange[0], yRange[1]);
+    // The axes' new ranges, each set once for the whole sample. The time axis moves its left
+    // edge when the oldest point went and its right edge when the sample is the latest.
+    const AxisUpdate update = axisUpdate(drop && autoScrollX, later && autoScrollX,
+                                         autoScaleY && (leftLowMoved || leftHighMoved),
+                                         autoScaleY && (rightLowMoved || rightHighMoved));
+    applyCurves(curves, update);
+}
+
+ChartView::AxisUpdate ChartView::axisUpdate(bool moveTimeMin, bool moveTimeMax, bool moveLeft,
+                                            bool moveRight) const
+{
+    AxisUpdate update;
+    if (timeAxis && (moveTimeMin || moveTimeMax)) {
+        // As setting the minimum and then the maximum one after the other would leave them.
+        qint64 low = timeAxis->min().toMSecsSinceEpoch();
+        qint64 high = timeAxis->max().toMSecsSinceEpoch();
+        if (moveTimeMin) {
+            low = timeMin.toMSecsSinceEpoch();
+            high = qMax(high, low);
+        }
+        if (moveTimeMax) {
+            high = timeMax.toMSecsSinceEpoch();
+            low = qMin(low, high);
+        }
+        update.timeFrom = QDateTime::fromMSecsSinceEpoch(low);
+        update.timeTo = QDateTime::fromMSecsSinceEpoch(high);
+        update.time = low != timeAxis->min().toMSecsSinceEpoch()
+            || high != timeAxis->max().toMSecsSinceEpoch();
     }
-    if (rightLowMoved || rightHighMoved) {
-        if (rightLowMoved)
-            yRange[2] = rightLow - 1.0;
-        if (rightHighMoved)
-            yRange[3] = rightHigh + 1.0;
-        if (autoScaleY && rightAxis)
-            rightAxis->setRange(yRange[2], yRange[3]);
+    update.left = moveLeft && leftAxis
+        && (leftAxis->min() != yRange[0] || leftAxis->max() != yRange[1]);
+    update.right = moveRight && rightAxis
+        && (rightAxis->min() != yRange[2] || rightAxis->max() != yRange[3]);
+    return update;
+}
+
+QVector<QPointF> ChartView::nextCurve(const QVector<QPointF> &old, bool dropOldest,
+                                      const QPointF &point)
+{
+    const int skip = dropOldest && !old.isEmpty() ? 1 : 0;
+    QVector<QPointF> next(old.size() - skip + 1);
+    std::copy(old.constBegin() + skip, old.constEnd(), next.begin());
+    next.last() = point;
+    return next;
+}
+
+void ChartView::applyCurves(const QVector<QVector<QPointF>> &curves, const AxisUpdate &update)
+{
+    // A curve in the chart lays out its whole line again on every change of its points and of
+    // its axes' ranges. Emptied first, a curve's layout after an axis change is trivial, so
+    // that each curve is laid out once per sample, when it takes its new points.
+    const bool axesMove = update.time || update.left || update.right;
+    QList<nLineSeries *> inChart;
+    for (int i = 0; i < curves.size(); ++i) {
+        nLineSeries *curve = series.at(i);
+        if (!shown.value(i, false)) {
+            curve->replace(curves.at(i));   // out of the chart: nothing is laid out
+            continue;
+        }
+        if (axesMove)
+            curve->clear();
+        inChart.append(curve);
     }
+    if (update.time)
+        timeAxis->setRange(update.timeFrom, update.timeTo);
+    if (update.left)
+        leftAxis->setRange(yRange[0], yRange[1]);
+    if (update.right)
+        rightAxis->setRange(yRange[2], yRange[3]);
+    for (nLineSeries *curve : qAsConst(inChart))
+        curve->replace(curves.at(curve->channel()));
 }
 
 void ChartView::setTimeWindow(const QDateTime &t, const QList<double> &values)
@@ -358,8 +416,14 @@ void ChartView::showSeries(int channel)
     if (channel < 0 || channel >= series.size() || shown.value(channel, true))
         return;
     shown[channel] = true;
-    chart()->addSeries(series.at(channel));
+    // The curve joins the chart empty and takes its points back once its axes are attached,
+    // so that it is laid out once rather than on every step.
+    nLineSeries *curve = series.at(channel);
+    const QVector<QPointF> points = curve->pointsVector();
+    curve->clear();
+    chart()->addSeries(curve);
     attachCurve(channel);
+    curve->replace(points);
 }
 
 void ChartView::hideSeries(int channel)

@@ -98,6 +98,20 @@ protected:
     void wheelEvent(QWheelEvent *event) override;
 
 private:
+    // The axis ranges one live sample sets, each at most once.
+    struct AxisUpdate
+    {
+        bool time = false;
+        QDateTime timeFrom;
+        QDateTime timeTo;
+        bool left = false;    // to yRange[0]..yRange[1]
+        bool right = false;   // to yRange[2]..yRange[3]
+    };
+    AxisUpdate axisUpdate(bool moveTimeMin, bool moveTimeMax, bool moveLeft,
+                          bool moveRight) const;
+    static QVector<QPointF> nextCurve(const QVector<QPointF> &old, bool dropOldest,
+                                      const QPointF &point);
+    void applyCurves(const QVector<QVector<QPointF>> &curves, const AxisUpdate &update);
     void createTipLabel();
     void buildAxes(const QString &unit1, const QString &unit2);
     void removeAxes();

@@ -89,6 +89,27 @@ void compareRange(QValueAxis *axis, double min, double max)
     QCOMPARE(axis->max(), max);
 }
 
+// Whether a pixel of `colour` lies within two pixels of `at` (viewport coordinates).
+bool drawnNear(const QImage &image, QPoint at, const QColor &colour)
+{
+    for (int dy = -2; dy <= 2; ++dy) {
+        for (int dx = -2; dx <= 2; ++dx) {
+            const QPoint p = at + QPoint(dx, dy);
+            if (image.rect().contains(p) && image.pixelColor(p) == colour)
+                return true;
+        }
+    }
+    return false;
+}
+
+// Where the chart draws (time, value) of `line` with the axes' current ranges.
+QPoint pixelOf(ChartView &view, QAbstractSeries *line, const QDateTime &time, double value)
+{
+    const QPointF pos =
+        view.chart()->mapToPosition(QPointF(double(time.toMSecsSinceEpoch()), value), line);
+    return view.mapFromScene(view.chart()->mapToScene(pos));
+}
+
 } // namespace
 
 class TestChartView : public QObject
@@ -100,6 +121,9 @@ private slots:
     void liveAxes();
     void liveKeepsLatestPoints_data();
     void liveKeepsLatestPoints();
+    void tickDrawsCurvesAtTheNewRanges_data();
+    void tickDrawsCurvesAtTheNewRanges();
+    void hiddenCurveRejoinsWithTheWindow();
     void valueRangeGrowsWithMargin();
     void autoScaleOffThenOn();
     void liveTooltip();
@@ -180,6 +204,86 @@ void TestChartView::liveKeepsLatestPoints()
         QCOMPARE(timeAxis(view)->min(), kStart);
         QCOMPARE(timeAxis(view)->max(), kStart.addSecs(10));
     }
+}
+
+void TestChartView::tickDrawsCurvesAtTheNewRanges_data()
+{
+    // A sample that moves an axis must leave every curve drawn for the new range, not for
+    // the range before the sample.
+    QTest::addColumn<bool>("timeAxisMoves");
+    QTest::newRow("value axis grows") << false;
+    QTest::newRow("window drops its oldest point") << true;
+}
+
+void TestChartView::tickDrawsCurvesAtTheNewRanges()
+{
+    QFETCH(bool, timeAxisMoves);
+    ChartView view;
+    view.setupLiveSeries({"1-101"}, QStringLiteral("℃"), QString(), {true}, 2);
+    QVERIFY(showAt(view, 800, 500));
+    const QColor red(255, 0, 0);
+    nLineSeries *line = curve(view, 0);
+    QVERIFY(line);
+    line->setPen(QPen(red, 2));
+    view.setTimeWindow(kStart, {20});
+
+    // A step from 20 to 20.5: where the curve crosses 20.25 shows where the step is drawn.
+    QDateTime step;
+    if (timeAxisMoves) {
+        step = kStart.addSecs(600);
+        for (int i = 0; i < ChartView::maxTimePoints; ++i)
+            view.appendSamples(kStart.addSecs(i), {i < 600 ? 20.0 : 20.5});
+    } else {
+        step = kStart.addSecs(2);
+        view.appendSamples(kStart, {20});
+        view.appendSamples(kStart.addSecs(1), {20});
+        view.appendSamples(step, {20.5});
+    }
+    QTest::qWait(20);
+    const QPoint before = pixelOf(view, line, step.addMSecs(-500), 20.25);
+    QVERIFY(drawnNear(view.viewport()->grab().toImage(), before, red));
+
+    // The sample that moves the axes: far later (the time axis stretches to twice its span
+    // and loses its oldest second) or far higher (the value axis grows to 20 times its span).
+    if (timeAxisMoves)
+        view.appendSamples(kStart.addSecs(2 * ChartView::maxTimePoints), {20.5});
+    else
+        view.appendSamples(kStart.addSecs(3), {60});
+    const QPoint after = pixelOf(view, line, step.addMSecs(-500), 20.25);
+    QVERIFY2((after - before).manhattanLength() > 20,
+             "the sample was meant to move the step on the screen");
+    const QImage image = view.viewport()->grab().toImage();
+    QVERIFY(drawnNear(image, after, red));
+    QVERIFY(!drawnNear(image, before, red));
+}
+
+void TestChartView::hiddenCurveRejoinsWithTheWindow()
+{
+    ChartView view;
+    setupLive(view);
+    view.setTimeWindow(kStart, {20, 1, 20});
+    view.hideSeries(1);
+    const int total = ChartView::maxTimePoints + 5;
+    for (int i = 0; i < total; ++i)
+        view.appendSamples(kStart.addSecs(i), {20, 1.0 + i % 10, 20});
+    // Out of the chart the curve still took every sample and lost its oldest ones.
+    QCOMPARE(view.channelFiguresAt(1).min, 1.0);
+    QCOMPARE(view.channelFiguresAt(1).max, 10.0);
+    compareRange(valueAxis(view, Qt::AlignRight), 0, 10);
+    view.showSeries(1);
+    nLineSeries *line = curve(view, 1);
+    QVERIFY(line);
+    QCOMPARE(line->count(), ChartView::maxTimePoints);
+    QCOMPARE(qint64(line->at(0).x()), kStart.addSecs(5).toMSecsSinceEpoch());
+    QCOMPARE(line->at(0).y(), 1.0 + 5 % 10);
+    QCOMPARE(qint64(line->at(ChartView::maxTimePoints - 1).x()),
+             kStart.addSecs(total - 1).toMSecsSinceEpoch());
+    QCOMPARE(line->at(ChartView::maxTimePoints - 1).y(), 1.0 + (total - 1) % 10);
+    // The next sample reaches it like every other curve.
+    view.appendSamples(kStart.addSecs(total), {20, 7.5, 20});
+    QCOMPARE(line->count(), ChartView::maxTimePoints);
+    QCOMPARE(line->at(ChartView::maxTimePoints - 1).y(), 7.5);
+    QCOMPARE(qint64(line->at(0).x()), kStart.addSecs(6).toMSecsSinceEpoch());
 }
 
 void TestChartView::valueRangeGrowsWithMargin()

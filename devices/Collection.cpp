@@ -147,6 +147,31 @@ bool Collection::queryIdentity(QString &reply)
     return reply.contains(QLatin1String("FLUKE"));
 }
 
+bool Collection::checkChannelOptions(const QList<ChannelRecord> &rows,
+                                     const ChannelOptionMessages &messages, QString &error)
+{
+    if (rows.isEmpty()) {
+        error = messages.noChannels;
+        return false;
+    }
+    for (const ChannelRecord &row : rows) {
+        QString wrong;
+        if (!typeList(row.channelNumber.toInt()).contains(row.type))
+            wrong = messages.badType;
+        else if (!functionList(row.type).contains(row.function))
+            wrong = messages.badFunction;
+        else if (!wiringList(row.type).contains(row.wireMode))
+            wrong = messages.badWiring;
+        else if (!unitList(row.type).contains(row.unit))
+            wrong = messages.badUnit;
+        else
+            continue;
+        error = row.channelNumber + wrong;
+        return false;
+    }
+    return true;
+}
+
 bool Collection::closeRecord()
 {
     recordFile.close();

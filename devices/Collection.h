@@ -13,7 +13,8 @@
 //  - register the class with one line in its .cpp: REGISTER_COLLECTION(ClassName) (Registry.h);
 //  - the text-line exchange (openLink, closeLink, sendText, readTextReply, queryIdentity) and the
 //    raw write (writeBytes) below are the shared bodies that the operations bind to, and so are
-//    closeRecord, sharedFilterList, rateScanInterval and channelNumbersUpTo; operations that
+//    checkChannelOptions, closeRecord, sharedFilterList, rateScanInterval and
+//    channelNumbersUpTo; operations that
 //    only answer true without touching the instrument are written in place;
 //  - every link operation holds `exchangeMutex` for its whole send-and-reply
 //    (QMutexLocker lock(&exchangeMutex);) so two threads never take each other's replies;
@@ -125,6 +126,22 @@ protected:
     // The identity exchange: sendCommand("*IDN?\r\n"), then readReply into `reply`; true when
     // the reply holds the vendor word "FLUKE" (case-sensitive). The reply is handed back either way.
     bool queryIdentity(QString &reply);
+
+    // The texts of the channel-option check, as each driver words them (already translated).
+    struct ChannelOptionMessages
+    {
+        QString noChannels;     // the whole error when `rows` is empty
+        QString badType;        // the rest of the error after the channel number, one per option
+        QString badFunction;
+        QString badWiring;
+        QString badUnit;
+    };
+    // The option check every driver's checkChannels starts with: `rows` is not empty, and each
+    // row's type is in typeList(its number), its function in functionList(type), its wiring in
+    // wiringList(type) and its unit in unitList(type), checked in that order. The first failure
+    // gives false with `error` set to the channel number and the matching message.
+    bool checkChannelOptions(const QList<ChannelRecord> &rows, const ChannelOptionMessages &messages,
+                             QString &error);
 
     // The record-file close most drivers share: closes `recordFile`; true.
     bool closeRecord();

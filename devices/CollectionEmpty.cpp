@@ -96,31 +96,14 @@ int CollectionEmpty::channelCount()
 
 bool CollectionEmpty::checkChannels(QList<ChannelRecord> rows, QString &error)
 {
-    if (rows.isEmpty()) {
-        error = tr("通道未设置！");
+    if (!checkChannelOptions(rows,
+                             {tr("通道未设置！"), tr(":类型错误！"), tr(":功能错误！"),
+                              tr(":接线线制错误！"), tr(":单位错误！")},
+                             error))
         return false;
-    }
     QSet<QString> distinctUnits;
-    for (const ChannelRecord &row : rows) {
-        const int number = row.channelNumber.toInt();
-        if (!typeList(number).contains(row.type)) {
-            error = row.channelNumber + tr(":类型错误！");
-            return false;
-        }
-        if (!functionList(row.type).contains(row.function)) {
-            error = row.channelNumber + tr(":功能错误！");
-            return false;
-        }
-        if (!wiringList(row.type).contains(row.wireMode)) {
-            error = row.channelNumber + tr(":接线线制错误！");
-            return false;
-        }
-        if (!unitList(row.type).contains(row.unit)) {
-            error = row.channelNumber + tr(":单位错误！");
-            return false;
-        }
+    for (const ChannelRecord &row : rows)
         distinctUnits.insert(row.unit);
-    }
     if (distinctUnits.size() > 2) {
         error = tr("单位不许超过2个！");
         return false;

@@ -158,31 +158,14 @@ int Collection1586A::channelCount() { return 45; }
 
 bool Collection1586A::checkChannels(QList<ChannelRecord> rows, QString &error)
 {
-    if (rows.isEmpty()) {
-        error = tr("通道未设置！");
+    if (!checkChannelOptions(rows,
+                             {tr("通道未设置！"), tr(":类型错误！"), tr(":量程错误！"),
+                              tr(":接线线制错误！"), tr(":单位错误！")},
+                             error))
         return false;
-    }
     QList<int> numbers;
-    for (const ChannelRecord &row : rows) {
-        const int number = row.channelNumber.toInt();
-        if (!typeList(number).contains(row.type)) {
-            error = row.channelNumber + tr(":类型错误！");
-            return false;
-        }
-        if (!functionList(row.type).contains(row.function)) {
-            error = row.channelNumber + tr(":量程错误！");
-            return false;
-        }
-        if (!wiringList(row.type).contains(row.wireMode)) {
-            error = row.channelNumber + tr(":接线线制错误！");
-            return false;
-        }
-        if (!unitList(row.type).contains(row.unit)) {
-            error = row.channelNumber + tr(":单位错误！");
-            return false;
-        }
-        numbers << number;
-    }
+    for (const ChannelRecord &row : rows)
+        numbers << row.channelNumber.toInt();
     // A channel of the first ten positions measured with more than two wires takes the
     // channel ten positions higher as well; the positions 11 to 20 can only take two wires.
     for (int i = 0; i < rows.size(); ++i) {

@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <initializer_list>
 
 class Collection1586A : public Collection
 {
@@ -92,6 +93,10 @@ private:
     bool collectValues(QStringList &values);
     // Sends "<query>(@<channel>)\r\n" and reads one reply.
     bool queryChannel(const QString &query, const QString &channel, QString &reply);
+    // queryChannel, then the reply split at commas: one part for each of `fields`, in order.
+    // False, with the fields untouched, when the exchange fails or the parts do not match.
+    bool queryCoefficients(const QString &query, const QString &channel,
+                           std::initializer_list<QString *> fields);
     // The prefix of the temperature, resistance, voltage and current commands of a channel.
     static QString commandPrefix(const QString &type, const QString &wireMode);
     // "A385", "A392", "ABC" or "SPRT" for a platinum-resistance curve; empty otherwise.

@@ -248,6 +248,21 @@ bool Collection1586A::queryChannel(const QString &query, const QString &channel,
     return readReply(reply);
 }
 
+bool Collection1586A::queryCoefficients(const QString &query, const QString &channel,
+                                        std::initializer_list<QString *> fields)
+{
+    QString reply;
+    if (!queryChannel(query, channel, reply))
+        return false;
+    const QStringList parts = reply.split(',', Qt::KeepEmptyParts);
+    if (parts.size() != int(fields.size()))
+        return false;
+    int i = 0;
+    for (QString *field : fields)
+        *field = parts[i++];
+    return true;
+}
+
 bool Collection1586A::readChannelCoefficients(ChannelRecord &channel)
 {
     QMutexLocker lock(&exchangeMutex);
@@ -261,16 +276,8 @@ bool Collection1586A::readChannelCoefficients(ChannelRecord &channel)
         if (channel.function != "R(T)")
             return false;
         const QString prefix = commandPrefix(thermistor, channel.wireMode);
-        if (!queryChannel(prefix + "RPOL:COEF?", channel.channelNumber, reply))
-            return false;
-        const QStringList parts = reply.split(',', Qt::KeepEmptyParts);
-        if (parts.size() != 4)
-            return false;
-        channel.a_c0 = parts[0];
-        channel.b_c1 = parts[1];
-        channel.c_c2 = parts[2];
-        channel.d_c3 = parts[3];
-        return true;
+        return queryCoefficients(prefix + "RPOL:COEF?", channel.channelNumber,
+                                 {&channel.a_c0, &channel.b_c1, &channel.c_c2, &channel.d_c3});
     }
     if (channel.type != platinum)
         return true;
@@ -284,35 +291,20 @@ bool Collection1586A::readChannelCoefficients(ChannelRecord &channel)
         channel.r0_c4 = reply;
     }
     if (channel.function == "CVD") {
-        if (!queryChannel(prefix + word + ":COEF?", number, reply))
+        if (!queryCoefficients(prefix + word + ":COEF?", number,
+                               {&channel.a_c0, &channel.b_c1, &channel.c_c2}))
             return false;
-        const QStringList parts = reply.split(',', Qt::KeepEmptyParts);
-        if (parts.size() != 3)
-            return false;
-        channel.a_c0 = parts[0];
-        channel.b_c1 = parts[1];
-        channel.c_c2 = parts[2];
     }
     if (channel.function == "ITS90") {
         if (!queryChannel(prefix + word + ":RTPW?", number, reply))
             return false;
         channel.r0_c4 = reply;
-        if (!queryChannel(prefix + word + ":COEF:HIGH?", number, reply))
+        if (!queryCoefficients(prefix + word + ":COEF:HIGH?", number,
+                               {&channel.a_c0, &channel.b_c1, &channel.c_c2, &channel.d_c3}))
             return false;
-        QStringList parts = reply.split(',', Qt::KeepEmptyParts);
-        if (parts.size() != 4)
+        if (!queryCoefficients(prefix + word + ":COEF:LOW?", number,
+                               {&channel.a4_c5, &channel.b4_c6}))
             return false;
-        channel.a_c0 = parts[0];
-        channel.b_c1 = parts[1];
-        channel.c_c2 = parts[2];
-        channel.d_c3 = parts[3];
-        if (!queryChannel(prefix + word + ":COEF:LOW?", number, reply))
-            return false;
-        parts = reply.split(',', Qt::KeepEmptyParts);
-        if (parts.size() != 2)
-            return false;
-        channel.a4_c5 = parts[0];
-        channel.b4_c6 = parts[1];
     }
     return true;
 }

@@ -15,6 +15,7 @@
 
 #include "AcquisitionSet.h"
 #include "ChannelRecords.h"
+#include "ConfigurationTable.h"
 #include "Collection.h"
 #include "Comm.h"
 #include "Database.h"
@@ -216,8 +217,6 @@ void AcquisitionDevice::refreshInstrumentTable()
 
 void AcquisitionDevice::refreshConfigurationTable(const QString &model)
 {
-    QTableWidget *table = ui->tableWidget_ChannelList;
-    table->setRowCount(0);
     QList<ChannelConfigData> listed;
     QList<ChannelConfigData> found;
     if (selectChannelConfigByMode(found, emptyModel))
@@ -225,14 +224,7 @@ void AcquisitionDevice::refreshConfigurationTable(const QString &model)
     // The configurations of the model "空" are listed once, even for that model itself.
     if (model != emptyModel && selectChannelConfigByMode(found, model))
         listed += found;
-    for (const ChannelConfigData &config : qAsConst(listed)) {
-        const int row = table->rowCount();
-        table->insertRow(row);
-        table->setItem(row, 0, new QTableWidgetItem(config.Name));
-        table->setItem(row, 1, new QTableWidgetItem(config.Time));
-    }
-    table->resizeColumnsToContents();
-    table->horizontalHeader()->setStretchLastSection(true);
+    showConfigurationTable(ui->tableWidget_ChannelList, listed);
 }
 
 // ---- model and link ------------------------------------------------------------------------

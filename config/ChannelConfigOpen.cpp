@@ -5,6 +5,7 @@
 #include <QList>
 #include <QTableWidget>
 
+#include "ConfigurationTable.h"
 #include "Database.h"
 #include "Records.h"
 
@@ -31,18 +32,9 @@ ChannelConfigOpen::~ChannelConfigOpen()
 
 void ChannelConfigOpen::loadList()
 {
-    QTableWidget *table = ui->tableWidget_List;
-    table->setRowCount(0);
     QList<ChannelConfigData> configs;
     selectChannelConfig(configs, QString());
-    for (const ChannelConfigData &config : qAsConst(configs)) {
-        const int row = table->rowCount();
-        table->insertRow(row);
-        table->setItem(row, 0, new QTableWidgetItem(config.Name));
-        table->setItem(row, 1, new QTableWidgetItem(config.Time));
-    }
-    table->resizeColumnsToContents();
-    table->horizontalHeader()->setStretchLastSection(true);
+    showConfigurationTable(ui->tableWidget_List, configs);
 }
 
 void ChannelConfigOpen::pt_TableWidget_clicked(int row, int column)

@@ -225,16 +225,44 @@ void ChartView::setSeriesData(const QList<ChannelFigures> &figures)
     channelFigures = figures;
 }
 
+void ChartView::moveAxesOnce(const std::function<void()> &moveAxes,
+                             const QVector<QVector<QPointF>> &newPoints)
+{
+    // A curve in the chart lays out its whole line again on every change of its points and of
+    // its axes' ranges. Emptied while the axes move, it is laid out once, when it takes its
+    // points back. A curve out of the chart is never laid out.
+    QList<QPair<nLineSeries *, QVector<QPointF>>> held;
+    for (int i = 0; i < series.size(); ++i) {
+        nLineSeries *curve = series.at(i);
+        const bool renewed = i < newPoints.size();
+        if (!shown.value(i, false)) {
+            if (renewed)
+                curve->replace(newPoints.at(i));
+            continue;
+        }
+        if (!renewed && curve->count() == 0)
+            continue;
+        held.append(qMakePair(curve, renewed ? newPoints.at(i) : curve->pointsVector()));
+        if (curve->count() > 0)
+            curve->clear();
+    }
+    moveAxes();
+    for (const auto &entry : qAsConst(held))
+        entry.first->replace(entry.second);
+}
+
 void ChartView::setYRanges(double leftMin, double leftMax, double rightMin, double rightMax)
 {
     yRange[0] = leftMin;
     yRange[1] = leftMax;
     yRange[2] = rightMin;
     yRange[3] = rightMax;
-    if (leftAxis)
-        leftAxis->setRange(leftMin, leftMax);
-    if (rightAxis)
-        rightAxis->setRange(rightMin, rightMax);
+    moveAxesOnce([this] {
+        if (leftAxis)
+            leftAxis->setRange(yRange[0], yRange[1]);
+        if (rightAxis)
+            rightAxis->setRange(yRange[2], yRange[3]);
+    });
 }
 
 void ChartView::setTimeRange(const QDateTime &from, const QDateTime &to)
@@ -242,7 +270,7 @@ void ChartView::setTimeRange(const QDateTime &from, const QDateTime &to)
     timeMin = from;
     timeMax = to;
     if (timeAxis)
-        timeAxis->setRange(from, to);
+        moveAxesOnce([this] { timeAxis->setRange(timeMin, timeMax); });
     for (ChartTaggingLine *marker : qAsConst(taggingLines))
         marker->updatePosition();
 }
@@ -361,32 +389,29 @@ QVector<QPointF> ChartView::nextCurve(const QVector<QPointF> &old, bool dropOlde
 
 void ChartView::applyCurves(const QVector<QVector<QPointF>> &curves, const AxisUpdate &update)
 {
-    // A curve in the chart lays out its whole line again on every change of its points and of
-    // its axes' ranges. Emptied first, a curve's layout after an axis change is trivial, so
-    // that each curve is laid out once per sample, when it takes its new points.
-    const bool axesMove = update.time || update.left || update.right;
-    QList<nLineSeries *> inChart;
-    for (int i = 0; i < curves.size(); ++i) {
-        nLineSeries *curve = series.at(i);
-        if (!shown.value(i, false)) {
-            curve->replace(curves.at(i));   // out of the chart: nothing is laid out
-            continue;
-        }
-        if (axesMove)
-            curve->clear();
-        inChart.append(curve);
+    if (!update.time && !update.left && !update.right) {
+        for (int i = 0; i < curves.size(); ++i)
+            series.at(i)->replace(curves.at(i));
+        return;
     }
-    if (update.time)
-        timeAxis->setRange(update.timeFrom, update.timeTo);
-    if (update.left)
-        leftAxis->setRange(yRange[0], yRange[1]);
-    if (update.right)
-        rightAxis->setRange(yRange[2], yRange[3]);
-    for (nLineSeries *curve : qAsConst(inChart))
-        curve->replace(curves.at(curve->channel()));
+    moveAxesOnce(
+        [this, &update] {
+            if (update.time)
+                timeAxis->setRange(update.timeFrom, update.timeTo);
+            if (update.left)
+                leftAxis->setRange(yRange[0], yRange[1]);
+            if (update.right)
+                rightAxis->setRange(yRange[2], yRange[3]);
+        },
+        curves);
 }
 
 void ChartView::setTimeWindow(const QDateTime &t, const QList<double> &values)
+{
+    moveAxesOnce([this, &t, &values] { setTimeWindowRanges(t, values); });
+}
+
+void ChartView::setTimeWindowRanges(const QDateTime &t, const QList<double> &values)
 {
     timeMin = t;
     timeMax = t.addSecs(10);
@@ -536,12 +561,14 @@ void ChartView::tooltip1(int index, const QPointF &point, bool state)
 
 void ChartView::restoreRanges()
 {
-    if (timeAxis)
-        timeAxis->setRange(timeMin, timeMax);
-    if (leftAxis)
-        leftAxis->setRange(yRange[0], yRange[1]);
-    if (rightAxis)
-        rightAxis->setRange(yRange[2], yRange[3]);
+    moveAxesOnce([this] {
+        if (timeAxis)
+            timeAxis->setRange(timeMin, timeMax);
+        if (leftAxis)
+            leftAxis->setRange(yRange[0], yRange[1]);
+        if (rightAxis)
+            rightAxis->setRange(yRange[2], yRange[3]);
+    });
 }
 
 void ChartView::mousePressEvent(QMouseEvent *event)

@@ -6,6 +6,7 @@
 #include <QPointF>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 #include <QtCharts/QChartView>
 
 class QLabel;
@@ -112,6 +113,11 @@ private:
     static QVector<QPointF> nextCurve(const QVector<QPointF> &old, bool dropOldest,
                                       const QPointF &point);
     void applyCurves(const QVector<QVector<QPointF>> &curves, const AxisUpdate &update);
+    // Runs `moveAxes` (changes of axis ranges) with each curve in the chart laid out once
+    // afterwards; curves 0..newPoints.size() - 1 take those points instead of their own.
+    void moveAxesOnce(const std::function<void()> &moveAxes,
+                      const QVector<QVector<QPointF>> &newPoints = {});
+    void setTimeWindowRanges(const QDateTime &time, const QList<double> &values);
     void createTipLabel();
     void buildAxes(const QString &unit1, const QString &unit2);
     void removeAxes();

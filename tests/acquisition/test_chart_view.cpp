@@ -549,7 +549,15 @@ void TestChartView::restoreAfterZoomAndPan()
     QFETCH(bool, doubleClick);
     ChartView view;
     QVERIFY(showAt(view, 900, 500));
-    setupReport(view, {"a", "b"}, QStringLiteral("V"), {true, false});
+    setupReport(view, {"a", "b", "c"}, QStringLiteral("V"), {true, false, true});
+    // The curves, one of them out of the chart, keep their points through every range change.
+    QList<QPointF> points[3];
+    for (int ch = 0; ch < 3; ++ch) {
+        for (int i = 0; i < 40; ++i)
+            points[ch] << QPointF(double(kStart.addSecs(25 * i).toMSecsSinceEpoch()), ch + i);
+        view.replaceSeries(ch, points[ch]);
+    }
+    view.hideSeries(2);
     view.setTimeRange(kStart, kStart.addSecs(1000));
     view.setYRanges(0, 100, -10, 10);
     QWidget *vp = view.viewport();
@@ -579,6 +587,9 @@ void TestChartView::restoreAfterZoomAndPan()
     QCOMPARE(timeAxis(view)->max(), kStart.addSecs(1000));
     compareRange(valueAxis(view, Qt::AlignLeft), 0, 100);
     compareRange(valueAxis(view, Qt::AlignRight), -10, 10);
+    view.showSeries(2);
+    for (int ch = 0; ch < 3; ++ch)
+        QCOMPARE(curve(view, ch)->points(), points[ch]);
 }
 
 void TestChartView::wheelZoom()

@@ -55,9 +55,9 @@ bool writeChannelCoefficientFile(const QString &path, const ChannelConfigData &c
     return written;
 }
 
-ChannelCoefficientLists readChannelCoefficientFile(const QString &path)
+ChannelConfigData readChannelCoefficientFile(const QString &path)
 {
-    ChannelCoefficientLists lists;
+    ChannelConfigData lists;
     auto settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
     settings->setIniCodec("UTF-8");
     const QString group = findName(settings->childGroups(), QString::fromLatin1(groupName));

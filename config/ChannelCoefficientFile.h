@@ -14,24 +14,12 @@
 
 #include "Records.h"
 
-struct ChannelCoefficientLists
-{
-    QStringList A_C0;
-    QStringList B_C1;
-    QStringList C_C2;
-    QStringList D_C3;
-    QStringList R0_C4;
-    QStringList A4_C5;
-    QStringList B4_C6;
-    QStringList MX_B_M;
-    QStringList MX_B_B;
-};
-
 // Writes the coefficient lists of `config` into the group "Standardizer" of the file at `path`
 // (other groups of an existing file are kept). False when the file could not be written.
 bool writeChannelCoefficientFile(const QString &path, const ChannelConfigData &config);
 
-// Reads the coefficient lists of the file at `path`. Group and key names are matched without
-// regard to letter case (as INI files are read on Windows). A missing file, group or key gives
-// empty lists; a key whose value is empty counts as having no entries.
-ChannelCoefficientLists readChannelCoefficientFile(const QString &path);
+// Reads the coefficient lists of the file at `path` into the nine coefficient lists of a
+// configuration whose other members keep their empty defaults. Group and key names are matched
+// without regard to letter case (as INI files are read on Windows). A missing file, group or key
+// gives empty lists; a key whose value is empty counts as having no entries.
+ChannelConfigData readChannelCoefficientFile(const QString &path);

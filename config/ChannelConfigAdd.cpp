@@ -366,7 +366,7 @@ void ChannelConfigAdd::pt_Import_clicked()
     if (path.isNull())
         return;
     closeEditor(-1, -1);
-    const ChannelCoefficientLists lists = readChannelCoefficientFile(path);
+    const ChannelConfigData lists = readChannelCoefficientFile(path);
     const QList<QPair<const QStringList *, int>> targets = {
         {&lists.A_C0, 10},  {&lists.B_C1, 11},  {&lists.C_C2, 12},
         {&lists.D_C3, 13},  {&lists.R0_C4, 14}, {&lists.A4_C5, 15},

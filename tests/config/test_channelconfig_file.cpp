@@ -85,15 +85,6 @@ ChannelConfigData coefficientConfig(int count)
     return c;
 }
 
-QStringList listOf(const ChannelCoefficientLists &l, const QString &key)
-{
-    const QHash<QString, QStringList> byKey = {
-        {"A_C0", l.A_C0},   {"B_C1", l.B_C1},   {"C_C2", l.C_C2},
-        {"D_C3", l.D_C3},   {"R0_C4", l.R0_C4}, {"A4_C5", l.A4_C5},
-        {"B4_C6", l.B4_C6}, {"MX_B_M", l.MX_B_M}, {"MX_B_B", l.MX_B_B}};
-    return byKey.value(key);
-}
-
 QStringList listOf(const ChannelConfigData &c, const QString &key)
 {
     const QHash<QString, QStringList> byKey = {
@@ -155,7 +146,7 @@ void TestChannelConfigFile::oneChannelIsWrittenWithoutSeparator()
     const QJsonObject group = readWithPython(path).value("Standardizer").toObject();
     QCOMPARE(group.value("A_C0").toString(), QStringLiteral("1.1"));
     QCOMPARE(group.value("MX_B_B").toString(), QStringLiteral("-0.01"));
-    const ChannelCoefficientLists back = readChannelCoefficientFile(path);
+    const ChannelConfigData back = readChannelCoefficientFile(path);
     QCOMPARE(back.A_C0, QStringList{"1.1"});
     QCOMPARE(back.MX_B_B, QStringList{"-0.01"});
 }
@@ -168,7 +159,7 @@ void TestChannelConfigFile::emptyListReadsBackEmpty()
     QVERIFY(writeChannelCoefficientFile(path, config));
     const QJsonObject group = readWithPython(path).value("Standardizer").toObject();
     QCOMPARE(group.value("B4_C6").toString(), QStringLiteral("@Invalid()"));
-    const ChannelCoefficientLists back = readChannelCoefficientFile(path);
+    const ChannelConfigData back = readChannelCoefficientFile(path);
     QVERIFY(back.B4_C6.isEmpty());
     QCOMPARE(back.A4_C5.size(), 2);
 }
@@ -178,7 +169,7 @@ void TestChannelConfigFile::writeThenReadGivesTheLists()
     const QString path = dir->filePath(QStringLiteral("five.ini"));
     const ChannelConfigData config = coefficientConfig(5);
     QVERIFY(writeChannelCoefficientFile(path, config));
-    const ChannelCoefficientLists back = readChannelCoefficientFile(path);
+    const ChannelConfigData back = readChannelCoefficientFile(path);
     for (const QString &key : coefficientKeys)
         QCOMPARE(listOf(back, key), listOf(config, key));
 }
@@ -264,7 +255,7 @@ void TestChannelConfigFile::readsFilesOfConfigparser()
     QFETCH(QJsonObject, expected);
     const QString path = dir->filePath(QStringLiteral("in.ini"));
     QVERIFY(writeWithPython(path, layout));
-    const ChannelCoefficientLists lists = readChannelCoefficientFile(path);
+    const ChannelConfigData lists = readChannelCoefficientFile(path);
     for (const QString &key : coefficientKeys) {
         const QString want = expected.value(key).toString();
         const QStringList wantList = want.isEmpty() ? QStringList() : want.split(QLatin1Char('|'));
@@ -274,7 +265,7 @@ void TestChannelConfigFile::readsFilesOfConfigparser()
 
 void TestChannelConfigFile::missingFileReadsEmpty()
 {
-    const ChannelCoefficientLists lists =
+    const ChannelConfigData lists =
         readChannelCoefficientFile(dir->filePath(QStringLiteral("absent.ini")));
     for (const QString &key : coefficientKeys)
         QVERIFY(listOf(lists, key).isEmpty());

@@ -208,7 +208,7 @@ void TestChannelConfigPage::newOpenExportDeleteWithAQuote()
     modal->steps << ModalAnswers::chooseFile(out);
     press("pushButton_Export");
     QCOMPARE(modal->messages.size(), 1);
-    const ChannelCoefficientLists lists = readChannelCoefficientFile(out);
+    const ChannelConfigData lists = readChannelCoefficientFile(out);
     QCOMPARE(lists.A_C0, (QStringList{"0", "0"}));
     QCOMPARE(lists.MX_B_M, (QStringList{"1", "1"}));
     QFile plain(dir->filePath(QStringLiteral("plain.txt")));

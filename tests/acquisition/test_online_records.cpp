@@ -19,34 +19,9 @@ using namespace OnlineTest;
 
 namespace {
 
-// A private database and working folder; instruments named "Instant:<n>:<channels>" answer at
-// once, and the test keeps a pointer to each one made (the window owns and deletes them).
-struct Env
+// The shared set-up; the test keeps a pointer to each instrument made.
+struct Env : InstantEnv
 {
-    Env()
-    {
-        oldCwd = QDir::currentPath();
-        QDir::setCurrent(dir.path());
-        db = TestDb::openFreshDefault(dir.path());
-        script->guiThread = QThread::currentThread();
-        auto s = script;
-        auto made = drivers;
-        ParametersOnLine::setDriverFactory([s, made](const QString &model) -> Collection * {
-            const QStringList parts = model.split(QLatin1Char(':'));
-            if (parts.size() != 3 || parts.at(0) != QLatin1String("Instant"))
-                return nullptr;
-            auto *driver = new InstantCollection(s, parts.at(1).toInt(), parts.at(2).toInt());
-            made->append(driver);
-            return driver;
-        });
-    }
-    ~Env()
-    {
-        ParametersOnLine::setDriverFactory({});
-        TestDb::closeDefault();
-        QDir::setCurrent(oldCwd);
-    }
-
     // Two instruments of two channels each, all channels to one project; 1 s at 500 ms.
     void plan()
     {
@@ -86,14 +61,6 @@ struct Env
     {
         return rows(db, QStringLiteral("select count(*) from %1").arg(table)).value(0).value(0).toInt();
     }
-
-    QTemporaryDir dir;
-    QString oldCwd;
-    QString db;
-    std::shared_ptr<InstantScript> script = std::make_shared<InstantScript>();
-    std::shared_ptr<QList<InstantCollection *>> drivers =
-        std::make_shared<QList<InstantCollection *>>();
-    SystemSettings settings;
 };
 
 // Drops the last entry of the per-channel list named as the table's column.

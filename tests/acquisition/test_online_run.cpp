@@ -26,30 +26,9 @@ const QString stopText = QStringLiteral("停止");
 const QString continueText = QStringLiteral("继续");
 const QString endText = QStringLiteral("结束");
 
-// A private database and working folder, and instruments named "Instant:<n>:<channels>".
-struct Env
+// The shared set-up with in-process instruments.
+struct Env : InstantEnv
 {
-    Env()
-    {
-        oldCwd = QDir::currentPath();
-        QDir::setCurrent(dir.path());
-        db = TestDb::openFreshDefault(dir.path());
-        script->guiThread = QThread::currentThread();
-        auto s = script;
-        ParametersOnLine::setDriverFactory([s](const QString &model) -> Collection * {
-            const QStringList parts = model.split(QLatin1Char(':'));
-            if (parts.size() != 3 || parts.at(0) != QLatin1String("Instant"))
-                return nullptr;
-            return new InstantCollection(s, parts.at(1).toInt(), parts.at(2).toInt());
-        });
-    }
-    ~Env()
-    {
-        ParametersOnLine::setDriverFactory({});
-        TestDb::closeDefault();
-        QDir::setCurrent(oldCwd);
-    }
-
     static PlannedInstrument instrument(int n, const QList<int> &projects, double interval)
     {
         PlannedInstrument in;
@@ -79,12 +58,6 @@ struct Env
             : QStringLiteral("select count(*) from ParametersData where Name = '%1'").arg(project);
         return rows(db, sql).value(0).value(0).toInt();
     }
-
-    QTemporaryDir dir;
-    QString oldCwd;
-    QString db;
-    std::shared_ptr<InstantScript> script = std::make_shared<InstantScript>();
-    SystemSettings settings;
 };
 
 QString information(ParametersOnLine *w)

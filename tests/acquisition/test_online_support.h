@@ -1,17 +1,25 @@
 #pragma once
 // Helpers of the on-line run tests: a plan for the shared settings record, an operator that
-// answers the window's message boxes, and read-back of the database with the sqlite3 tool.
+// answers the window's message boxes, read-back of the database with the sqlite3 tool, and a
+// set-up with in-process instruments that answer at once.
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QMap>
 #include <QMessageBox>
 #include <QPointer>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
+#include <memory>
+
+#include "ParametersOnLine.h"
 #include "TestDb.h"
+#include "test_online_double.h"
 #include "test_online_plan.h"
 
 namespace OnlineTest {
@@ -86,5 +94,45 @@ inline QStringList auditDetails(const QString &db, const QString &type)
         details.append(row.value(0));
     return details;
 }
+
+// A private database and working folder for one test; the window's instruments named
+// "Instant:<n>:<channels>" answer at once, and each one made is kept in `drivers` (the window
+// owns and deletes them). Undone when the set-up goes.
+struct InstantEnv
+{
+    InstantEnv()
+    {
+        oldCwd = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        db = TestDb::openFreshDefault(dir.path());
+        script->guiThread = QThread::currentThread();
+        auto s = script;
+        auto made = drivers;
+        ParametersOnLine::setDriverFactory([s, made](const QString &model) -> Collection * {
+            const QStringList parts = model.split(QLatin1Char(':'));
+            if (parts.size() != 3 || parts.at(0) != QLatin1String("Instant"))
+                return nullptr;
+            auto *driver = new InstantCollection(s, parts.at(1).toInt(), parts.at(2).toInt());
+            made->append(driver);
+            return driver;
+        });
+    }
+    ~InstantEnv()
+    {
+        ParametersOnLine::setDriverFactory({});
+        TestDb::closeDefault();
+        QDir::setCurrent(oldCwd);
+    }
+    InstantEnv(const InstantEnv &) = delete;
+    InstantEnv &operator=(const InstantEnv &) = delete;
+
+    QTemporaryDir dir;
+    QString oldCwd;
+    QString db;
+    std::shared_ptr<InstantScript> script = std::make_shared<InstantScript>();
+    std::shared_ptr<QList<InstantCollection *>> drivers =
+        std::make_shared<QList<InstantCollection *>>();
+    SystemSettings settings;
+};
 
 } // namespace OnlineTest

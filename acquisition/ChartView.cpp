@@ -4,7 +4,6 @@
 #include "nLineSeries.h"
 
 #include <QCursor>
-#include <algorithm>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPen>
@@ -13,6 +12,7 @@
 #include <QtCharts/QDateTimeAxis>
 #include <QtCharts/QLegend>
 #include <QtCharts/QValueAxis>
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
@@ -296,11 +296,11 @@ void ChartView::appendSamples(const QDateTime &t, const QList<double> &values)
     bool rightLowMoved = false, rightHighMoved = false;
 
     times.append(t);
-    const QPointF newest(double(t.toMSecsSinceEpoch()), 0.0);
+    const double x = double(t.toMSecsSinceEpoch());
     QVector<QVector<QPointF>> curves(count);
     for (int i = 0; i < count; ++i) {
         const double v = values.at(i);
-        curves[i] = nextCurve(series.at(i)->pointsVector(), drop, QPointF(newest.x(), v));
+        curves[i] = nextCurve(series.at(i)->pointsVector(), drop, QPointF(x, v));
         if (i < channelFigures.size()) {
             ChannelFigures &figures = channelFigures[i];
             if (v > figures.max)

@@ -34,7 +34,8 @@ struct ChannelFigures
 // clearSeries / createSeries per project, replaceSeries per channel, setSeriesData,
 // setTimeRange, setYRanges and up to six tagging lines.
 // Middle button pans, the wheel and a dragged rectangle zoom, right click and double click
-// restore the stored ranges. GUI thread only.
+// restore the stored ranges. A live sample or a range change lays each curve in the chart out
+// once; curves out of the chart are not laid out. GUI thread only.
 class ChartView : public QtCharts::QChartView
 {
     Q_OBJECT

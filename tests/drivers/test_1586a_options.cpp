@@ -27,6 +27,20 @@ QStringList numbers(int module, int from, int to)
     return out;
 }
 
+// The driver with its commands written down instead of sent; the send numbered `failAt`
+// (from 1) fails, as on a link that went down.
+class RecordingDriver : public Collection1586A
+{
+public:
+    QStringList sent;
+    int failAt = 0;
+    bool sendCommand(QString command) override
+    {
+        sent << command;
+        return sent.size() != failAt;
+    }
+};
+
 const QStringList nineTypes{"热电偶", "热敏电阻", "铂电阻", "直流电压", "交流电压",
                             "电阻", "频率", "直流电流", "交流电流"};
 } // namespace
@@ -238,6 +252,159 @@ private slots:
         QString message = "untouched";
         QCOMPARE(driver->checkChannels(rows, message), ok);
         QCOMPARE(message, ok ? QString("untouched") : error);
+    }
+
+    // The commands of one channel, exactly as the scanner is to receive them, for every kind of
+    // channel. Rows without correction (gain -1000) and in a unit other than a temperature keep
+    // the lists to the commands of the channel's type.
+    void channelCommands_data()
+    {
+        QTest::addColumn<ChannelRecord>("row");
+        QTest::addColumn<QStringList>("commands");
+        const float none = -1000.0f;
+        auto on = [](const QString &n) { return "ROUT:CHAN:STAT ON,(@" + n + ")\r\n"; };
+        const QStringList seven{"1.5", "-2e-3", "3", "4.25", "100.5", "6e-7", "-7"};
+
+        QTest::newRow("thermocouple S with its coefficients, scaled")
+            << withCoefficients(channelRow("101", "热电偶", "S", "二线制", "℃", 0.5f, -2.0f), seven)
+            << QStringList{"UNIT:TEMP C\r\n", on("101"), "TEMP:TC:TYPE S,(@101)\r\n",
+                           "TEMP:TC:S:COEF 1.5,-2e-3,3,4.25,(@101)\r\n",
+                           "TEMP:TC:RJUN:TYPE INT,(@101)\r\n", "CALC:SCAL:STAT ON,(@101)\r\n",
+                           "CALC:SCAL:GAIN 0.5,(@101)\r\n", "CALC:SCAL:OFFS -2,(@101)\r\n"};
+        QTest::newRow("thermocouple R in Fahrenheit")
+            << withCoefficients(channelRow("102", "热电偶", "R", "二线制", "℉", none), seven)
+            << QStringList{"UNIT:TEMP F\r\n", on("102"), "TEMP:TC:TYPE R,(@102)\r\n",
+                           "TEMP:TC:R:COEF 1.5,-2e-3,3,4.25,(@102)\r\n",
+                           "TEMP:TC:RJUN:TYPE INT,(@102)\r\n"};
+        // Channel 001 has no reference junction; gain and offset in exponent notation.
+        QTest::newRow("thermocouple POLY on channel 001")
+            << withCoefficients(channelRow("001", "热电偶", "POLY", "二线制", "V", 1234567.0f,
+                                           1e-5f),
+                                seven)
+            << QStringList{on("001"), "TEMP:TC:TYPE POLY,(@001)\r\n",
+                           "TEMP:TC:POLY:COEF 1.5,-2e-3,3,4.25,100.5,6e-7,-7,(@001)\r\n",
+                           "CALC:SCAL:STAT ON,(@001)\r\n", "CALC:SCAL:GAIN 1.23457e+06,(@001)\r\n",
+                           "CALC:SCAL:OFFS 1e-05,(@001)\r\n"};
+        ChannelRecord fixed = channelRow("103", "热电偶", "J", "二线制", "V", none);
+        fixed.compensation = "固定冷端";
+        fixed.coldJunction = " -5.25 ";
+        QTest::newRow("thermocouple with a fixed cold junction")
+            << fixed
+            << QStringList{on("103"), "TEMP:TC:TYPE J,(@103)\r\n",
+                           "TEMP:TC:RJUN:TYPE FIX,(@103)\r\n", "TEMP:TC:RJUN -5.25,(@103)\r\n"};
+        QTest::newRow("thermistor 2.252k two wires")
+            << channelRow("104", "热敏电阻", "2.252kΩ", "二线制", "V", none)
+            << QStringList{on("104"), "TEMP:THER:TYPE R2K2,(@104)\r\n"};
+        QTest::newRow("thermistor 5k four wires")
+            << channelRow("105", "热敏电阻", "5kΩ", "四线制", "V", none)
+            << QStringList{on("105"), "TEMP:FTH:TYPE R5K,(@105)\r\n"};
+        QTest::newRow("thermistor 10k two wires")
+            << channelRow("106", "热敏电阻", "10kΩ", "二线制", "V", none)
+            << QStringList{on("106"), "TEMP:THER:TYPE R10K,(@106)\r\n"};
+        QTest::newRow("thermistor R(T) four wires")
+            << withCoefficients(channelRow("107", "热敏电阻", "R(T)", "四线制", "V", none), seven)
+            << QStringList{on("107"), "TEMP:FTH:TYPE RPOL,(@107)\r\n",
+                           "TEMP:FTH:RPOL:COEF 1.5,-2e-3,3,4.25,(@107)\r\n"};
+        QTest::newRow("platinum ITS90 two wires")
+            << withCoefficients(channelRow("108", "铂电阻", "ITS90", "二线制", "V", none), seven)
+            << QStringList{on("108"), "TEMP:RTD:TYPE SPRT,(@108)\r\n",
+                           "TEMP:RTD:SPRT:RTPW 100.5,(@108)\r\n",
+                           "TEMP:RTD:SPRT:COEF:HIGH 1.5,-2e-3,3,4.25,(@108)\r\n",
+                           "TEMP:RTD:SPRT:COEF:LOW 6e-7,-7,(@108)\r\n"};
+        QTest::newRow("platinum PT392 three wires")
+            << withCoefficients(channelRow("109", "铂电阻", "PT392", "三线制", "V", none), seven)
+            << QStringList{on("109"), "TEMP:TRTD:TYPE A392,(@109)\r\n",
+                           "TEMP:TRTD:A392:RZER 100.5,(@109)\r\n"};
+        QTest::newRow("platinum CVD four wires")
+            << withCoefficients(channelRow("110", "铂电阻", "CVD", "四线制", "V", none), seven)
+            << QStringList{on("110"), "TEMP:FRTD:TYPE ABC,(@110)\r\n",
+                           "TEMP:FRTD:ABC:RZER 100.5,(@110)\r\n",
+                           "TEMP:FRTD:ABC:COEF 1.5,-2e-3,3,(@110)\r\n"};
+        const struct { const char *type, *function, *command; } ranges[] = {
+            {"直流电压", "100mV", "VOLT:RANG 0.1,"},
+            {"直流电压", "1V", "VOLT:RANG 1,"},
+            {"直流电压", "10V", "VOLT:RANG 10,"},
+            {"直流电压", "50V", "VOLT:RANG 50,"},
+            {"直流电压", "自动", "VOLT:RANG:AUTO ON,"},
+            {"交流电压", "100V", "VOLT:AC:RANG 100,"},
+            {"交流电压", "150V", "VOLT:AC:RANG 150,"},
+            {"交流电压", "自动", "VOLT:AC:RANG:AUTO ON,"},
+            {"直流电流", "100μA", "CURR:RANG 1e-04,"},
+            {"直流电流", "100mA", "CURR:RANG 1e-01,"},
+            {"交流电流", "10mA", "CURR:AC:RANG 1e-02,"},
+            {"交流电流", "自动", "CURR:AC:RANG:AUTO ON,"},
+            {"电阻", "1kΩ", "RES:RANG 1e+03,"},
+            {"电阻", "100kΩ", "RES:RANG 1e+05,"},
+            {"电阻", "1MΩ", "RES:RANG 1e+06,"},
+            {"电阻", "10MΩ", "RES:RANG 1e+07,"},
+            {"电阻", "自动", "RES:RANG:AUTO ON,"},
+        };
+        for (const auto &r : ranges) {
+            QTest::newRow(qPrintable(QString(r.type) + " " + r.function))
+                << channelRow("201", r.type, r.function, "二线制", "V", none)
+                << QStringList{on("201"), QString(r.command) + "(@201)\r\n"};
+        }
+        QTest::newRow("resistance four wires")
+            << channelRow("202", "电阻", "100Ω", "四线制", "Ω", none)
+            << QStringList{on("202"), "FRES:RANG 1e+02,(@202)\r\n"};
+        // A range of another kind of quantity adds no range command.
+        QTest::newRow("voltage with a resistance range")
+            << channelRow("203", "直流电压", "1kΩ", "二线制", "V", none) << QStringList{on("203")};
+        QTest::newRow("current with a voltage range")
+            << channelRow("204", "直流电流", "1V", "二线制", "V", none) << QStringList{on("204")};
+        QTest::newRow("frequency")
+            << channelRow("205", "频率", "", "二线制", "V", none)
+            << QStringList{on("205"), "CONF:FREQ(@205)\r\n"};
+    }
+    void channelCommands()
+    {
+        QFETCH(ChannelRecord, row);
+        QFETCH(QStringList, commands);
+        RecordingDriver recorder;
+        QVERIFY(recorder.configureChannel(row));
+        QCOMPARE(recorder.sent, commands);
+    }
+
+    // The first command that cannot be sent ends the operation: nothing after it goes out.
+    void firstFailedSendEndsTheOperation_data()
+    {
+        QTest::addColumn<int>("operation");
+        QTest::addColumn<int>("failAt");
+        QTest::newRow("configuration, at the reset") << 0 << 1;
+        QTest::newRow("configuration, at the rate") << 0 << 2;
+        QTest::newRow("configuration, in the first channel") << 0 << 5;
+        QTest::newRow("configuration, in the second channel") << 0 << 11;
+        QTest::newRow("clock, at the date") << 1 << 1;
+        QTest::newRow("clock, at the time") << 1 << 2;
+        QTest::newRow("timed scanning, at the trigger source") << 2 << 1;
+        QTest::newRow("timed scanning, at the reading memory") << 2 << 4;
+        QTest::newRow("coefficient write, at the first") << 3 << 1;
+        QTest::newRow("coefficient write, at the third") << 3 << 3;
+    }
+    void firstFailedSendEndsTheOperation()
+    {
+        QFETCH(int, operation);
+        QFETCH(int, failAt);
+        RecordingDriver recorder;
+        recorder.failAt = failAt;
+        bool ok = true;
+        switch (operation) {
+        case 0:
+            ok = recorder.configureChannels(
+                "慢速", {thermocouple("101"), thermocouple("102"), thermocouple("103")});
+            break;
+        case 1:
+            ok = recorder.setDeviceTime(QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5)));
+            break;
+        case 2:
+            ok = recorder.setScanInterval(10, 5);
+            break;
+        default:
+            ok = recorder.writeChannelCoefficients(withCoefficients(
+                channelRow("101", "铂电阻", "ITS90", "四线制", "℃"), {"1", "2", "3", "4", "5", "6", "7"}));
+        }
+        QVERIFY(!ok);
+        QCOMPARE(recorder.sent.size(), failAt);
     }
 
     void minScanInterval_data()

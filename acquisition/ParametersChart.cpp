@@ -216,7 +216,7 @@ void ParametersChart::syncCurvesWithVisibility()
     }
 }
 
-void ParametersChart::appendSamples(const QDateTime &t, const QList<double> &values)
+bool ParametersChart::appendSamples(const QDateTime &t, const QList<double> &values)
 {
     syncCurvesWithVisibility();
     QTableWidget *table = ui->tableWidget_Data;
@@ -225,11 +225,13 @@ void ParametersChart::appendSamples(const QDateTime &t, const QList<double> &val
     if (table->rowCount() >= maxTableRows)
         table->removeRow(0);
     appendTableRow(t, own);
+    bool logged = true;
     for (int k = 0; k < own.size(); ++k)
-        checkAlarm(k, own.at(k));
+        logged = checkAlarm(k, own.at(k)) && logged;
     chartView->appendSamples(t, own);
     if (first)
         chartView->setTimeWindow(t, own);
+    return logged;
 }
 
 void ParametersChart::appendTableRow(const QDateTime &t, const QList<double> &values)
@@ -277,22 +279,23 @@ QString ParametersChart::alarmText(const ChannelRow &row, const AcquisitionDevic
         + QStringLiteral("-") + row.labelName + details;
 }
 
-void ParametersChart::checkAlarm(int k, double v)
+bool ParametersChart::checkAlarm(int k, double v)
 {
     const ChannelRow &row = channelRows.at(k);
     if (!row.lowerAlarmEnable && !row.upperAlarmEnable)
-        return;
+        return true;
     QString type;
     const QString text = alarmText(row, deviceRecords.value(row.deviceIndex), v, &type);
     if (type.isEmpty())
-        return;
-    addAuditLog(type, text);
+        return true;
+    const bool logged = addAuditLog(type, text);
     if (emailAutoTrigger
         && lastMailTime.secsTo(QDateTime::currentDateTime()) >= qint64(emailInterval)
         && !mailInFlight->load()) {
         lastMailTime = QDateTime::currentDateTime();
         startMailThread(text);
     }
+    return logged;
 }
 
 void ParametersChart::startMailThread(const QString &text)

@@ -33,7 +33,8 @@ public:
     // channel rows, in channel order. Called once.
     void setup(SystemSettings *settings, const QList<ChannelRow> &rows);
     // Shows one sample (one value per channel) and checks every value against its limits.
-    void appendSamples(const QDateTime &t, const QList<double> &values);
+    // False when an alarm-log entry could not be written.
+    bool appendSamples(const QDateTime &t, const QList<double> &values);
 
     // How one alarm mail is sent, on its own thread: recipients, subject, body; true when sent.
     // The default goes through the SMTP client with the configured server.
@@ -71,7 +72,7 @@ private:
     void syncCurvesWithVisibility();
     void fillChannelList();
     void appendTableRow(const QDateTime &t, const QList<double> &values);
-    void checkAlarm(int k, double v);
+    bool checkAlarm(int k, double v);   // false: the alarm-log entry was not written
     void startMailThread(const QString &text);
     void setChannelShown(int k, bool shown);
 

@@ -568,14 +568,19 @@ void ParametersOnLine::Display_slots()
     }
     if (projectCount < 1 || sample.projectValues.size() != projectCount)
         return;
-    // The alarm entries of one tick go in one transaction.
+    // The alarm entries of one tick go in one transaction: all of them, or none when one
+    // cannot be written.
     DatabaseTransaction transaction;
+    bool logged = true;
     for (int p = 0; p < projectCount; ++p) {
         const QList<double> numbers = stringListToDoubleList(sample.projectValues.at(p));
-        charts[p]->appendSamples(sample.time, numbers);
+        logged = charts[p]->appendSamples(sample.time, numbers) && logged;
         statistics[p]->appendRow(sample.time, numbers);
     }
-    if (transaction.isActive())
+    if (!logged)
+        qDebug() << "alarm entries of" << sample.time.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"))
+                 << "not stored";
+    if (logged && transaction.isActive())
         transaction.commit();
 }
 

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSqlDatabase>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -93,6 +94,8 @@ private slots:
     void failedSetUp();
     void projectRowsNotStoredMeansNoRun();
     void samplesOfOneTickAllOrNone();
+    void alarmEntriesOfOneTickAllOrNone_data();
+    void alarmEntriesOfOneTickAllOrNone();
     void closeRefusedWhileRunning();
     void destroyedInsideAnInstrumentCall();
     void destroyedWhileWaitingForStartKeepsOlderProject();
@@ -542,6 +545,57 @@ void TestOnlineRun::samplesOfOneTickAllOrNone()
     QCOMPARE(rows(env.db, QStringLiteral("select Data from ParametersData where Name = 'A' "
                                          "order by rowid desc limit 1")),
              (QList<QStringList>{{"101.010"}}));
+}
+
+void TestOnlineRun::alarmEntriesOfOneTickAllOrNone_data()
+{
+    QTest::addColumn<bool>("refuseB");
+    QTest::newRow("every entry written") << false;
+    QTest::newRow("one refused, none of the tick written") << true;
+}
+
+void TestOnlineRun::alarmEntriesOfOneTickAllOrNone()
+{
+    QFETCH(bool, refuseB);
+    Env env;
+    BoxOperator boxes;
+    // Every channel is above its upper limit, so each shown sample writes one alarm entry per
+    // project; the database may refuse project B's entry, and then A's of the same tick must
+    // not stay behind.
+    if (refuseB)
+        QVERIFY(TestDb::sqlite3Exec(env.db, QStringLiteral(
+            "create trigger refuse before insert on AuditLog "
+            "when new.Details like '%1-T2高于上限%' "
+            "begin select raise(abort, 'refused'); end;")));
+    const QDateTime start = QDateTime::currentDateTime();
+    fillPlan(env.settings, {Env::instrument(1, {0, 1}, 0.25)},
+             {QStringLiteral("A"), QStringLiteral("B")}, start, start.addSecs(1));
+    for (ChannelRow &row : env.settings.planChannels) {
+        row.upperAlarmEnable = true;
+        row.upperAlarm = QStringLiteral("50");
+    }
+    std::unique_ptr<ParametersOnLine> w(env.startWindow());
+    QTRY_COMPARE_WITH_TIMEOUT(w->runState(), endText, 10000);
+    QTest::qWait(1200);   // the last tick
+    QCOMPARE(env.sampleRows(), 10);
+
+    auto *tabs = w->findChild<QTabWidget *>(QStringLiteral("tabWidget"));
+    QVERIFY(tabs);
+    const auto shownRows = [tabs](int tab) {
+        auto *table = tabs->widget(tab)->findChild<QTableWidget *>(QStringLiteral("tableWidget_Data"));
+        return table ? table->rowCount() : -1;
+    };
+    const int ticks = shownRows(0);
+    QVERIFY2(ticks >= 1, qPrintable(QString::number(ticks)));
+    QCOMPARE(shownRows(2), ticks);
+
+    const QStringList entries = auditDetails(env.db, QStringLiteral("上限报警"));
+    const QStringList ofA = entries.filter(QStringLiteral("1-SN1-1-T1高于上限:101.00"));
+    const QStringList ofB = entries.filter(QStringLiteral("1-SN1-1-T2高于上限:102.00"));
+    const int expected = refuseB ? 0 : ticks;
+    QCOMPARE(ofA.size(), expected);
+    QCOMPARE(ofB.size(), expected);
+    QCOMPARE(entries.size(), 2 * expected);
 }
 
 void TestOnlineRun::closeRefusedWhileRunning()

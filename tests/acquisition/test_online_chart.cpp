@@ -6,6 +6,8 @@
 #include <QSemaphore>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QtCharts/QDateTimeAxis>
+#include <QtCharts/QValueAxis>
 #include <QtCharts/QXYSeries>
 #include <QtTest>
 
@@ -79,6 +81,8 @@ private slots:
     void tableKeepsTheNewest1200Rows();
     void channelList();
     void hiddenTabKeepsItsCurvesOutOfTheChart();
+    void refreshModes_data();
+    void refreshModes();
     void alarmsAreLoggedAndMailedOncePerInterval();
     void oneMailThreadAtATime();
 };
@@ -266,6 +270,53 @@ void TestOnlineChart::hiddenTabKeepsItsCurvesOutOfTheChart()
     QVERIFY(curve);
     QCOMPARE(curve->count(), 3);
     QCOMPARE(curve->at(2).y(), 1.7);
+}
+
+void TestOnlineChart::refreshModes_data()
+{
+    QTest::addColumn<int>("clicks");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("followTime");
+    QTest::addColumn<bool>("followValues");
+    QTest::newRow("at first both") << 0 << "刷新中" << true << true;
+    QTest::newRow("time only") << 1 << "X轴刷新" << true << false;
+    QTest::newRow("values only") << 2 << "Y轴刷新" << false << true;
+    QTest::newRow("neither") << 3 << "停止刷新" << false << false;
+    QTest::newRow("round to both") << 4 << "刷新中" << true << true;
+}
+
+void TestOnlineChart::refreshModes()
+{
+    QFETCH(int, clicks);
+    QFETCH(QString, text);
+    QFETCH(bool, followTime);
+    QFETCH(bool, followValues);
+    Folder folder;
+    SystemSettings settings;
+    ParametersChart tab;
+    tab.setup(&settings, {channel(0, QStringLiteral("1-T1"), QStringLiteral("℃"))});
+    tab.show();
+    const QDateTime t0(QDate(2024, 1, 1), QTime(0, 0));
+    tab.appendSamples(t0, {20.0});
+    auto *button = tab.findChild<QPushButton *>(QStringLiteral("pushButton_Renovate"));
+    QVERIFY(button);
+    for (int i = 0; i < clicks; ++i)
+        button->click();
+    QCOMPARE(button->text(), text);
+
+    QtCharts::QChart *chart = tab.chart()->chart();
+    auto *timeAxis =
+        qobject_cast<QtCharts::QDateTimeAxis *>(chart->axes(Qt::Horizontal).value(0));
+    QtCharts::QValueAxis *valueAxis = nullptr;
+    for (QtCharts::QAbstractAxis *axis : chart->axes(Qt::Vertical))
+        if (axis->alignment() == Qt::AlignLeft)
+            valueAxis = qobject_cast<QtCharts::QValueAxis *>(axis);
+    QVERIFY(timeAxis && valueAxis);
+    const QDateTime later = t0.addSecs(60);
+    QVERIFY(timeAxis->max() < later && valueAxis->max() < 1000.0);
+    tab.appendSamples(later, {1000.0});
+    QCOMPARE(timeAxis->max() == later, followTime);
+    QCOMPARE(valueAxis->max() > 1000.0, followValues);
 }
 
 void TestOnlineChart::alarmsAreLoggedAndMailedOncePerInterval()

@@ -218,6 +218,12 @@ void ParametersChart::syncCurvesWithVisibility()
 
 bool ParametersChart::appendSamples(const QDateTime &t, const QList<double> &values)
 {
+    showSample(t, values);
+    return checkAlarms(values);
+}
+
+void ParametersChart::showSample(const QDateTime &t, const QList<double> &values)
+{
     syncCurvesWithVisibility();
     QTableWidget *table = ui->tableWidget_Data;
     const bool first = table->rowCount() == 0;
@@ -225,12 +231,17 @@ bool ParametersChart::appendSamples(const QDateTime &t, const QList<double> &val
     if (table->rowCount() >= maxTableRows)
         table->removeRow(0);
     appendTableRow(t, own);
-    bool logged = true;
-    for (int k = 0; k < own.size(); ++k)
-        logged = checkAlarm(k, own.at(k)) && logged;
     chartView->appendSamples(t, own);
     if (first)
         chartView->setTimeWindow(t, own);
+}
+
+bool ParametersChart::checkAlarms(const QList<double> &values)
+{
+    bool logged = true;
+    const int count = qMin(values.size(), channelCount);
+    for (int k = 0; k < count; ++k)
+        logged = checkAlarm(k, values.at(k)) && logged;
     return logged;
 }
 

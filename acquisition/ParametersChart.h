@@ -35,6 +35,10 @@ public:
     // Shows one sample (one value per channel) and checks every value against its limits.
     // False when an alarm-log entry could not be written.
     bool appendSamples(const QDateTime &t, const QList<double> &values);
+    // The two halves of appendSamples: the table row and the curves, touching no database;
+    // then the limit checks, one alarm-log entry per violation and the alarm mail.
+    void showSample(const QDateTime &t, const QList<double> &values);
+    bool checkAlarms(const QList<double> &values);
 
     // How one alarm mail is sent, on its own thread: recipients, subject, body; true when sent.
     // The default goes through the SMTP client with the configured server.

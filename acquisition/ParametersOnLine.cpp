@@ -568,15 +568,19 @@ void ParametersOnLine::Display_slots()
     }
     if (projectCount < 1 || sample.projectValues.size() != projectCount)
         return;
+    QList<QList<double>> numbers;
+    for (int p = 0; p < projectCount; ++p) {
+        numbers.append(stringListToDoubleList(sample.projectValues.at(p)));
+        charts[p]->showSample(sample.time, numbers.at(p));
+        statistics[p]->appendRow(sample.time, numbers.at(p));
+    }
     // The alarm entries of one tick go in one transaction: all of them, or none when one
-    // cannot be written.
+    // cannot be written. It begins after the drawing, so that the write lock, which the
+    // acquisition worker's inserts wait for, is held only while the entries are written.
     DatabaseTransaction transaction;
     bool logged = true;
-    for (int p = 0; p < projectCount; ++p) {
-        const QList<double> numbers = stringListToDoubleList(sample.projectValues.at(p));
-        logged = charts[p]->appendSamples(sample.time, numbers) && logged;
-        statistics[p]->appendRow(sample.time, numbers);
-    }
+    for (int p = 0; p < projectCount; ++p)
+        logged = charts[p]->checkAlarms(numbers.at(p)) && logged;
     if (!logged)
         qDebug() << "alarm entries of" << sample.time.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"))
                  << "not stored";

@@ -298,7 +298,10 @@ void ParametersOnLine::setupDevices()
         }
         if (!driver->configureChannels(scanRate, records.at(i))) {
             ok = false;
-            text = tr("通道设置失败,请退出重试!");
+            // The driver's own check names a channel whose texts it could not send.
+            QString error;
+            const bool named = !driver->checkChannels(records.at(i), error) && !error.isEmpty();
+            text = named ? error : tr("通道设置失败,请退出重试!");
             break;
         }
         delayMs(100);

@@ -685,7 +685,10 @@ void AcquisitionDevice::pt_Test_clicked()
                 if (stopped())
                     break;
                 if (!driver->configureChannels(scanRate, records)) {
-                    message = tr("通道设置失败,请退出重试!");
+                    // The driver's own check names a channel whose texts it could not send.
+                    QString error;
+                    const bool named = !driver->checkChannels(records, error) && !error.isEmpty();
+                    message = named ? error : tr("通道设置失败,请退出重试!");
                     break;
                 }
                 if (stopped())

@@ -4,6 +4,7 @@
 #include "Terms.h"
 
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QMutexLocker>
 #include <QThread>
 
@@ -135,6 +136,51 @@ bool Collection::readTextReply(QString &reply, int polls, int stepMs)
     qDebug() << "读取失败：" << takeBuffer();
     clearBuffer();
     return false;
+}
+
+bool Collection::readReplyLine(QString &line, int budgetMs, int stepMs)
+{
+    QMutexLocker lock(&exchangeMutex);
+    QElapsedTimer timer;
+    timer.start();
+    do {
+        delayMs(stepMs);
+        const QByteArray bytes = takeBuffer();
+        const QString text = QString::fromUtf8(bytes.constData());   // up to the first zero byte
+        if (!text.endsWith(QLatin1Char('\n')))
+            continue;
+        QStringList lines = text.split(QLatin1Char('\n'));
+        while (!lines.isEmpty()) {
+            QString last = lines.takeLast();
+            last.remove(QLatin1Char('\r'));
+            if (!last.isEmpty()) {
+                line = last;
+                return true;
+            }
+        }
+    } while (timer.elapsed() < budgetMs);
+    qDebug() << "读取失败：" << takeBuffer();
+    clearBuffer();
+    return false;
+}
+
+bool Collection::isNumberText(const QString &text)
+{
+    bool ok = false;
+    text.trimmed().toDouble(&ok);
+    return ok;
+}
+
+bool Collection::checkCoefficientTexts(const ChannelRecord &row, const QStringList &texts,
+                                       QString &error)
+{
+    for (const QString &text : texts) {
+        if (!text.trimmed().isEmpty() && !isNumberText(text)) {
+            error = row.channelNumber + tr(":系数不是数字！");
+            return false;
+        }
+    }
+    return true;
 }
 
 bool Collection::queryIdentity(QString &reply)

@@ -11,8 +11,9 @@
 // Writing a driver:
 //  - derive from Collection (or a family base) and implement every pure operation;
 //  - register the class with one line in its .cpp: REGISTER_COLLECTION(ClassName) (Registry.h);
-//  - the text-line exchange (openLink, closeLink, sendText, readTextReply, queryIdentity) and the
-//    raw write (writeBytes) below are the shared bodies that the operations bind to, and so are
+//  - the text-line exchange (openLink, closeLink, sendText, readTextReply, readReplyLine,
+//    queryIdentity) and the raw write (writeBytes) below are the shared bodies that the
+//    operations bind to, and so are
 //    checkChannelOptions, closeRecord, sharedFilterList, rateScanInterval and
 //    channelNumbersUpTo; operations that
 //    only answer true without touching the instrument are written in place;
@@ -123,6 +124,25 @@ protected:
     // complete reply: trace "读取失败：" with the bytes, empty the buffer, false. `reply` keeps
     // its old value on every failure.
     bool readTextReply(QString &reply, int polls = 300, int stepMs = 10);
+    // The reply read of every text driver's values and coefficients: waits up to `budgetMs` in
+    // all (each driver gives its own budget), looking at the receive buffer every `stepMs`
+    // without emptying it in between, so a reply that arrives in pieces is taken whole. Once
+    // the buffer (read as UTF-8 up to a zero byte) ends with "\n", its last line that holds
+    // more than line ends is the reply, every "\r" removed: a stale line before it (a reply
+    // that came after its own wait ran out) is passed over and lines are never joined; lines
+    // of nothing but line ends are passed over and the wait goes on. The buffer keeps its
+    // content on success. No reply within the budget: trace "读取失败：" with the bytes, empty
+    // the buffer, false. `line` keeps its old value on every failure.
+    bool readReplyLine(QString &line, int budgetMs, int stepMs = 10);
+    // Whether a reply field or a coefficient text reads as a number (blanks around it allowed;
+    // the overload value 9.9E+37 is a number).
+    static bool isNumberText(const QString &text);
+    // The number check of the coefficient texts a driver sends for one channel: every
+    // non-empty text of `texts` must be a number (an empty text means "not set" and is left to
+    // the driver's own rules). At the first that is not: `error` = the channel number +
+    // ":系数不是数字！", false.
+    bool checkCoefficientTexts(const ChannelRecord &row, const QStringList &texts,
+                               QString &error);
     // The identity exchange: sendCommand("*IDN?\r\n"), then readReply into `reply`; true when
     // the reply holds the vendor word "FLUKE" (case-sensitive). The reply is handed back either way.
     bool queryIdentity(QString &reply);

@@ -201,6 +201,10 @@ bool Collection1586A::checkChannels(QList<ChannelRecord> rows, QString &error)
         error = tr("不能同时设置两个温度单位！");
         return false;
     }
+    for (const ChannelRecord &row : rows) {
+        if (!checkSetupTexts(row, error))
+            return false;
+    }
     return true;
 }
 
@@ -269,27 +273,24 @@ void Collection1586A::setSampleReplyBudget(int ms)
 
 bool Collection1586A::collectValues(QStringList &values)
 {
-    // One budget for the whole reply: the buffer is never emptied while a line is still
-    // arriving, so the tail of a reply split across a slow link is never taken for the whole.
-    // A reply of nothing but line ends is dropped and the wait goes on.
-    const qint64 budget = sampleReplyBudgetMs.load();
+    // One budget for the whole reply; the last complete line is the sample.
     QString reply;
-    QElapsedTimer timer;
-    timer.start();
-    for (;;) {
-        const qint64 left = budget - timer.elapsed();
-        const int polls = static_cast<int>(qMax<qint64>(1, left / 10));
-        if (readTextReply(reply, polls))
-            break;
-        if (timer.elapsed() >= budget)
-            return false;
-    }
+    if (!readReplyLine(reply, sampleReplyBudgetMs.load()))
+        return false;
     const QStringList parts = reply.split(',', Qt::KeepEmptyParts);
     const int expected = scannedChannels.load();
     if (expected > 0 && parts.size() != expected) {
         qDebug() << "1586A: sample of" << parts.size() << "values for" << expected
                  << "scanned channels:" << reply;
         return false;
+    }
+    // An error reply in place of the readings is no sample. An empty value (a trailing comma)
+    // is handed on as it stands.
+    for (const QString &part : parts) {
+        if (!part.isEmpty() && !isNumberText(part)) {
+            qDebug() << "1586A: sample holds a value that is not a number:" << reply;
+            return false;
+        }
     }
     values = parts;
     return true;

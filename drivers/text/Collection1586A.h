@@ -107,6 +107,11 @@ private:
     static QString rangeArgument(const QString &type, const QString &function);
     // Sends every command with the channel suffix of `channel`; false at the first failure.
     bool sendChannelCommands(const QStringList &commands, const QString &channel);
+    // The coefficient texts that the set-up of `row` sends.
+    static QStringList sentCoefficientTexts(const ChannelRecord &row);
+    // Every non-empty coefficient text the row sends is a number, and so is a fixed cold
+    // junction's temperature; else false with the message in `error`.
+    bool checkSetupTexts(const ChannelRecord &row, QString &error);
     void resetRecordState();
 
 public:

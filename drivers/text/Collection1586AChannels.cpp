@@ -17,7 +17,8 @@ bool withoutCorrection(float gain)
     return std::fabs(gain + 1000.0f) < 0.0005f;
 }
 
-// A coefficient as the instrument takes it: the row's text when it is a number, else "0".
+// A coefficient as the instrument takes it: the row's text, "0" when it is empty (texts that
+// are not numbers are refused before anything is sent).
 QString coefficient(const QString &text)
 {
     bool ok = false;
@@ -166,9 +167,49 @@ bool Collection1586A::configureChannels(QString scanRate, QList<ChannelRecord> r
     return true;
 }
 
+QStringList Collection1586A::sentCoefficientTexts(const ChannelRecord &row)
+{
+    const QString &f = row.function;
+    const QStringList four{row.a_c0, row.b_c1, row.c_c2, row.d_c3};
+    if (row.type == thermocouple) {
+        if (f == "S" || f == "R")
+            return four;
+        if (f == "POLY")
+            return four + QStringList{row.r0_c4, row.a4_c5, row.b4_c6};
+    } else if (row.type == thermistor) {
+        if (f == "R(T)")
+            return four;
+    } else if (row.type == platinum) {
+        if (f == "PT385" || f == "PT392")
+            return {row.r0_c4};
+        if (f == "CVD")
+            return {row.r0_c4, row.a_c0, row.b_c1, row.c_c2};
+        if (f == "ITS90")
+            return four + QStringList{row.r0_c4, row.a4_c5, row.b4_c6};
+    }
+    return {};
+}
+
+bool Collection1586A::checkSetupTexts(const ChannelRecord &row, QString &error)
+{
+    if (!checkCoefficientTexts(row, sentCoefficientTexts(row), error))
+        return false;
+    if (row.type == thermocouple && row.channelNumber != "001"
+        && compensationModes.indexOf(row.compensation) == 1 && !isNumberText(row.coldJunction)) {
+        error = tr("固定冷端温度不是数字！");
+        return false;
+    }
+    return true;
+}
+
 bool Collection1586A::configureChannel(ChannelRecord row)
 {
     QMutexLocker lock(&exchangeMutex);
+    QString error;
+    if (!checkSetupTexts(row, error)) {
+        qDebug() << "1586A:" << error;
+        return false;
+    }
     if (row.unit == "℉") {
         if (!sendCommand(QStringLiteral("UNIT:TEMP F\r\n")))
             return false;
@@ -190,16 +231,9 @@ bool Collection1586A::configureChannel(ChannelRecord row)
             if (mode == 0) {
                 commands << "TEMP:TC:RJUN:TYPE INT,";
             } else if (mode == 1) {
-                // A fixed cold junction at the configuration's temperature.
-                bool ok = false;
-                const QString junction = row.coldJunction.trimmed();
-                junction.toDouble(&ok);
-                if (!ok) {
-                    qDebug() << "1586A: cold-junction temperature is not a number:"
-                             << row.coldJunction << "channel" << row.channelNumber;
-                    return false;
-                }
-                commands << "TEMP:TC:RJUN:TYPE FIX," << "TEMP:TC:RJUN " + junction + ",";
+                // A fixed cold junction at the configuration's temperature (checked above).
+                commands << "TEMP:TC:RJUN:TYPE FIX,"
+                         << "TEMP:TC:RJUN " + row.coldJunction.trimmed() + ",";
             }
         }
     } else if (row.type == thermistor) {
@@ -238,14 +272,20 @@ bool Collection1586A::writeChannelCoefficients(ChannelRecord channel)
         commands << commandPrefix(thermistor, channel.wireMode) + "RPOL:COEF " + fourValues(channel);
     else if (channel.type == platinum)
         commands = rtdCurveCommands(channel);
+    QString error;
+    if (!commands.isEmpty() && !checkSetupTexts(channel, error)) {
+        qDebug() << "1586A:" << error;
+        return false;
+    }
     return sendChannelCommands(commands, channel.channelNumber);
 }
 
 bool Collection1586A::queryChannel(const QString &query, const QString &channel, QString &reply)
 {
+    // A coefficient reply has the budget of one reply read; its last complete line counts.
     if (!sendCommand(query + "(@" + channel + ")\r\n"))
         return false;
-    return readReply(reply);
+    return readReplyLine(reply, 300 * 10);
 }
 
 bool Collection1586A::queryCoefficients(const QString &query, const QString &channel,
@@ -257,6 +297,12 @@ bool Collection1586A::queryCoefficients(const QString &query, const QString &cha
     const QStringList parts = reply.split(',', Qt::KeepEmptyParts);
     if (parts.size() != int(fields.size()))
         return false;
+    for (const QString &part : parts) {
+        if (!isNumberText(part)) {
+            qDebug() << "1586A: coefficient reply is not a number:" << reply;
+            return false;
+        }
+    }
     int i = 0;
     for (QString *field : fields)
         *field = parts[i++];
@@ -271,7 +317,6 @@ bool Collection1586A::readChannelCoefficients(ChannelRecord &channel)
     channel.mxbM = 1.0f;
     channel.mxbB = 0.0f;
 
-    QString reply;
     if (channel.type == thermistor) {
         if (channel.function != "R(T)")
             return false;
@@ -286,9 +331,8 @@ bool Collection1586A::readChannelCoefficients(ChannelRecord &channel)
     const QString word = curveWord(channel.function);
     const QString &number = channel.channelNumber;
     if (channel.function == "PT385" || channel.function == "PT392" || channel.function == "CVD") {
-        if (!queryChannel(prefix + word + ":RZER?", number, reply))
+        if (!queryCoefficients(prefix + word + ":RZER?", number, {&channel.r0_c4}))
             return false;
-        channel.r0_c4 = reply;
     }
     if (channel.function == "CVD") {
         if (!queryCoefficients(prefix + word + ":COEF?", number,
@@ -296,9 +340,8 @@ bool Collection1586A::readChannelCoefficients(ChannelRecord &channel)
             return false;
     }
     if (channel.function == "ITS90") {
-        if (!queryChannel(prefix + word + ":RTPW?", number, reply))
+        if (!queryCoefficients(prefix + word + ":RTPW?", number, {&channel.r0_c4}))
             return false;
-        channel.r0_c4 = reply;
         if (!queryCoefficients(prefix + word + ":COEF:HIGH?", number,
                                {&channel.a_c0, &channel.b_c1, &channel.c_c2, &channel.d_c3}))
             return false;

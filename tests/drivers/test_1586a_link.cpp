@@ -248,12 +248,14 @@ private slots:
         QCOMPARE(values, configuredReadings);
     }
 
-    // The second half of the reply comes after more than one reply read's 3 s: the sample is
-    // still taken whole, never as its tail alone.
-    void splitReplyWithLongPause()
+    // A stale line (a reply that came after its own wait ran out) stands before the sample,
+    // whose second half comes after more than one reply read's 3 s: the sample is still taken
+    // whole, never its tail alone, never the stale line, never the two joined.
+    void staleLineThenSplitReplyWithLongPause()
     {
         steer("SIM:SPLIT 2");
         steer("SIM:GAP 3500");
+        steer("SIM:REPLY 99.999\\r\\n" + configuredReadings.join(','));
         QStringList values;
         QElapsedTimer timer;
         timer.start();
@@ -293,6 +295,11 @@ private slots:
             << "1,2,3,4,5," << "CRLF" << true << QStringList{"1", "2", "3", "4", "5", ""};
         QTest::newRow("line end LF only") << "1,2,3,4,5,6" << "LF" << true
                                           << QStringList{"1", "2", "3", "4", "5", "6"};
+        QTest::newRow("error reply in place of values")
+            << "-113,\"Undefined header\",3,4,5,6" << "CRLF" << false << kept;
+        QTest::newRow("overload stays a number")
+            << "9.9E+37,-9.9E+37,+9.9E+37,4,5,6" << "CRLF" << true
+            << QStringList{"9.9E+37", "-9.9E+37", "+9.9E+37", "4", "5", "6"};
     }
     void valueCount()
     {
@@ -392,10 +399,9 @@ private slots:
                            "TEMP:FRTD:SPRT:COEF:LOW -5.5e-4,6.5e-5,(@103)\r\n"}
             << QStringList{"-1.5e-4", "2.5e-5", "-3.5e-6", "4.5e-7", "25.5", "-5.5e-4",
                            "6.5e-5"};
-        // A coefficient that is not a number counts as 0.
-        QTest::newRow("platinum PT385, R0 not a number")
-            << withCoefficients(channelRow("104", "铂电阻", "PT385", "二线制", "℃"),
-                                {"", "", "", "", "1OO"})
+        // An empty coefficient is sent as 0.
+        QTest::newRow("platinum PT385, R0 empty")
+            << withCoefficients(channelRow("104", "铂电阻", "PT385", "二线制", "℃"), {})
             << QStringList{"TEMP:RTD:TYPE A385,(@104)\r\n", "TEMP:RTD:A385:RZER 0,(@104)\r\n"}
             << QStringList{"0", "0", "0", "0", "0", "0", "0"};
         QTest::newRow("thermocouple: nothing to exchange")
@@ -438,17 +444,58 @@ private slots:
         steer("SIM:REPLY 1,2,3,4");
         QVERIFY(!runOnWorker([&] { return driver->readChannelCoefficients(cvd); }));
         QCOMPARE(coefficientsOf(cvd), QStringList({"0", "0", "0", "0", "99.5", "0", "0"}));
+
+        // An error reply in place of R0 fails the read.
+        steer("SIM:REPLY -113,\"Undefined header\"");
+        QVERIFY(!runOnWorker([&] { return driver->readChannelCoefficients(cvd); }));
+        QCOMPARE(cvd.r0_c4, QString("0"));
+
+        // A stale line before the coefficients is passed over, not joined to them.
+        steer("SIM:PASS");
+        steer("SIM:REPLY 9,9,9\\r\\n3.9e-3,-5.7e-7,-4.1e-12");
+        QVERIFY(runOnWorker([&] { return driver->readChannelCoefficients(cvd); }));
+        QCOMPARE(coefficientsOf(cvd),
+                 QStringList({"3.9e-3", "-5.7e-7", "-4.1e-12", "0", "99.5", "0", "0"}));
     }
 
-    void fixedColdJunctionMustBeANumber()
+    // A coefficient or fixed cold-junction text that the set-up would send must be a number:
+    // the check names it and nothing of that channel goes out; texts it does not send are not
+    // looked at.
+    void textsThatAreNotNumbers_data()
     {
-        ChannelRecord row = channelRow("101", "热电偶", "K", "二线制", "℃");
-        row.compensation = "固定冷端";
-        row.coldJunction = "room";
+        QTest::addColumn<ChannelRecord>("row");
+        QTest::addColumn<QString>("error");
+        ChannelRecord room = channelRow("101", "热电偶", "K", "二线制", "℃");
+        room.compensation = "固定冷端";
+        room.coldJunction = "room";
+        QTest::newRow("fixed cold junction") << room << "固定冷端温度不是数字！";
+        QTest::newRow("platinum R0")
+            << withCoefficients(channelRow("104", "铂电阻", "PT385", "二线制", "℃"),
+                                {"", "", "", "", "1OO"})
+            << "104:系数不是数字！";
+        QTest::newRow("CVD C")
+            << withCoefficients(channelRow("105", "铂电阻", "CVD", "二线制", "℃"),
+                                {"3.9e-3", "-5.7e-7", "n/a", "", "100"})
+            << "105:系数不是数字！";
+        QTest::newRow("thermocouple K sends no coefficients")
+            << withCoefficients(channelRow("106", "热电偶", "K", "二线制", "℃"), {"x", "y"})
+            << "";
+    }
+    void textsThatAreNotNumbers()
+    {
+        QFETCH(ChannelRecord, row);
+        QFETCH(QString, error);
+        QString got;
+        QCOMPARE(driver->checkChannels({row}, got), error.isEmpty());
+        QCOMPARE(got, error);
         const int from = sent();
-        QVERIFY(!runOnWorker([&] { return driver->configureChannel(row); }));
-        for (const QString &command : sentSince(from))
-            QVERIFY2(!command.startsWith("TEMP:TC:RJUN"), qPrintable(command));
+        QCOMPARE(runOnWorker([&] { return driver->configureChannel(row); }), error.isEmpty());
+        if (!error.isEmpty()) {
+            QCOMPARE(runOnWorker([&] { return driver->writeChannelCoefficients(row); }),
+                     row.type != "铂电阻");
+            QTest::qWait(300);
+            QCOMPARE(sentSince(from), QStringList{});
+        }
     }
 
     void unknownCompensationSendsNoJunctionCommand()

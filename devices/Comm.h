@@ -39,6 +39,8 @@ public:
 
     // Which link is open: 0 none, 1 serial, 2 TCP, 3 Bluetooth LE.
     enum Transport { None = 0, Serial = 1, Tcp = 2, Ble = 3 };
+    // The link open now (a Transport); may be read from any thread.
+    int transportKind() const { return transport; }
 
 signals:
     void State_signals(bool state);
@@ -65,7 +67,7 @@ private:
     static void resetBleState();
 
     std::atomic<bool> connected{false};
-    int transport = None;
+    std::atomic<int> transport{None};
     QTcpSocket *tcpSocket = nullptr;
     QSerialPort *serialPort = nullptr;
 };

@@ -194,7 +194,8 @@ bool Collection::queryIdentity(QString &reply)
 }
 
 bool Collection::checkChannelOptions(const QList<ChannelRecord> &rows,
-                                     const ChannelOptionMessages &messages, QString &error)
+                                     const ChannelOptionMessages &messages, QString &error,
+                                     const QList<int> &numbers)
 {
     if (rows.isEmpty()) {
         error = messages.noChannels;
@@ -202,7 +203,11 @@ bool Collection::checkChannelOptions(const QList<ChannelRecord> &rows,
     }
     for (const ChannelRecord &row : rows) {
         QString wrong;
-        if (!typeList(row.channelNumber.toInt()).contains(row.type))
+        bool isInteger = false;
+        const int number = row.channelNumber.trimmed().toInt(&isInteger);
+        if (!numbers.isEmpty() && (!isInteger || !numbers.contains(number)))
+            wrong = tr(":通道号错误！");
+        else if (!typeList(row.channelNumber.toInt()).contains(row.type))
             wrong = messages.badType;
         else if (!functionList(row.type).contains(row.function))
             wrong = messages.badFunction;
@@ -218,9 +223,32 @@ bool Collection::checkChannelOptions(const QList<ChannelRecord> &rows,
     return true;
 }
 
+bool Collection::checkChannelTable(const QList<ChannelRecord> &rows, const QList<int> &numbers,
+                                   const ChannelOptionMessages &messages, QString &error)
+{
+    if (!checkChannelOptions(rows, messages, error, numbers))
+        return false;
+    for (int i = 1; i < rows.size(); ++i) {
+        if (rows[i].channelNumber.toInt() <= rows[i - 1].channelNumber.toInt()) {
+            error = tr("通道号需要递增！");
+            return false;
+        }
+    }
+    QStringList units;
+    for (const ChannelRecord &row : rows) {
+        if (!units.contains(row.unit))
+            units << row.unit;
+    }
+    if (units.size() > 2) {
+        error = tr("单位不许超过2个！");
+        return false;
+    }
+    return true;
+}
+
 bool Collection::closeRecord()
 {
-    recordFile.close();
+    recordReader.close();
     return true;
 }
 

@@ -14,7 +14,8 @@
 //  - the text-line exchange (openLink, closeLink, sendText, readTextReply, readReplyLine,
 //    queryIdentity) and the raw write (writeBytes) below are the shared bodies that the
 //    operations bind to, and so are
-//    checkChannelOptions, closeRecord, sharedFilterList, rateScanInterval and
+//    checkChannelOptions, checkChannelTable, checkCoefficientTexts, closeRecord and the record
+//    reader (RecordFileReader.h), sharedFilterList, rateScanInterval and
 //    channelNumbersUpTo; operations that
 //    only answer true without touching the instrument are written in place;
 //  - every link operation holds `exchangeMutex` for its whole send-and-reply
@@ -22,6 +23,7 @@
 //    the shared helpers take it too (it is recursive).
 
 #include "Device.h"
+#include "RecordFileReader.h"
 #include "Records.h"
 
 #include <QByteArray>
@@ -160,10 +162,19 @@ protected:
     // row's type is in typeList(its number), its function in functionList(type), its wiring in
     // wiringList(type) and its unit in unitList(type), checked in that order. The first failure
     // gives false with `error` set to the channel number and the matching message.
+    // With `numbers` not empty, each row's number (read as an integer) must be one of them
+    // first, else `error` is the channel number + ":通道号错误！".
     bool checkChannelOptions(const QList<ChannelRecord> &rows, const ChannelOptionMessages &messages,
-                             QString &error);
+                             QString &error, const QList<int> &numbers = {});
+    // The check of the drivers that take any of their option words on any channel in rising
+    // order (the "SET OK" dialect drivers, the 159XA): checkChannelOptions with the model's
+    // channel `numbers`, then the numbers must rise strictly ("通道号需要递增！") and the rows
+    // use at most two distinct units ("单位不许超过2个！").
+    bool checkChannelTable(const QList<ChannelRecord> &rows, const QList<int> &numbers,
+                           const ChannelOptionMessages &messages, QString &error);
 
-    // The record-file close most drivers share: closes `recordFile`; true.
+    // The record-file close most drivers share: closes `recordFile` and forgets what
+    // `recordReader` knew of it; true.
     bool closeRecord();
 
     // Shared values of the register drivers.
@@ -175,6 +186,7 @@ protected:
 
     QFile recordFile;               // the instrument record file of the record-file operations
     QList<bool> recordColumns;      // one flag per column of the open record file
+    RecordFileReader recordReader{recordFile, recordColumns};   // reads both (RecordFileReader.h)
     Comm *comm = nullptr;           // the transport, living on `thread`
     QMutex bufferMutex;             // guards receiveBuffer
     QThread *thread = nullptr;      // the transport's own thread

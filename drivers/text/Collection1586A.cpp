@@ -33,11 +33,7 @@ Collection1586A::Collection1586A(QObject *parent)
 {
 }
 
-Collection1586A::~Collection1586A()
-{
-    if (recordFile.isOpen())
-        recordFile.close();
-}
+Collection1586A::~Collection1586A() = default;
 
 // --- Device ---------------------------------------------------------------------------------
 

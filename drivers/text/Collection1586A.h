@@ -112,7 +112,6 @@ private:
     // Every non-empty coefficient text the row sends is a number, and so is a fixed cold
     // junction's temperature; else false with the message in `error`.
     bool checkSetupTexts(const ChannelRecord &row, QString &error);
-    void resetRecordState();
 
 public:
     // Option lists, filled once by the constructor.
@@ -135,9 +134,4 @@ private:
     std::atomic<int> sampleReplyBudgetMs{defaultSampleReplyBudgetMs};
     // Channels the last successful configureChannels switched on; -1 when not known.
     std::atomic<int> scannedChannels{-1};
-    // Record-file state: the column of each requested channel, in request order, and a record
-    // read ahead of the time asked for.
-    QList<int> recordChannelColumns;
-    QString pendingRecord;
-    bool hasPendingRecord = false;
 };

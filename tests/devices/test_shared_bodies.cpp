@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include "Device.h"
+#include "RecordFileReader.h"
 #include "StubCollection.h"
 
 namespace {
@@ -13,6 +14,7 @@ class Shared : public StubCollection
 {
 public:
     using Collection::channelNumbersUpTo;
+    using Collection::checkChannelTable;
     using Collection::closeRecord;
     using Collection::rateScanInterval;
     using Collection::recordFile;
@@ -43,6 +45,9 @@ private slots:
     void scanIntervalOfARate();
     void closeRecordClosesTheFile();
     void plainDeviceSharesPortsAndLinkState();
+    void recordLinesAcrossReadPieces();
+    void channelTable_data();
+    void channelTable();
 };
 
 void TestSharedBodies::channelNumbersUpTo_data()
@@ -124,6 +129,86 @@ void TestSharedBodies::plainDeviceSharesPortsAndLinkState()
     QStringList sorted = names;
     sorted.sort();
     QCOMPARE(names, sorted);
+}
+
+// Line ends split across the reader's 64 KiB pieces: a CRLF whose CR ends the first piece is
+// one line end, a lone CR ends a line, a BOM and the line ends after the last line are dropped.
+void TestSharedBodies::recordLinesAcrossReadPieces()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("lines.csv"));
+    QFile out(path);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    const QByteArray longLine(64 * 1024 - 4, 'a');   // its CR is the last byte of the piece
+    out.write("\xEF\xBB\xBF" + longLine + "\r\nsecond\rthird\n\nfifth\r\n\r\n\n");
+    out.close();
+
+    QFile file;
+    QList<bool> columns;
+    RecordFileReader reader(file, columns);
+    QVERIFY(reader.open(path));
+    QStringList lines;
+    QString line;
+    while (reader.readLine(line))
+        lines << line;
+    QCOMPARE(lines, QStringList({QString::fromLatin1(longLine), QStringLiteral("second"),
+                                 QStringLiteral("third"), QString(), QStringLiteral("fifth")}));
+    QVERIFY(reader.atEnd());
+
+    // A file of nothing but a BOM and line ends holds no line: the open fails and closes it.
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write("\xEF\xBB\xBF\r\n\r");
+    out.close();
+    QVERIFY(!reader.open(path));
+    QVERIFY(!file.isOpen());
+}
+
+void TestSharedBodies::channelTable_data()
+{
+    QTest::addColumn<QStringList>("numbers");
+    QTest::addColumn<QStringList>("units");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("good") << QStringList{"1", "101", "105"} << QStringList{"℃", "Ω", "℃"} << "";
+    QTest::newRow("number outside the model") << QStringList{"101", "121"}
+                                              << QStringList{"℃", "℃"} << "121:通道号错误！";
+    QTest::newRow("number not an integer") << QStringList{"1a"} << QStringList{"℃"}
+                                           << "1a:通道号错误！";
+    QTest::newRow("not rising") << QStringList{"101", "101"} << QStringList{"℃", "℃"}
+                                << "通道号需要递增！";
+    QTest::newRow("three units") << QStringList{"101", "102", "103"}
+                                 << QStringList{"℃", "Ω", "V"} << "单位不许超过2个！";
+}
+
+// The table check of the drivers that take any option on any channel: model numbers, rising
+// numbers, at most two units (the option tests themselves pass here).
+void TestSharedBodies::channelTable()
+{
+    QFETCH(QStringList, numbers);
+    QFETCH(QStringList, units);
+    QFETCH(QString, error);
+    class Open : public Shared
+    {
+    public:
+        QStringList typeList(int) override { return {QString()}; }
+        QStringList functionList(QString) override { return {QString()}; }
+        QStringList wiringList(QString) override { return {QString()}; }
+        QStringList unitList(QString) override { return {"℃", "Ω", "V"}; }
+    } driver;
+    QList<ChannelRecord> rows;
+    for (int i = 0; i < numbers.size(); ++i) {
+        ChannelRecord row;
+        row.channelNumber = numbers[i];
+        row.unit = units[i];
+        rows << row;
+    }
+    QList<int> model{1};
+    for (int n = 101; n <= 120; ++n)
+        model << n;
+    QString got;
+    QCOMPARE(driver.checkChannelTable(rows, model, {"none", ":t", ":f", ":w", ":u"}, got),
+             error.isEmpty());
+    QCOMPARE(got, error);
 }
 
 QTEST_GUILESS_MAIN(TestSharedBodies)

@@ -73,6 +73,8 @@ private slots:
         QTest::newRow("lf") << "plain.csv";
         QTest::newRow("crlf") << "crlf.csv";
         QTest::newRow("no final line end") << "nofinal.csv";
+        QTest::newRow("lone cr") << "cr.csv";
+        QTest::newRow("bom and blank lines at the end") << "bom.csv";
     }
     void readsEveryRecordInRequestedOrder()
     {
@@ -209,7 +211,8 @@ private slots:
         QVERIFY(!driver->readRecordAt(start.addSecs(9), got));
     }
 
-    // A short record or a malformed time fails that read only; the next read goes on after it.
+    // A short or over-long record or a malformed time fails that read only; the next read goes
+    // on after it.
     void malformedRecordsFailOneRead()
     {
         QVERIFY(driver->openRecordFile(file("badline.csv"), channels({101, 103})));
@@ -224,6 +227,10 @@ private slots:
         QVERIFY(!driver->readRecordAt(start.addSecs(5), got));   // time without milliseconds
         QVERIFY(driver->readRecordAt(start.addSecs(6), got));
         QCOMPARE(got, values(6, {101, 103}));
+        QVERIFY(!driver->readRecordAt(start.addSecs(7), got));   // a field more than the header
+        QVERIFY(got.isEmpty());
+        QVERIFY(driver->readRecordAt(start.addSecs(8), got));
+        QCOMPARE(got, values(8, {101, 103}));
     }
 
     void invalidTimeTakesNothing()

@@ -15,9 +15,12 @@ Files written:
   plain.csv        channels 101, 102, 103; records 0..9; "\\n" line ends
   crlf.csv         as plain.csv with "\\r\\n" line ends
   nofinal.csv      as plain.csv without a line end after the last record
+  cr.csv           as plain.csv with lone "\r" line ends
+  bom.csv          as crlf.csv after a UTF-8 byte-order mark, with blank lines at its end
   gap.csv          as plain.csv, but records 5..9 are taken at 60..64 s
   duplicate.csv    columns 101, 102, 101, 103; the second 101 column reads "-1.000" always
-  badline.csv      as plain.csv, but record 3 has no readings and record 5 a malformed time
+  badline.csv      as plain.csv, but record 3 has no readings, record 5 a malformed time and
+                   record 7 one field more than the header
   header_fields.csv    a header of four fields
   header_record.csv    first header field "Index"
   header_time.csv      second header field "Date"
@@ -72,6 +75,12 @@ def main():
     write(os.path.join(out, "plain.csv"), header(three), rows(three, ten))
     write(os.path.join(out, "crlf.csv"), header(three), rows(three, ten), terminator="\r\n")
     write(os.path.join(out, "nofinal.csv"), header(three), rows(three, ten), final_end=False)
+    write(os.path.join(out, "cr.csv"), header(three), rows(three, ten), terminator="\r")
+    write(os.path.join(out, "bom.csv"), header(three), rows(three, ten), terminator="\r\n")
+    with open(os.path.join(out, "bom.csv"), "rb+") as f:
+        content = f.read()
+        f.seek(0)
+        f.write(b"\xef\xbb\xbf" + content + b"\r\n\n")
 
     write(os.path.join(out, "gap.csv"), header(three),
           rows(three, [0, 1, 2, 3, 4, 60, 61, 62, 63, 64]))
@@ -85,6 +94,7 @@ def main():
     body = rows(three, ten)
     body[3] = body[3][:2]
     body[5][1] = "2024-05-06 10:00:05"
+    body[7].append("0.000")
     write(os.path.join(out, "badline.csv"), header(three), body)
 
     write(os.path.join(out, "header_fields.csv"), header([101, 102])[:4], rows([101, 102], ten))

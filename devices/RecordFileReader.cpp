@@ -1,0 +1,176 @@
+#include "RecordFileReader.h"
+
+#include <QDebug>
+
+namespace {
+constexpr qint64 pieceSize = 64 * 1024;
+
+bool isLineEnd(char c)
+{
+    return c == '\r' || c == '\n';
+}
+} // namespace
+
+RecordFileReader::RecordFileReader(QFile &file, QList<bool> &columns)
+    : file(file), columns(columns)
+{
+}
+
+bool RecordFileReader::open(const QString &path)
+{
+    close();
+    file.setFileName(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    fill();
+    if (pending.startsWith("\xEF\xBB\xBF"))
+        offset = 3;
+    if (atEnd())
+        return refuse();
+    return true;
+}
+
+void RecordFileReader::close()
+{
+    if (file.isOpen())
+        file.close();
+    columns.clear();
+    pending.clear();
+    offset = 0;
+    headingSize = 0;
+    selected.clear();
+    keptRecord.clear();
+    hasKeptRecord = false;
+}
+
+bool RecordFileReader::refuse()
+{
+    close();
+    return false;
+}
+
+bool RecordFileReader::fill()
+{
+    if (!file.isOpen())
+        return false;
+    const QByteArray piece = file.read(pieceSize);
+    if (piece.isEmpty())
+        return false;
+    pending.remove(0, offset);
+    offset = 0;
+    pending.append(piece);
+    return true;
+}
+
+bool RecordFileReader::atEnd()
+{
+    for (;;) {
+        for (int i = offset; i < pending.size(); ++i) {
+            if (!isLineEnd(pending.at(i)))
+                return false;
+        }
+        if (!fill())
+            return true;
+    }
+}
+
+bool RecordFileReader::readLine(QString &line)
+{
+    if (atEnd())
+        return false;
+    for (;;) {
+        int end = offset;
+        while (end < pending.size() && !isLineEnd(pending.at(end)))
+            ++end;
+        if (end == pending.size()) {
+            if (fill())
+                continue;
+            // The last line, without a line end.
+            line = QString::fromUtf8(pending.constData() + offset, end - offset);
+            offset = end;
+            return true;
+        }
+        // A CR at the end of the bytes read so far may be the first half of a CRLF.
+        if (pending.at(end) == '\r' && end + 1 == pending.size() && fill())
+            continue;
+        line = QString::fromUtf8(pending.constData() + offset, end - offset);
+        const bool crlf = pending.at(end) == '\r' && end + 1 < pending.size()
+            && pending.at(end + 1) == '\n';
+        offset = end + (crlf ? 2 : 1);
+        return true;
+    }
+}
+
+bool RecordFileReader::readFields(QStringList &fields)
+{
+    QString line;
+    if (!readLine(line))
+        return false;
+    fields = line.split(QLatin1Char(','), Qt::KeepEmptyParts);
+    return true;
+}
+
+bool RecordFileReader::selectColumns(const QStringList &columnChannels, const QStringList &wanted)
+{
+    headingSize = columnChannels.size();
+    columns.clear();
+    for (int i = 0; i < headingSize; ++i)
+        columns << false;
+    selected.clear();
+    for (const QString &channel : wanted) {
+        const int column = channel.isEmpty() ? -1 : columnChannels.indexOf(channel);
+        if (column < 0)
+            return false;
+        selected << column;
+        columns[column] = true;
+    }
+    return true;
+}
+
+bool RecordFileReader::readAt(const QDateTime &time, QStringList &values,
+                              const RecordLayout &layout)
+{
+    values.clear();
+    if (!time.isValid() || !file.isOpen())
+        return false;
+    for (;;) {
+        QStringList fields;
+        if (hasKeptRecord) {
+            fields = keptRecord;
+            hasKeptRecord = false;
+            keptRecord.clear();
+        } else {
+            QString line;
+            if (!readLine(line)) {
+                qDebug() << "未查到指定时间！";
+                return false;
+            }
+            if (layout.checkLine && !layout.checkLine(line))
+                return false;
+            fields = line.split(QLatin1Char(','), Qt::KeepEmptyParts);
+        }
+        if (fields.size() != headingSize || layout.timeField >= fields.size()) {
+            qDebug() << "通道数量失败！" << fields.size() << "fields for a heading of"
+                     << headingSize;
+            return false;
+        }
+        const QString &stamp = fields.at(layout.timeField);
+        const QDateTime recorded = QDateTime::fromString(stamp, layout.timeFormat);
+        if (!recorded.isValid()) {
+            qDebug() << "时间格式错误！" << stamp;
+            return false;
+        }
+        const qint64 after = time.msecsTo(recorded);   // > 0: the record is later than asked
+        if (after < -layout.earlyMs)
+            continue;
+        if (after > layout.lateMs) {
+            keptRecord = fields;
+            hasKeptRecord = true;
+            qDebug() << "未识别到对应的时间：" << stamp;
+            return false;
+        }
+        for (int column : qAsConst(selected))
+            values << fields.at(column);
+        return true;
+    }
+}

@@ -108,10 +108,19 @@ bool getFlag(const QString &table, const QString &name, bool &out)
     return true;
 }
 
+// Updates the row of the key; a key without a row (a file from an older version, or a restored
+// one) gains it, so that a setter that reports success has stored its value.
 bool setText(const QString &table, const QString &name, const QString &data)
 {
-    return exec(QLatin1String("UPDATE ") + table + QLatin1String(" SET Data = '") + sqlQuoted(data)
-                + QLatin1String("' WHERE Name = '") + sqlQuoted(name) + QLatin1Char('\''));
+    QSqlQuery query(connection(QString()));
+    if (!query.exec(QLatin1String("UPDATE ") + table + QLatin1String(" SET Data = '")
+                    + sqlQuoted(data) + QLatin1String("' WHERE Name = '") + sqlQuoted(name)
+                    + QLatin1Char('\'')))
+        return false;
+    if (query.numRowsAffected() > 0)
+        return true;
+    return exec(QLatin1String("insert into ") + table + QLatin1String(" values ('")
+                + sqlQuoted(name) + QLatin1String("','") + sqlQuoted(data) + QLatin1String("')"));
 }
 
 bool hasTable(const QString &name)
@@ -307,6 +316,15 @@ void closeDatabaseConnection(const QString &connectionName)
 QString sqlQuoted(QString value)
 {
     return value.replace(QLatin1Char('\''), QLatin1String("''"));
+}
+
+QString sqlContainsPattern(const QString &text)
+{
+    QString escaped = text;
+    escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    escaped.replace(QLatin1Char('%'), QLatin1String("\\%"));
+    escaped.replace(QLatin1Char('_'), QLatin1String("\\_"));
+    return QLatin1String("'%") + sqlQuoted(escaped) + QLatin1String("%' escape '\\'");
 }
 
 // ---- transactions ------------------------------------------------------------------------
@@ -648,8 +666,8 @@ bool selectAuditLog(QList<AuditLogRecord> &out, QString from, QString to, QStrin
     const QString sql = from.isEmpty()
         ? QStringLiteral("select *from AuditLog")
         : QLatin1String("select * from AuditLog where (Time Between '") + sqlQuoted(from)
-            + QLatin1String("'and '") + sqlQuoted(to) + QLatin1String("') and Type like '%")
-            + sqlQuoted(type) + QLatin1String("%'");
+            + QLatin1String("'and '") + sqlQuoted(to) + QLatin1String("') and Type like ")
+            + sqlContainsPattern(type);
     return selectInto(out, QStringLiteral("AuditLog"), sql, [](const QSqlQuery &q) {
         return AuditLogRecord{q.value(0).toString(), q.value(1).toString(), q.value(2).toString()};
     });

@@ -32,6 +32,12 @@ void closeDatabaseConnection(const QString &connectionName = QString());
 // A value as it goes between the single quotes of a statement: every quote doubled.
 QString sqlQuoted(QString value);
 
+// The quoted pattern of a LIKE that matches the texts containing `text` as it stands, with its
+// escape clause: "'%" + text + "%' escape '\'", where "\", "%" and "_" of the text are escaped
+// (so they match themselves) and quotes doubled. Use it in every LIKE search:
+//     "... where Name like " + sqlContainsPattern(search)
+QString sqlContainsPattern(const QString &text);
+
 // ---- transactions ------------------------------------------------------------------------
 
 // One transaction on a connection (empty: the default connection): begun at construction,
@@ -64,6 +70,7 @@ bool runInTransaction(const std::function<bool()> &work,
 
 bool getSystemSetText(QString name, QString &out);
 bool getSystemSetFlag(QString name, bool &out);
+// The setters update the key's row, inserting it when it is missing.
 bool setSystemSetText(QString name, QString data);
 bool setSystemSetFlag(QString name, bool flag);
 
@@ -120,6 +127,7 @@ bool createChannelCalibrationTable();
 bool createChannelCalibrationDataTable();
 bool getChannelCalibrationText(QString name, QString &out);
 bool getChannelCalibrationFlag(QString name, bool &out);
+// The setters update the key's row, inserting it when it is missing.
 bool setChannelCalibrationText(QString name, QString data);
 bool setChannelCalibrationFlag(QString name, bool flag);
 // Refuses a list member that holds ";".

@@ -146,15 +146,16 @@ private slots:
         QCOMPARE(flag, expected);
     }
 
-    void settersOnlyUpdate()
+    void settersInsertMissingRows()
     {
-        // Never read: nothing stored, still true.
+        // Never read (an older or restored file): the setter adds the row.
         QVERIFY(setSystemSetText("BackupPath", "C:/x"));
         QVERIFY(setSystemSetFlag("AutoBackup", true));
-        QCOMPARE(rows("select count(*) from SystemSet;"), QList<QStringList>{{"0"}});
+        QCOMPARE(rows("select Name, Data from SystemSet order by Name;"),
+                 (QList<QStringList>{{"AutoBackup", "true"}, {"BackupPath", "C:/x"}}));
         QString text = "old";
         QVERIFY(getSystemSetText("BackupPath", text));
-        QCOMPARE(text, QString());
+        QCOMPARE(text, QStringLiteral("C:/x"));
         const QString path = "C:/it's/a 'path'";
         QVERIFY(setSystemSetText("BackupPath", path));
         QCOMPARE(rows("select Data from SystemSet where Name = 'BackupPath';"),
@@ -229,8 +230,9 @@ private slots:
         QCOMPARE(rows("select Data from ChannelCalibration where Name = 'CheckTemp5';"),
                  QList<QStringList>{{"true"}});
         QVERIFY(setChannelCalibrationText("FieldDelay", "30"));
-        QCOMPARE(rows("select count(*) from ChannelCalibration where Name = 'FieldDelay';"),
-                 QList<QStringList>{{"0"}});
+        QVERIFY(setChannelCalibrationText("FieldDelay", "31"));
+        QCOMPARE(rows("select Data from ChannelCalibration where Name = 'FieldDelay';"),
+                 QList<QStringList>{{"31"}});
         QString text = "x";
         QVERIFY(getChannelCalibrationText("ChannelNumber1", text));
         QCOMPARE(text, QString());

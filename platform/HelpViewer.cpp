@@ -37,16 +37,27 @@ QStringList helpViewerArguments()
     return {helpFilePath()};
 }
 
-QProcess *openHelp(QObject *owner)
+QProcess *openHelp(QObject *owner, std::function<void(const QString &)> onFailure)
 {
     auto *process = new QProcess(owner);
+    const QString guide = helpFilePath();
     // Reaps the viewer (or the launcher that hands over to it) when it ends.
-    QObject::connect(process, qOverload<int, QProcess::ExitStatus>(&QProcess::finished),
-                     process, &QObject::deleteLater);
-    QObject::connect(process, &QProcess::errorOccurred, process, [process](QProcess::ProcessError e) {
-        if (e == QProcess::FailedToStart)
-            process->deleteLater();
-    });
+    QObject::connect(process, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), process,
+                     [process, guide, onFailure](int code, QProcess::ExitStatus status) {
+                         if (onFailure && (status != QProcess::NormalExit || code != 0))
+                             onFailure(QStringLiteral("%1 (%2 %3)").arg(guide, helpViewerProgram())
+                                           .arg(code));
+                         process->deleteLater();
+                     });
+    QObject::connect(process, &QProcess::errorOccurred, process,
+                     [process, guide, onFailure](QProcess::ProcessError e) {
+                         if (e != QProcess::FailedToStart)
+                             return;
+                         if (onFailure)
+                             onFailure(QStringLiteral("%1 (%2: %3)").arg(guide, helpViewerProgram(),
+                                                                          process->errorString()));
+                         process->deleteLater();
+                     });
     process->start(helpViewerProgram(), helpViewerArguments(), QIODevice::ReadWrite);
     return process;
 }

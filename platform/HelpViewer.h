@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QObject;
 class QProcess;
 
@@ -16,6 +18,8 @@ QStringList helpViewerArguments();
 // The guide that helpViewerArguments names.
 QString helpFilePath();
 
-// Starts the help viewer in a process owned by `owner`; it neither waits for the viewer nor
-// reports a viewer that does not start. Returns the process.
-QProcess *openHelp(QObject *owner);
+// Starts the help viewer in a process owned by `owner` without waiting for it. When the viewer
+// does not start, or the opener ends with an error (no viewer for the guide, guide missing),
+// `onFailure` (when given) is called once, on the owner's thread, with the reason. Returns the
+// process.
+QProcess *openHelp(QObject *owner, std::function<void(const QString &)> onFailure = {});

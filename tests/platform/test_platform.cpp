@@ -149,18 +149,32 @@ private slots:
 
         QCOMPARE(helpFilePath(), dir.filePath(QStringLiteral("help/index.html")));
         QObject owner;
-        QProcess *viewer = openHelp(&owner);
+        QStringList failures;
+        auto noteFailure = [&failures](const QString &reason) { failures << reason; };
+        QPointer<QProcess> viewer = openHelp(&owner, noteFailure);
         QCOMPARE(viewer->parent(), &owner);
         auto opened = [&] {
             QFile f(dir.filePath(QStringLiteral("opened.txt")));
             return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()).trimmed() : QString();
         };
         QTRY_COMPARE(opened(), dir.filePath(QStringLiteral("help/index.html")));
+        QTRY_VERIFY(!viewer);
+        QCOMPARE(failures, QStringList());
 
-        // A viewer that is missing gives no message and no crash.
+        // An opener that finds no viewer for the guide ends with an error: reported once.
+        QVERIFY(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        script.write("#!/bin/sh\nexit 3\n");
+        script.close();
+        QPointer<QProcess> refused = openHelp(&owner, noteFailure);
+        QTRY_VERIFY(!refused);
+        QCOMPARE(failures.size(), 1);
+        QVERIFY(failures.first().contains(dir.filePath(QStringLiteral("help/index.html"))));
+
+        // No opener at all: reported once, no crash.
         qputenv("PATH", "/nonexistent");
-        QPointer<QProcess> missing = openHelp(&owner);
+        QPointer<QProcess> missing = openHelp(&owner, noteFailure);
         QTRY_VERIFY(!missing);
+        QCOMPARE(failures.size(), 2);
         qputenv("PATH", path);
         QDir::setCurrent(previous);
     }

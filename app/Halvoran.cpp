@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QSplashScreen>
 #include <QStatusBar>
@@ -16,6 +18,7 @@
 
 #include "AboutUs.h"
 #include "Database.h"
+#include "DatabaseSchema.h"
 #include "HalvoranImages.h"
 #include "HelpViewer.h"
 #include "Message.h"
@@ -40,11 +43,24 @@ bool isPageIndex(int index)
 }
 
 // A missing database file is replaced by the shipped empty database, so that a fresh working
-// folder starts with the six tables instead of an empty file SQLite would make.
-bool placeShippedDatabase(const QString &fileName)
+// folder starts with the six tables instead of an empty file SQLite would make. But when a
+// restore was cut short between its two renames, the user's database is still there as
+// ".previous": it is put back, never replaced by an empty one.
+bool placeShippedDatabase(const QString &fileName, QString &error)
 {
-    if (QFileInfo::exists(fileName))
+    if (QFileInfo(fileName).isFile())
         return true;
+    const QString previous = fileName + QStringLiteral(".previous");
+    if (QFileInfo(previous).isFile()) {
+        if (QFile::rename(previous, fileName)) {
+            qWarning().noquote() << QStringLiteral("数据库文件缺失，已放回恢复前的数据库：") + previous;
+            return true;
+        }
+        error = Halvoran::tr("数据库文件缺失，原数据库保存在%1，无法放回，请手动改名为%2！")
+                    .arg(QDir::current().absoluteFilePath(previous), fileName);
+        qWarning().noquote() << error;
+        return false;
+    }
     initShippedDatabase();
     const QString shipped = QStringLiteral(":/Halvoran/Database/DAQ-Vemka.db3");
     const QString incoming = fileName + QStringLiteral(".new");
@@ -95,8 +111,9 @@ Halvoran::Halvoran(QWidget *parent)
     page = nullptr;
     systemSetPage = nullptr;
 
-    if (!openDatabase()) {
-        warn(tr("打开数据库失败！"));
+    QString databaseError;
+    if (!openDatabase(databaseError)) {
+        warnOpenFailure(databaseError);
         // Without the settings record no page, acquisition or update check can run.
         disableRecordActions();
     } else {
@@ -110,6 +127,9 @@ Halvoran::Halvoran(QWidget *parent)
         connect(backupTimer, &QTimer::timeout, this, &Halvoran::BackupTimer_slots);
         backupTimer->start(300000);
         splash->hide();
+        // A file or folder that cannot be written is said once, here, and not by every save.
+        if (!checkDatabaseWritable(database, databaseError))
+            warn(databaseError);
     }
     delete splash;
 }
@@ -159,22 +179,30 @@ void Halvoran::disableRecordActions()
         button->setEnabled(false);
 }
 
-bool Halvoran::openDatabase()
+bool Halvoran::openDatabase(QString &error)
 {
+    error.clear();
     const QString fileName = databaseFileName();
-    if (!placeShippedDatabase(fileName))
+    if (!placeShippedDatabase(fileName, error))
         return false;
     // The default connection is registered once and reused by every reopen.
     if (!openDatabaseConnection(QString(), fileName))
         return false;
     database = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
-    // SQLite opens any file; one without the program's tables is not its database.
-    if (!hasRequiredTables(database)) {
-        qDebug().noquote() << QStringLiteral("数据库缺少数据表：") + fileName;
+    // SQLite opens any file; one without the program's tables, column by column, is not its
+    // database: its rows would be read as wrong values.
+    if (!checkDatabaseTables(database, error)) {
+        qWarning().noquote() << QStringLiteral("数据库不符：") + fileName << error;
         database.close();
         return false;
     }
     return true;
+}
+
+void Halvoran::warnOpenFailure(const QString &reason)
+{
+    warn(reason.isEmpty() ? tr("打开数据库失败！")
+                          : tr("打开数据库失败！") + QLatin1Char('\n') + reason);
 }
 
 int Halvoran::loadSystemSettings()
@@ -195,6 +223,13 @@ void Halvoran::loadTranslator(const QString &language)
         translator.load(file, QCoreApplication::applicationDirPath());
     QCoreApplication::removeTranslator(&translator);
     QCoreApplication::installTranslator(&translator);
+    // Qt's own texts (standard buttons, file and folder dialogs) in the same language.
+    QCoreApplication::removeTranslator(&qtTranslator);
+    if (language == QStringLiteral("中文")
+        && qtTranslator.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                             QStringLiteral("_"),
+                             QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTranslator);
 }
 
 void Halvoran::initStatusBar()
@@ -329,7 +364,9 @@ void Halvoran::closeEvent(QCloseEvent *event)
 
 void Halvoran::pt_Help_clicked()
 {
-    openHelp(this);
+    openHelp(this, [this](const QString &reason) {
+        warn(tr("帮助文档打开失败：") + reason);
+    });
 }
 
 void Halvoran::pt_SetLog_clicked()
@@ -435,8 +472,19 @@ void Halvoran::TimeUpdate_slots()
 
 void Halvoran::SQListOpen_slots()
 {
-    if (!openDatabase())
-        warn(tr("打开数据库失败！"));
+    QString error;
+    if (!openDatabase(error)) {
+        warnOpenFailure(error);
+        return;
+    }
+    // The database may have been replaced (a restore): the settings, the backup timer and the
+    // instruments offered for a run follow the file now open.
+    if (!systemSettings)
+        return;
+    const QString language = systemSettings->systemLanguage;
+    reloadSystemSettings(systemSettings);
+    if (systemSettings->systemLanguage != language)
+        Language_slots(systemSettings->systemLanguage);
 }
 
 void Halvoran::SQListClose_slots()
@@ -454,19 +502,47 @@ void Halvoran::BackupTimer_slots()
         if (due.secsTo(now) < 0)
             return;
     }
-    if (!QFileInfo(systemSettings->backupPath).isDir())
+    if (!QFileInfo(systemSettings->backupPath).isDir()) {
+        reportBackupFailure(tr("自动备份失败，备份路径不存在：%1").arg(systemSettings->backupPath));
         return;
+    }
 
     const QDateTime copyTime = QDateTime::currentDateTime();
     const QString target = backupTargetName(systemSettings->backupPath, copyTime);
     if (!backupDatabase(target, databaseFileName())) {
         qDebug().noquote() << QStringLiteral("备份失败！");
+        reportBackupFailure(tr("自动备份失败，无法写入：%1").arg(target));
         return;
     }
     qDebug().noquote() << QStringLiteral("路径为：") + target;
+    reportBackupFailure(QString());
     systemSettings->backupTime = copyTime;
-    if (!setSystemSetText(QStringLiteral("BackupTime"), copyTime.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))))
+    if (!setSystemSetText(QStringLiteral("BackupTime"), copyTime.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")))) {
         qDebug().noquote() << QStringLiteral("写入失败！");
+        qWarning().noquote() << QStringLiteral("备份时间未能写入数据库：") + target;
+    }
+}
+
+void Halvoran::reportBackupFailure(const QString &text)
+{
+    if (text.isEmpty()) {
+        if (backupStateLabel)
+            backupStateLabel->hide();
+        return;
+    }
+    qWarning().noquote() << text;
+    if (!backupStateLabel) {
+        backupStateLabel = new QLabel(this);
+        backupStateLabel->setStyleSheet(QStringLiteral("color: rgb(200, 0, 0);"));
+        ui->statusBar->addWidget(backupStateLabel, 0);
+    }
+    backupStateLabel->setText(text);
+    backupStateLabel->show();
+}
+
+QString Halvoran::backupFailureText() const
+{
+    return backupStateLabel && !backupStateLabel->isHidden() ? backupStateLabel->text() : QString();
 }
 
 void Halvoran::Language_slots(QString language)

@@ -38,6 +38,8 @@ public:
     const QSqlDatabase &databaseHandle() const { return database; }
     QLabel *pageTitle() const { return pageTitleLabel; }
     QLabel *clock() const { return clockLabel; }
+    // What the status bar says of the last timed backup that failed; empty after a success.
+    QString backupFailureText() const;
 
     // The builders of the pages 1, 2, 3, 5 and 6 and the acquisition chain; the program uses
     // those of PageFactory.h.
@@ -73,7 +75,13 @@ public slots:
 
 private:
     bool busyPageRefuses();
-    bool openDatabase();
+    // Opens the default connection on the database file (putting back a database that a cut-short
+    // restore left as ".previous", or placing the shipped empty one) and checks its tables; on
+    // false `error` says why when it is known.
+    bool openDatabase(QString &error);
+    void warnOpenFailure(const QString &reason);
+    // Shows a timed backup's failure in the status bar and the log; an empty text clears it.
+    void reportBackupFailure(const QString &text);
     void loadTranslator(const QString &language);
     void warn(const QString &text);
     void disableRecordActions();
@@ -85,11 +93,13 @@ private:
     SystemSettings *systemSettings = nullptr;
     QSqlDatabase database;
     QTranslator translator;
+    QTranslator qtTranslator;       // Qt's own texts
     QTimer *clockTimer = nullptr;
     QTimer *backupTimer = nullptr;
     QLabel *clockLabel = nullptr;
     QLabel *pageTitleLabel = nullptr;
     QLabel *versionLabel = nullptr;
+    QLabel *backupStateLabel = nullptr;
     // The page shown in the page area (none when currentPage is 100), and the settings page
     // when that is the one shown.
     QWidget *page = nullptr;

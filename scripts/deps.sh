@@ -4,7 +4,8 @@ set -euo pipefail
 pkgs=(build-essential cmake ninja-build ccache pkg-config
       qtbase5-dev qttools5-dev qttools5-dev-tools libqt5serialport5-dev libqt5charts5-dev
       qtconnectivity5-dev libqt5sql5-sqlite libqt5svg5
-      libxlsxwriter-dev libsqlite3-dev sqlite3 libmodbus-dev fonts-wqy-microhei)
+      libxlsxwriter-dev libsqlite3-dev sqlite3 libmodbus-dev fonts-wqy-microhei
+      qttranslations5-l10n xdg-utils)
 if [ "${1:-}" = "--test" ]; then
   pkgs+=(socat python3 python3-aiosmtpd python3-openpyxl poppler-utils openssl xauth dbus-daemon xvfb)
 fi

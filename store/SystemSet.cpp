@@ -212,7 +212,14 @@ void SystemSet::recoverFrom(QString fileName)
 
     // The chosen file is verified before it replaces the database; the database is reopened
     // whatever the outcome, on the restored file or on the one that stayed.
-    const bool restored = restoreDatabaseFile(fileName, databaseFileName());
-    inform(informationTitle, restored ? tr("恢复成功！") : tr("恢复失败！"));
+    QString reason;
+    const bool restored = restoreDatabaseFile(fileName, databaseFileName(), &reason);
+    if (restored)
+        inform(informationTitle, tr("恢复成功！"));
+    else
+        inform(informationTitle, reason.isEmpty() ? tr("恢复失败！")
+                                                  : tr("恢复失败！") + QLatin1Char('\n') + reason);
     emit SQListOpen_signals();
+    // The main window has loaded the settings of the database now open.
+    showSettings();
 }

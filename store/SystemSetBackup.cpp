@@ -9,6 +9,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include "DatabaseSchema.h"
+
 namespace {
 QString privateConnectionName(const char *what)
 {
@@ -63,17 +65,23 @@ bool hasRequiredTables(const QSqlDatabase &db)
     return true;
 }
 
-bool verifyDatabaseFile(const QString &path)
+bool verifyDatabaseFile(const QString &path, QString *error)
 {
-    return withReadOnlyConnection(path, "verify", [](QSqlDatabase &db) {
+    QString reason;
+    const bool ok = withReadOnlyConnection(path, "verify", [&reason](QSqlDatabase &db) {
         QSqlQuery query(db);
         if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next()
             || query.value(0).toString() != QLatin1String("ok")) {
             qDebug() << "database check failed:" << db.databaseName() << query.lastError().text();
             return false;
         }
-        return hasRequiredTables(db);
+        return checkDatabaseTables(db, reason);
     });
+    if (!ok && !reason.isEmpty())
+        qWarning().noquote() << QStringLiteral("数据库文件不符：") + path << reason;
+    if (error)
+        *error = reason;
+    return ok;
 }
 
 QString backupTargetName(const QString &folder, const QDateTime &time)
@@ -104,7 +112,7 @@ bool backupDatabase(const QString &target, const QString &databasePath)
     return ok;
 }
 
-bool restoreDatabaseFile(const QString &source, const QString &databasePath)
+bool restoreDatabaseFile(const QString &source, const QString &databasePath, QString *error)
 {
     if (!QFileInfo(source).isFile())
         return false;
@@ -123,7 +131,7 @@ bool restoreDatabaseFile(const QString &source, const QString &databasePath)
         return false;
     }
     QFile(incoming).setPermissions(QFile(incoming).permissions() | QFile::WriteOwner | QFile::ReadOwner);
-    if (!verifyDatabaseFile(incoming)) {
+    if (!verifyDatabaseFile(incoming, error)) {
         QFile::remove(incoming);
         return false;
     }
@@ -141,7 +149,8 @@ bool restoreDatabaseFile(const QString &source, const QString &databasePath)
         QFile::remove(incoming);
         return false;
     }
-    if (hadOld)
+    // The old file goes only once the new one is in place.
+    if (hadOld && QFileInfo(databasePath).isFile())
         QFile::remove(previous);
     return true;
 }

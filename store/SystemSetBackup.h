@@ -16,8 +16,9 @@ QStringList requiredDatabaseTables();
 bool hasRequiredTables(const QSqlDatabase &db);
 
 // Checks a database file without creating or changing it and without touching the program's
-// connections: it opens, passes "PRAGMA quick_check" and holds the six tables.
-bool verifyDatabaseFile(const QString &path);
+// connections: it opens, passes "PRAGMA quick_check" and holds the program's tables column by
+// column (checkDatabaseTables). On false `error` (when given) says why.
+bool verifyDatabaseFile(const QString &path, QString *error = nullptr);
 
 // The name of a backup copy: folder + "/" + the time as "yyyy_MM_dd_hh_mm" + "_DAQ-Vemka.db3",
 // turned into native separators and then every backslash into "/".
@@ -30,6 +31,9 @@ bool backupDatabase(const QString &target, const QString &databasePath = QString
 
 // Replaces the database file `databasePath` (its connections closed) by a copy of `source`:
 // the copy is made beside it under a temporary name and verified (verifyDatabaseFile) before it
-// takes the place of the old file, which is kept until the swap has succeeded. On any failure the
-// database file stays as it was. `source` may be the database file itself.
-bool restoreDatabaseFile(const QString &source, const QString &databasePath = QStringLiteral("DAQ-Vemka.db3"));
+// takes the place of the old file, which is kept as databasePath + ".previous" until the new file
+// is in place. On any failure the database file stays as it was (or, should even the way back
+// fail, the old file stays as ".previous", which the next open puts back). `source` may be the
+// database file itself. On false `error` (when given) says why, when it is known.
+bool restoreDatabaseFile(const QString &source, const QString &databasePath = QStringLiteral("DAQ-Vemka.db3"),
+                         QString *error = nullptr);

@@ -2,6 +2,8 @@
 
 #include "Database.h"
 
+#include <algorithm>
+
 int loadSystemSettings(SystemSettings *settings)
 {
     if (!settings)
@@ -45,4 +47,40 @@ int loadSystemSettings(SystemSettings *settings)
         return 9;
     settings->emailAddresses = text.split(QLatin1Char(','), Qt::KeepEmptyParts);
     return 0;
+}
+
+int reloadSystemSettings(SystemSettings *settings)
+{
+    if (!settings)
+        return -1;
+    const SystemSettings defaults;
+    settings->backupCycle = defaults.backupCycle;
+    settings->autoBackup = defaults.autoBackup;
+    settings->backupPath = defaults.backupPath;
+    settings->backupTime = defaults.backupTime;
+    settings->dataAccuracy = defaults.dataAccuracy;
+    settings->systemLanguage = defaults.systemLanguage;
+    settings->emailInterval = defaults.emailInterval;
+    settings->emailAutoTrigger = defaults.emailAutoTrigger;
+    settings->emailAddresses = defaults.emailAddresses;
+    const int result = loadSystemSettings(settings);
+
+    QList<AcquisitionDeviceRecord> stored;
+    if (!selectAcquisitionDevice(stored, QString()))
+        stored.clear();
+    // A row stores the scan interval with six significant digits.
+    auto sameRow = [](AcquisitionDeviceRecord a, AcquisitionDeviceRecord b) {
+        const bool sameInterval = QString::number(a.scanInterval, 'g', 6)
+                                  == QString::number(b.scanInterval, 'g', 6);
+        a.scanInterval = b.scanInterval = 0.0;
+        return sameInterval && a == b;
+    };
+    QList<AcquisitionDeviceRecord> kept;
+    for (const AcquisitionDeviceRecord &device : settings->devices) {
+        if (std::any_of(stored.cbegin(), stored.cend(),
+                        [&](const AcquisitionDeviceRecord &row) { return sameRow(device, row); }))
+            kept.append(device);
+    }
+    settings->devices = kept;
+    return result;
 }

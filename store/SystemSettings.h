@@ -42,3 +42,10 @@ struct SystemSettings
 // backupCycle and emailInterval at 0 or more.
 // Returns 0 when all nine keys were read, else the 1-based position of the key that failed.
 int loadSystemSettings(SystemSettings *settings);
+
+// After the database was replaced (a restore): the settings members are set back to their
+// allocation values and loaded again as loadSystemSettings does, and the tested instruments
+// (`devices`) keep only the entries that table AcquisitionDevice still holds unchanged, so
+// that nothing tested against the replaced database is offered for a run. The plan members
+// stay. Returns what loadSystemSettings returns.
+int reloadSystemSettings(SystemSettings *settings);

@@ -11,6 +11,11 @@
 #include <QTabWidget>
 #include <QToolButton>
 
+#include <memory>
+
+#include <sys/fsuid.h>
+#include <unistd.h>
+
 #include "Database.h"
 #include "Halvoran.h"
 #include "ShellTestSupport.h"
@@ -199,17 +204,29 @@ private slots:
     void refusesAFileThatIsNotItsDatabase_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::newRow("text file") << "text";
-        QTest::newRow("empty file") << "empty";
-        QTest::newRow("other tables") << "other";
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("text file") << "text" << "无法读取数据表SystemSet：";  // and SQLite's words
+        QTest::newRow("empty file") << "empty" << "数据库缺少数据表SystemSet！";
+        QTest::newRow("other tables") << "other" << "数据库缺少数据表SystemSet！";
+        // A stored upper alarm would be read from the wrong column: refused, never read.
+        QTest::newRow("extra column") << "extra" << "数据表ChannelConfig第26列应为UpperAlarm，实为Extra！";
     }
     void refusesAFileThatIsNotItsDatabase()
     {
         QFETCH(QString, kind);
+        QFETCH(QString, reason);
         WorkingFolder folder;
         const QString db = folder.file(QStringLiteral("DAQ-Vemka.db3"));
         if (kind == QLatin1String("other")) {
             sqlite(db, QStringLiteral("create table Other(a); insert into Other values(1);"));
+        } else if (kind == QLatin1String("extra")) {
+            QVERIFY(copyEmptyDatabase(db));
+            QCOMPARE(sqlite(db, QStringLiteral(
+                "alter table ChannelConfig rename to Old;"
+                "create table ChannelConfig(Name,Time,Mode,Remark,ChannelCount,ChannelNumber,ChannelLabel,"
+                "ChannelType,ChannelFunction,WireMode,[MX+B_M],[MX+B_B],A_C0,B_C1,C_C2,D_C3,R0_C4,A4_C5,"
+                "B4_C6,Unit,Compensation,ColdJunction,LowerAlarmEnable,LowerAlarm,UpperAlarmEnable,Extra,"
+                "UpperAlarm); drop table Old;")), QString());
         } else {
             QFile f(db);
             QVERIFY(f.open(QIODevice::WriteOnly));
@@ -223,7 +240,12 @@ private slots:
 
         MessageBoxAnswerer answerer;
         Halvoran w;
-        QCOMPARE(answerer.texts(), QStringList{QStringLiteral("打开数据库失败！")});
+        QCOMPARE(answerer.seen.size(), 1);
+        const QString said = answerer.seen.at(0).text;
+        if (kind == QLatin1String("text"))
+            QVERIFY2(said.startsWith(QStringLiteral("打开数据库失败！\n") + reason), qPrintable(said));
+        else
+            QCOMPARE(said, QStringLiteral("打开数据库失败！\n") + reason);
         QCOMPARE(answerer.seen.at(0).title, QStringLiteral("警告"));
         QVERIFY(!w.settings());
         QVERIFY(!w.clock());
@@ -245,6 +267,48 @@ private slots:
         QFile after(db);
         QVERIFY(after.open(QIODevice::ReadOnly));
         QCOMPARE(after.readAll(), bytes);
+    }
+
+    // A database that cannot be written is said once at start, not by every later save.
+    void readOnlyDatabaseIsReportedOnce_data()
+    {
+        QTest::addColumn<bool>("folderToo");
+        QTest::newRow("read-only file") << false;
+        QTest::newRow("read-only folder") << true;
+    }
+    void readOnlyDatabaseIsReportedOnce()
+    {
+        QFETCH(bool, folderToo);
+        WorkingFolder folder;
+        prepareChineseDatabase(folder);
+        const QString db = folder.file(QStringLiteral("DAQ-Vemka.db3"));
+        const auto readable = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+        const auto enter = QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
+        const auto writable = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+        QVERIFY(QFile::setPermissions(db, folderToo ? readable | writable : readable));
+        QVERIFY(QFile::setPermissions(folder.path(), folderToo ? readable | enter
+                                                               : readable | enter | QFile::WriteOwner));
+        // Permissions bind root only under another file-system user id (this thread alone).
+        const bool root = geteuid() == 0;
+        if (root)
+            setfsuid(65534);
+        MessageBoxAnswerer answerer;
+        auto w = std::make_unique<Halvoran>();
+        if (root)
+            setfsuid(0);
+        QVERIFY(w->settings());
+        QCOMPARE(answerer.seen.size(), 1);
+        QVERIFY2(answerer.seen.at(0).text.startsWith(QStringLiteral("数据库文件或其所在文件夹不可写入")),
+                 qPrintable(answerer.seen.at(0).text));
+        QVERIFY(answerer.seen.at(0).text.contains(db));
+        w.reset();
+        QVERIFY(QFile::setPermissions(folder.path(), readable | enter | QFile::WriteOwner));
+        // A writable one says nothing.
+        closeDatabaseConnection();
+        QVERIFY(QFile::setPermissions(db, readable | QFile::WriteOwner));
+        answerer.seen.clear();
+        Halvoran writableWindow;
+        QCOMPARE(answerer.seen.size(), 0);
     }
 
     void pageSwitcher()
@@ -436,13 +500,14 @@ private slots:
         calibration->running = false;
         QVERIFY(applicationMayQuit());
         answerer.seen.clear();
-        answerer.answers = QStringList{QStringLiteral("No")};
+        // Qt's own buttons speak the program's language.
+        answerer.answers = QStringList{QStringLiteral("否(N)")};
         QVERIFY(!w.close());
         QVERIFY(w.isVisible());
         QCOMPARE(answerer.seen.size(), 1);
         QCOMPARE(answerer.seen.at(0).title, QStringLiteral("退出"));
         QCOMPARE(answerer.seen.at(0).text, QStringLiteral("确认退出程序?"));
-        answerer.answers = QStringList{QStringLiteral("Yes")};
+        answerer.answers = QStringList{QStringLiteral("是(Y)")};
         QVERIFY(w.close());
         QVERIFY(!w.isVisible());
     }
@@ -560,8 +625,22 @@ private slots:
         prepareChineseDatabase(folder);
         const QString backup = folder.file(QStringLiteral("backup.db3"));
         QVERIFY(copyEmptyDatabase(backup));
-        sqlite(backup, QStringLiteral("insert into SystemSet values('BackupPath','from the backup')"));
+        sqlite(backup, QStringLiteral("insert into SystemSet values('BackupPath','from the backup');"
+                                      "insert into SystemSet values('BackupCycle','9');"
+                                      "insert into SystemSet values('AutoBackup','true');"
+                                      "insert into SystemSet values('SystemLanguage','中文');"
+                                      "insert into AcquisitionDevice values(2,'1586A','SN-B','1','快速','c',"
+                                      "'网络','10.0.0.2','5000');"));
+        const QString live = folder.file(QStringLiteral("DAQ-Vemka.db3"));
+        sqlite(live, QStringLiteral("insert into AcquisitionDevice values(1,'1586A','SN-A','1','快速','c',"
+                                    "'网络','10.0.0.1','5000');"
+                                    "insert into AcquisitionDevice values(2,'1586A','SN-B','1','快速','c',"
+                                    "'网络','10.0.0.2','5000');"));
         Halvoran w;
+        // Both instruments tested against the live database; only SN-B is in the backup.
+        QList<AcquisitionDeviceRecord> stored;
+        QVERIFY(selectAcquisitionDevice(stored, QString()));
+        w.settings()->devices = stored;
         w.pt_SystemSet_clicked();
         auto *page = qobject_cast<SystemSet *>(w.currentPageWidget());
         QVERIFY(page);
@@ -572,9 +651,52 @@ private slots:
         QString read;
         QVERIFY(getSystemSetText(QStringLiteral("BackupPath"), read));
         QCOMPARE(read, QStringLiteral("from the backup"));
-        // The record is not read again.
-        QCOMPARE(w.settings()->backupPath, QString());
+        // The record, the settings page and the instruments offered follow the restored file.
+        QCOMPARE(w.settings()->backupPath, QStringLiteral("from the backup"));
+        QCOMPARE(w.settings()->backupCycle, 9);
+        QVERIFY(w.settings()->autoBackup);
+        QCOMPARE(textOf(page, "lineEdit_BackupPath"), QStringLiteral("from the backup"));
+        QCOMPARE(textOf(page, "lineEdit_BackupsCycle"), QStringLiteral("9"));
+        QCOMPARE(w.settings()->devices.size(), 1);
+        QCOMPARE(w.settings()->devices.first().serialNumber, QStringLiteral("SN-B"));
         QCOMPARE(QSqlDatabase::connectionNames().size(), 1);
+    }
+
+    // A restore cut short between its two renames left the user's database as ".previous" and
+    // no database file: it is put back, never replaced by the shipped empty database.
+    void databaseLeftAsPreviousIsPutBack()
+    {
+        WorkingFolder folder;
+        prepareChineseDatabase(folder);
+        const QString live = folder.file(QStringLiteral("DAQ-Vemka.db3"));
+        sqlite(live, QStringLiteral("insert into AuditLog values('2026-01-01 00:00:00','t','user data')"));
+        QVERIFY(QFile::rename(live, live + QStringLiteral(".previous")));
+        {
+            MessageBoxAnswerer answerer;
+            Halvoran w;
+            QVERIFY(w.settings());
+            QVERIFY(answerer.texts().isEmpty());
+            QVERIFY(!QFile::exists(live + QStringLiteral(".previous")));
+            QCOMPARE(sqlite(live, QStringLiteral("select Details from AuditLog")), QStringLiteral("user data"));
+            // The same when it happens to the reopen after a restore.
+            w.SQListClose_slots();
+            QVERIFY(QFile::rename(live, live + QStringLiteral(".previous")));
+            w.SQListOpen_slots();
+            QVERIFY(w.databaseHandle().isOpen());
+            QVERIFY(answerer.texts().isEmpty());
+            QCOMPARE(sqlite(live, QStringLiteral("select Details from AuditLog")), QStringLiteral("user data"));
+        }
+        closeDatabaseConnection();
+        // When it cannot be put back, the program says where it is and places nothing.
+        QVERIFY(QFile::rename(live, live + QStringLiteral(".previous")));
+        QVERIFY(QDir().mkpath(live));   // a folder in the way of the file
+        MessageBoxAnswerer answerer;
+        Halvoran w;
+        QVERIFY(!w.settings());
+        QCOMPARE(answerer.seen.size(), 1);
+        QVERIFY2(answerer.seen.at(0).text.contains(QStringLiteral("DAQ-Vemka.db3.previous")),
+                 qPrintable(answerer.seen.at(0).text));
+        QVERIFY(QFile::exists(live + QStringLiteral(".previous")));
     }
 
     void timedBackup()
@@ -587,15 +709,25 @@ private slots:
         SystemSettings *s = w.settings();
         auto copies = [&] { return QDir(bak).entryList(QDir::Files); };
 
-        // Off, or no folder: nothing.
+        // Off: nothing. A folder that is gone: no copy, said in the status bar and the log.
+        capturedWarnings.clear();
+        previousHandler = qInstallMessageHandler(captureWarnings);
         s->autoBackup = false;
         s->backupPath = bak;
         w.BackupTimer_slots();
+        QCOMPARE(w.backupFailureText(), QString());
         s->autoBackup = true;
         s->backupPath = folder.file(QStringLiteral("missing"));
         w.BackupTimer_slots();
         QVERIFY(copies().isEmpty());
         QVERIFY(!s->backupTime.isValid());
+        const QString gone = QStringLiteral("自动备份失败，备份路径不存在：") + s->backupPath;
+        QCOMPARE(w.backupFailureText(), gone);
+        bool shown = false;
+        for (QLabel *label : w.statusBar()->findChildren<QLabel *>())
+            shown = shown || (label->text() == gone && !label->isHidden());
+        QVERIFY(shown);
+        QVERIFY(capturedWarnings.contains(gone));
 
         // Both names of this minute and the next taken: the copy fails and is tried again later.
         s->backupPath = bak;
@@ -606,15 +738,19 @@ private slots:
         }
         w.BackupTimer_slots();
         QVERIFY(!s->backupTime.isValid());
+        QVERIFY(w.backupFailureText().startsWith(QStringLiteral("自动备份失败，无法写入：") + bak));
+        QVERIFY(capturedWarnings.contains(w.backupFailureText()));
+        qInstallMessageHandler(previousHandler);
         QCOMPARE(copies().size(), 2);
         for (const QString &name : copies())
             QCOMPARE(QFileInfo(bak + QLatin1Char('/') + name).size(), 0);
         for (const QString &name : copies())
             QFile::remove(bak + QLatin1Char('/') + name);
 
-        // No backup yet: due at once.
+        // No backup yet: due at once. A success clears the failure.
         w.BackupTimer_slots();
         QCOMPARE(copies().size(), 1);
+        QCOMPARE(w.backupFailureText(), QString());
         QVERIFY(QRegularExpression(QStringLiteral("^\\d{4}_\\d\\d_\\d\\d_\\d\\d_\\d\\d_DAQ-Vemka\\.db3$")).match(copies().at(0)).hasMatch());
         QCOMPARE(sqlite(bak + QLatin1Char('/') + copies().at(0), QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
         QVERIFY(s->backupTime.isValid());

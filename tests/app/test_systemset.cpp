@@ -366,17 +366,25 @@ private slots:
     void restore_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::addColumn<bool>("restored");
-        QTest::newRow("not a database") << "text" << false;
-        QTest::newRow("tables missing") << "partial" << false;
-        QTest::newRow("the live file itself") << "live" << true;
-        QTest::newRow("a good backup") << "backup" << true;
-        QTest::newRow("a file that is gone") << "gone" << false;
+        QTest::addColumn<QString>("message");
+        const QString failed = QStringLiteral("恢复失败！");
+        const QString done = QStringLiteral("恢复成功！");
+        QTest::newRow("not a database") << "text" << failed;
+        QTest::newRow("tables missing") << "partial" << failed + "\n数据库缺少数据表AcquisitionDevice！";
+        // A table whose columns differ would be read as wrong values: refused, named.
+        QTest::newRow("extra column") << "extra" << failed + "\n数据表ChannelConfig多出第27列Extra！";
+        QTest::newRow("missing column") << "dropped" << failed + "\n数据表AuditLog缺少第3列Details！";
+        QTest::newRow("moved column")
+            << "moved" << failed + "\n数据表ChannelCalibration第1列应为Name，实为Data！";
+        QTest::newRow("the live file itself") << "live" << done;
+        QTest::newRow("a good backup") << "backup" << done;
+        QTest::newRow("a file that is gone") << "gone" << failed;
     }
     void restore()
     {
         QFETCH(QString, kind);
-        QFETCH(bool, restored);
+        QFETCH(QString, message);
+        const bool restored = message == QStringLiteral("恢复成功！");
         Fixture f;
         QVERIFY(f.ok);
         QVERIFY(setSystemSetText(QStringLiteral("DataAccuracy"), QStringLiteral("live")));
@@ -393,6 +401,14 @@ private slots:
         } else if (kind == QLatin1String("backup")) {
             QVERIFY(copyEmptyDatabase(source));
             sqlite(source, QStringLiteral("insert into SystemSet values('DataAccuracy','restored');"));
+        } else if (kind != QLatin1String("gone")) {
+            QVERIFY(copyEmptyDatabase(source));
+            const QString change = kind == QLatin1String("extra")
+                ? QStringLiteral("alter table ChannelConfig add column Extra TEXT;")
+                : kind == QLatin1String("dropped")
+                ? QStringLiteral("alter table AuditLog drop column Details;")
+                : QStringLiteral("create table ChannelCalibration(Data TEXT, Name TEXT);");
+            QCOMPARE(sqlite(source, change), QString());
         }
 
         SystemSettings record;
@@ -406,7 +422,7 @@ private slots:
         page.recoverFrom(source);
 
         QCOMPARE(order, (QStringList{"close", "open"}));
-        QCOMPARE(answerer.texts(), QStringList{restored ? QStringLiteral("恢复成功！") : QStringLiteral("恢复失败！")});
+        QCOMPARE(answerer.texts(), QStringList{message});
         QCOMPARE(sqlite(f.db(), QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
         const QString expected = kind == QLatin1String("backup") ? QStringLiteral("restored") : QStringLiteral("live");
         QCOMPARE(sqlite(f.db(), QStringLiteral("select Data from SystemSet where Name='DataAccuracy'")), expected);

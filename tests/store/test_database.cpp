@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include "Database.h"
+#include "DatabaseSchema.h"
 #include "SampleRows.h"
 #include "TestDb.h"
 #include "TraceCapture.h"
@@ -144,6 +145,19 @@ private slots:
         for (const QStringList &r : rows("select name from pragma_table_info('" + table + "');"))
             got << r.first();
         QCOMPARE(got, columns);
+    }
+
+    // The program's own list of tables and columns, which it checks every file against, is the
+    // shipped file's, and the calibration tables it creates pass that check too.
+    void programTableListMatchesTheShippedFile()
+    {
+        QString error;
+        QVERIFY2(checkDatabaseTables(QSqlDatabase::database(), error), qPrintable(error));
+        QVERIFY(createChannelCalibrationTable());
+        QVERIFY(createChannelCalibrationDataTable());
+        QVERIFY2(checkDatabaseTables(QSqlDatabase::database(), error), qPrintable(error));
+        QVERIFY2(checkDatabaseWritable(QSqlDatabase::database(), error), qPrintable(error));
+        QCOMPARE(databaseTables().size(), 8);
     }
 
     void shippedFileHasNoRowsAndTheSampleIndex()
@@ -873,13 +887,21 @@ private slots:
         QTest::addColumn<QString>("type");
         QTest::addColumn<QStringList>("details");
         QTest::newRow("no from: everything, to and type ignored")
-            << "" << "2000-01-01 00:00:00" << "nothing" << QStringList{"d0", "d1", "d2", "d3", "d4"};
+            << "" << "2000-01-01 00:00:00" << "nothing"
+            << QStringList{"d0", "d1", "d2", "d3", "d4", "d5", "d6", "dx", "d7"};
         QTest::newRow("one whole day, both bounds")
             << "2024-03-05 00:00:00" << "2024-03-05 23:59:59" << "" << QStringList{"d1", "d2", "d3"};
         QTest::newRow("type substring") << "2024-03-05 00:00:00" << "2024-03-06 00:00:00" << "上限"
                                         << QStringList{"d2", "d4"};
         QTest::newRow("quote in type") << "2024-01-01 00:00:00" << "2025-01-01 00:00:00" << "'"
                                        << QStringList{"d3"};
+        // "%", "_" and "\\" match themselves only.
+        QTest::newRow("percent") << "2024-01-01 00:00:00" << "2025-01-01 00:00:00" << "%"
+                                 << QStringList{"d5", "d7"};
+        QTest::newRow("underscore") << "2024-01-01 00:00:00" << "2025-01-01 00:00:00" << "A_B"
+                                    << QStringList{"d6"};
+        QTest::newRow("backslash") << "2024-01-01 00:00:00" << "2025-01-01 00:00:00" << "\\%"
+                                   << QStringList{"d7"};
     }
     void selectAuditLogRange()
     {
@@ -892,7 +914,11 @@ private slots:
                     " ('2024-03-05 00:00:00', '下限报警', 'd1'),"
                     " ('2024-03-05 12:00:00', '上限报警', 'd2'),"
                     " ('2024-03-05 23:59:59', 'it''s', 'd3'),"
-                    " ('2024-03-06 00:00:00', '上限报警', 'd4');"));
+                    " ('2024-03-06 00:00:00', '上限报警', 'd4'),"
+                    " ('2024-03-07 00:00:00', '50%', 'd5'),"
+                    " ('2024-03-07 00:00:01', 'xA_By', 'd6'),"
+                    " ('2024-03-07 00:00:02', 'AxB', 'dx'),"
+                    " ('2024-03-07 00:00:03', 'a\\%b', 'd7');"));
         QList<AuditLogRecord> out;
         QVERIFY(selectAuditLog(out, from, to, type));
         QStringList got;

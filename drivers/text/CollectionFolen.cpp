@@ -116,15 +116,15 @@ bool CollectionFolen::fetchValues(QStringList &values)
     return fetchSample(false, values);
 }
 
-bool CollectionFolen::configureChannels(QString scanRate, QList<ChannelRecord> rows)
+bool CollectionFolen::checkSetupTexts(const ChannelRecord &row, QString &error)
 {
-    for (const ChannelRecord &row : qAsConst(rows)) {
-        QList<double> junction;
-        if (row.type != unused && row.compensation == fixedJunction
-            && !coefficientNumbers(row.channelNumber, {&row.coldJunction}, junction))
-            return false;
+    if (!OrvexCommandSet::checkSetupTexts(row, error))
+        return false;
+    if (row.type != unused && row.compensation == fixedJunction && !isNumberText(row.coldJunction)) {
+        error = tr("固定冷端温度不是数字！");
+        return false;
     }
-    return OrvexCommandSet::configureChannels(scanRate, rows);
+    return true;
 }
 
 bool CollectionFolen::sendChannelSetup(const QList<ChannelRecord> &rows)

@@ -29,8 +29,6 @@ public:
 
     bool readValues(QStringList &values) override;
     bool fetchValues(QStringList &values) override;
-    // The dialect's set-up; a fixed cold junction that is not a number refuses it first.
-    bool configureChannels(QString scanRate, QList<ChannelRecord> rows) override;
 
     // "TEMP:TYPE": "铂电阻" 0, "热敏电阻" 1, "热电偶" 2, any other 0; every row.
     bool setSensorTypes(const QList<ChannelRecord> &rows);
@@ -51,6 +49,8 @@ public:
 protected:
     bool sendChannelSetup(const QList<ChannelRecord> &rows) override;
     bool selectCurve(const ChannelRecord &row) override;
+    // The curve coefficients, and a fixed cold junction's temperature.
+    bool checkSetupTexts(const ChannelRecord &row, QString &error) override;
 
 private:
     const QStringList scanRates{"快速", "中速", "慢速"};

@@ -93,7 +93,7 @@ bool OrvexCommandSet::close()
 bool OrvexCommandSet::readReply(QString &reply)
 {
     QMutexLocker lock(&exchangeMutex);
-    return readTextReply(reply, qMax(1, replyBudgetMs.load() / 10), 10);
+    return readReplyLine(reply, replyBudgetMs.load());
 }
 
 bool OrvexCommandSet::sendCommand(QString command)
@@ -150,7 +150,7 @@ bool OrvexCommandSet::fetchSample(bool convertUnits, QStringList &values)
 {
     QMutexLocker lock(&exchangeMutex);
     QString reply;
-    if (!readTextReply(reply, qMax(1, sampleBudgetMs.load() / 10), 10))
+    if (!readReplyLine(reply, sampleBudgetMs.load()))
         return false;
     return sampleValues(reply, convertUnits, values);
 }
@@ -181,6 +181,10 @@ bool OrvexCommandSet::checkSetOkChannels(const QList<ChannelRecord> &rows, QStri
     if (units.size() > 2) {
         error = tr("单位不许超过2个！");
         return false;
+    }
+    for (const ChannelRecord &row : rows) {
+        if (!checkSetupTexts(row, error))
+            return false;
     }
     return true;
 }
@@ -310,9 +314,8 @@ bool OrvexCommandSet::sampleValues(const QString &reply, bool convertUnits, QStr
         return false;
     QStringList converted;
     for (int i = 0; i < parts.size(); ++i) {
-        bool ok = false;
-        double value = parts[i].toDouble(&ok);
-        if (!ok) {
+        double value = parts[i].trimmed().toDouble();
+        if (!isNumberText(parts[i])) {
             qDebug() << "采样值不是数字：" << parts[i] << "通道" << configuredChannels[i].channelNumber;
             return false;
         }
@@ -493,25 +496,6 @@ QList<ChannelRecord> OrvexCommandSet::indexedRows(QList<ChannelRecord> rows)
     return rows;
 }
 
-bool OrvexCommandSet::coefficientNumbers(const QString &channel,
-                                         std::initializer_list<const QString *> texts,
-                                         QList<double> &numbers)
-{
-    numbers.clear();
-    for (const QString *text : texts) {
-        const QString trimmed = text->trimmed();
-        bool ok = trimmed.isEmpty();
-        const double value = ok ? 0.0 : trimmed.toDouble(&ok);
-        if (!ok) {
-            qDebug() << "系数不是数字：" << *text << "通道" << channel;
-            numbers.clear();
-            return false;
-        }
-        numbers << value;
-    }
-    return true;
-}
-
 bool OrvexCommandSet::coefficientUnset(const QString &text)
 {
     const QString trimmed = text.trimmed();
@@ -551,29 +535,20 @@ bool OrvexCommandSet::writeDeviceSettings(QString, QString baudRate, QString ip,
     return ok;
 }
 
-bool OrvexCommandSet::curveCoefficients(const ChannelRecord &row, bool whenSet,
-                                        QList<double> &numbers)
+QStringList OrvexCommandSet::curveCoefficients(const ChannelRecord &row, bool whenSet)
 {
-    numbers.clear();
-    if (row.type == "热敏电阻") {
-        if (whenSet && coefficientUnset(row.a_c0))
-            return true;
-        return coefficientNumbers(row.channelNumber, {&row.a_c0, &row.b_c1, &row.c_c2, &row.d_c3},
-                                  numbers);
-    }
-    if (row.type == "铂电阻") {
-        if (whenSet && coefficientUnset(row.r0_c4))
-            return true;
-        return coefficientNumbers(row.channelNumber,
-                                  {&row.r0_c4, &row.a_c0, &row.b_c1, &row.c_c2, &row.a4_c5,
-                                   &row.b4_c6},
-                                  numbers);
-    }
-    return true;
+    if (row.type == "热敏电阻" && !(whenSet && coefficientUnset(row.a_c0)))
+        return {row.a_c0, row.b_c1, row.c_c2, row.d_c3};
+    if (row.type == "铂电阻" && !(whenSet && coefficientUnset(row.r0_c4)))
+        return {row.r0_c4, row.a_c0, row.b_c1, row.c_c2, row.a4_c5, row.b4_c6};
+    return {};
 }
 
-bool OrvexCommandSet::sendCurveCoefficients(int index, const QList<double> &n)
+bool OrvexCommandSet::sendCurveCoefficients(int index, const QStringList &texts)
 {
+    QList<double> n;
+    for (const QString &text : texts)
+        n << text.trimmed().toDouble();   // checked before: a number, or empty for 0
     if (n.size() == 4)
         return setNtcCoefficients(index, n[0], n[1], n[2], n[3]);
     if (n.size() == 6)
@@ -581,15 +556,22 @@ bool OrvexCommandSet::sendCurveCoefficients(int index, const QList<double> &n)
     return true;
 }
 
+bool OrvexCommandSet::checkSetupTexts(const ChannelRecord &row, QString &error)
+{
+    if (!sendsCoefficients || row.type == unused)
+        return true;
+    return checkCoefficientTexts(row, curveCoefficients(row, true), error);
+}
+
 bool OrvexCommandSet::configureChannels(QString scanRate, QList<ChannelRecord> rows)
 {
     QMutexLocker lock(&exchangeMutex);
-    QList<QList<double>> coefficients;
     for (const ChannelRecord &row : rows) {
-        QList<double> numbers;
-        if (sendsCoefficients && row.type != unused && !curveCoefficients(row, true, numbers))
+        QString error;
+        if (!checkSetupTexts(row, error)) {
+            qDebug() << error;
             return false;
-        coefficients << numbers;
+        }
     }
     if (!resetDevice() || rows.isEmpty())
         return false;
@@ -604,7 +586,8 @@ bool OrvexCommandSet::configureChannels(QString scanRate, QList<ChannelRecord> r
             continue;
         if (selectsCurvePerRow && !selectCurve(row))
             return false;
-        if (!sendCurveCoefficients(row.channelNumber.toInt(), coefficients[i]))
+        const QStringList coefficients = sendsCoefficients ? curveCoefficients(row, true) : QStringList();
+        if (!sendCurveCoefficients(row.channelNumber.toInt(), coefficients))
             return false;
     }
     return setChannelStates(configuredChannels);
@@ -613,12 +596,15 @@ bool OrvexCommandSet::configureChannels(QString scanRate, QList<ChannelRecord> r
 bool OrvexCommandSet::writeChannelCoefficients(ChannelRecord channel)
 {
     QMutexLocker lock(&exchangeMutex);
-    QList<double> numbers;
+    const QStringList coefficients = curveCoefficients(channel, false);
+    QString error;
     if (!channelNumberList(0).contains(channel.channelNumber)
-        || !curveCoefficients(channel, false, numbers))
+        || !checkCoefficientTexts(channel, coefficients, error)) {
+        qDebug() << error;
         return false;
+    }
     channel.channelNumber = channelIndex(channel.channelNumber);
-    return selectCurve(channel) && sendCurveCoefficients(channel.channelNumber.toInt(), numbers)
+    return selectCurve(channel) && sendCurveCoefficients(channel.channelNumber.toInt(), coefficients)
         && setScale({channel});
 }
 

@@ -75,8 +75,8 @@ public:
     // the rows numbered with their indices, the scan rate (when `sendsRate`), the driver's
     // list commands (sendChannelSetup), per row that is not "空" its curve type (when
     // `selectsCurvePerRow`) and its curve coefficients (when `sendsCoefficients` and the leading
-    // coefficient is set), then every row switched on. The coefficient texts are checked before
-    // anything is sent.
+    // coefficient is set), then every row switched on. The texts it sends are checked
+    // (checkSetupTexts) before anything is sent.
     bool configureChannels(QString scanRate, QList<ChannelRecord> rows) override;
     // The channel's curve type (selectCurve), its curve coefficients (sent even when 0), then its
     // correction. False for a channel number the model does not have.
@@ -152,12 +152,6 @@ public:
     static QString channelIndex(const QString &channelNumber);
     // `rows` with every channelNumber replaced by its instrument channel index.
     static QList<ChannelRecord> indexedRows(QList<ChannelRecord> rows);
-    // The numbers of the coefficient texts a command sends. An empty text is 0 (not set); a
-    // text that is not a number refuses the whole command: false, with a trace naming the
-    // channel, and nothing is to be sent.
-    static bool coefficientNumbers(const QString &channel,
-                                   std::initializer_list<const QString *> texts,
-                                   QList<double> &numbers);
     // True when a coefficient text counts as not set: empty, or a number equal to 0.
     static bool coefficientUnset(const QString &text);
     // A coefficient read from the instrument, as the configuration keeps it: the shortest text
@@ -179,7 +173,7 @@ protected:
     bool fetchSample(bool convertUnits, QStringList &values);
     // The channel check of the dialect: every number is one of the model's channels (else the
     // number + ":通道号错误！"), the option check of each row, numbers rising strictly, at most
-    // two units.
+    // two units, and the texts the set-up sends are numbers (checkSetupTexts).
     bool checkSetOkChannels(const QList<ChannelRecord> &rows, QString &error);
     // The settings read: address "01", then identity, software edition, baud rate, network
     // (gateway into `port`) and, `withFilter`, the filter; false at the first failure.
@@ -199,12 +193,16 @@ protected:
     virtual bool sendChannelSetup(const QList<ChannelRecord> &rows) = 0;
     // Selects the curve of one channel (row numbered with its index) on the instrument.
     virtual bool selectCurve(const ChannelRecord &row) = 0;
-    // The curve coefficients of a row in wire order: a thermistor's A, B, C, D, a platinum
+    // The curve coefficient texts of a row in wire order: a thermistor's A, B, C, D, a platinum
     // resistance's R0, A, B, C, A4, B4, none for other types; with `whenSet`, none either when
-    // the leading one (A or R0) is not set. False when a text to be sent is not a number.
-    static bool curveCoefficients(const ChannelRecord &row, bool whenSet, QList<double> &numbers);
-    // setNtcCoefficients for four numbers, setRtdCoefficients for six, nothing for none.
-    bool sendCurveCoefficients(int index, const QList<double> &numbers);
+    // the leading one (A or R0) is not set.
+    static QStringList curveCoefficients(const ChannelRecord &row, bool whenSet);
+    // setNtcCoefficients for four texts, setRtdCoefficients for six (an empty text is 0),
+    // nothing for none.
+    bool sendCurveCoefficients(int index, const QStringList &texts);
+    // The texts the channel set-up sends for a row that must be numbers: its curve
+    // coefficients when they are set. False with `error` naming the channel when one is not.
+    virtual bool checkSetupTexts(const ChannelRecord &row, QString &error);
 
     bool sendsRate = true;
     bool sendsCoefficients = true;

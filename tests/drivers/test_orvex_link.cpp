@@ -114,7 +114,8 @@ private slots:
             {"chunked", {"SIM:SPLIT 5", "SIM:GAP 60"}, true},
             {"later than one reply wait", {"SIM:SPLIT 1", "SIM:LATE 1500"}, true},
             {"split across a reply wait", {"SIM:LATE 0", "SIM:SPLIT 2", "SIM:GAP 1500"}, true},
-            {"not a number", {"SIM:SPLIT 1", "SIM:REPLY 20.1,x,26.9"}, false},
+            {"after a stale line", {"SIM:SPLIT 1", "SIM:REPLY 1,2\\r\\n20.1,40.9,26.9"}, true},
+            {"not a number", {"SIM:REPLY 20.1,x,26.9"}, false},
             {"a field short", {"SIM:REPLY 20.1,40.9"}, false},
         };
         for (const auto &c : cases) {

@@ -57,6 +57,12 @@ private slots:
         QTest::newRow("Folen empty type") << "Folen" << Rows{row("103", "空", "自动", "二线制", "℃")} << "103:类型错误！";
         QTest::newRow("Folen thermocouple in Ω") << "Folen" << Rows{row("103", "热电偶", "K", "二线制", "Ω")} << "103:单位错误！";
         QTest::newRow("Folen channel 122") << "Folen" << Rows{row("122", "热电偶", "K", "二线制", "℃")} << "122:通道号错误！";
+        QTest::newRow("NTC coefficient text") << "Orvex-NTC-V2" << Rows{withCoefficients(ntc, {"1e-3", "2e-4", "0x5"})} << "101:系数不是数字！";
+        QTest::newRow("NTC coefficient not sent") << "Orvex-NTC-V2" << Rows{withCoefficients(ntc, {"", "x"})} << "";
+        ChannelRecord fixed = row("104", "热电偶", "K", "二线制", "℃");
+        fixed.compensation = "固定补偿";
+        fixed.coldJunction = "25,0";
+        QTest::newRow("Folen cold junction text") << "Folen" << Rows{fixed} << "固定冷端温度不是数字！";
         QTest::newRow("Folen channel 100") << "Folen" << Rows{row("100", "热电偶", "K", "二线制", "℃")} << "100:通道号错误！";
     }
     void checkChannels()

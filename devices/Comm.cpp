@@ -26,13 +26,11 @@ Comm::Comm(QObject *parent) : QObject(parent)
     transport = None;
     tcpSocket = nullptr;
     serialPort = nullptr;
-    resetBleState();
 }
 
 Comm::~Comm()
 {
-    if (transport == Ble)
-        closeBle();
+    detachBle();
     releaseLink();
 }
 

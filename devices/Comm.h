@@ -60,11 +60,15 @@ private:
     // Closes and deletes the serial port and socket objects, whatever their state.
     void releaseLink();
 
-    // Bluetooth LE link (process-wide state, one link at a time).
+    // Bluetooth LE link (process-wide state, one link at a time; CommBle.cpp).
     void openBle(QString name);
     void writeBle(QByteArray data);
     void closeBle();
-    static void resetBleState();
+    // Closes the link when this transport holds it and forgets this transport as the current one.
+    void detachBle();
+    static void onBleAdvertisementReceived(const QString &id, const QString &name);
+    static void onBleValueChanged(const QByteArray &value);
+    static void onBleConnectionStatusChanged(bool linkUp);
 
     std::atomic<bool> connected{false};
     std::atomic<int> transport{None};

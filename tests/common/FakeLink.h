@@ -7,6 +7,11 @@
 //     runOnWorker([&] { return driver->open(link.mode(), link.address(), link.portOrBaud()); });
 //     link.fake().requests();
 //
+// "蓝牙": the fake on loopback TCP behind a simulated Bluetooth LE peripheral (BleSimulated.h)
+// named after its port: the bytes a driver writes go to the fake and its replies come back as
+// notifications of at most 20 bytes. The simulated world becomes the Bluetooth LE layer's back
+// end, and a scan stores the peripheral's identifier in "BLE.ini" of the working folder.
+//
 // The fake goes first, then the pty pair, then its temporary folder.
 
 #include <QString>
@@ -14,6 +19,9 @@
 #include <QTemporaryDir>
 
 #include <memory>
+
+class QTcpSocket;
+class SimulatedPeripheral;
 
 #include "FakeInstrument.h"
 #include "PtyPair.h"
@@ -33,13 +41,21 @@ public:
     QString address() const { return linkAddress; }
     QString portOrBaud() const { return linkPort; }
     bool serial() const { return pty != nullptr; }
+    // The simulated peripheral of a "蓝牙" link (null otherwise).
+    std::shared_ptr<SimulatedPeripheral> peripheral() const { return bluetooth; }
     FakeInstrument &fake() { return instrument; }
     const FakeInstrument &fake() const { return instrument; }
 
+    ~FakeLink();
+
 private:
+    bool startBluetooth();
+
     QTemporaryDir dir;
     std::unique_ptr<PtyPair> pty;
     FakeInstrument instrument;
+    std::unique_ptr<QTcpSocket> bridge;
+    std::shared_ptr<SimulatedPeripheral> bluetooth;
     QString linkMode;
     QString linkAddress;
     QString linkPort;

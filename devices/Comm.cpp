@@ -1,4 +1,5 @@
 #include "Comm.h"
+#include "LinkObjects.h"
 
 #include <QDebug>
 #include <QNetworkInterface>
@@ -36,21 +37,7 @@ Comm::~Comm()
 
 void Comm::releaseLink()
 {
-    if (serialPort) {
-        serialPort->disconnect(this);
-        if (serialPort->isOpen()) {
-            serialPort->clear(QSerialPort::AllDirections);
-            serialPort->close();
-        }
-        delete serialPort;
-        serialPort = nullptr;
-    }
-    if (tcpSocket) {
-        tcpSocket->disconnect(this);
-        tcpSocket->abort();
-        delete tcpSocket;
-        tcpSocket = nullptr;
-    }
+    releaseLinkObjects(serialPort, tcpSocket, this);
 }
 
 void Comm::Open_slots(QString type, QString address, int portOrBaud)

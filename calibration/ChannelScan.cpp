@@ -35,6 +35,7 @@ ChannelScan::ChannelScan(QWidget *parent) : QDialog(parent), ui(new Ui::ChannelS
 
 ChannelScan::~ChannelScan()
 {
+    closing = true;  // a test that ends now shows nothing
     worker.stopAndFinish();
     delete device;
     delete ui;
@@ -75,6 +76,11 @@ void ChannelScan::setDeviceType(DeviceLink *deviceLink)
 bool ChannelScan::isTesting() const
 {
     return worker.isRunning();
+}
+
+Device *ChannelScan::linkDevice() const
+{
+    return device;
 }
 
 void ChannelScan::cb_Communication_clicked(QString type)
@@ -178,6 +184,8 @@ void ChannelScan::testConnection(QString type, QString address, QString port)
 
 void ChannelScan::MessageBox_slots(QString title, QString text)
 {
+    if (closing)
+        return;
     QMessageBox::information(this, title, text, QMessageBox::Ok);
 }
 

@@ -33,6 +33,8 @@ public:
 
     // True while a connection test runs.
     bool isTesting() const;
+    // The device the dialog tests with and lists Bluetooth names through; none for "手动".
+    Device *linkDevice() const;
 
     void reject() override;
 
@@ -59,4 +61,5 @@ private:
     Device *device = nullptr;
     DeviceLink *link = nullptr;
     AcquisitionDeviceWorker worker;
+    bool closing = false;
 };

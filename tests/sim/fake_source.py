@@ -17,7 +17,8 @@ Dry well:  *IDN? -> "BRELK-ELEC,KXDW-350H,<serial>,1.00";  OUTP:STAT 1, u C -> n
            SOUR1:STAB:TEST? -> 1 or 0.
 Bath:      sn -> "sn:<serial>";  lf=on, u=C, ... -> "<key>:<value>";  r -> "r: 25.000 C";
            s=25.00 -> sets, no answer;  s -> "set: 25.00 C";  st -> "st:1" or "st:0".
-Other requests are looked up in the reply table (--reply, --table, --default).
+An entry of the reply table (--reply, --table, SIM:SET) answers its request in place of the
+source; other requests are looked up there as well (prefix entries, --default).
 
 Steering of its own: --temperature T / SIM:TEMP T (jump there, stable), --settle S /
 SIM:SETTLE S, --noise N / SIM:NOISE N, SIM:STABLE 0|1 (fixed answer) or SIM:STABLE AUTO.
@@ -69,6 +70,8 @@ class Source(Instrument):
         return None
 
     def answer(self, request):
+        if request in self.table:
+            return self.table[request]
         if self.kind == "dry":
             reply = self.dry(request)
         else:

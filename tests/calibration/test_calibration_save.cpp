@@ -1,6 +1,6 @@
 // Saving a calibration into the database: the coefficients written back at full precision and
 // read back with the sqlite3 tool, configurations shared by two instruments, all-or-none
-// writes, the raw data row, and the page-state setters.
+// writes and the raw data row.
 #include <QtTest>
 
 #include <cmath>
@@ -70,7 +70,6 @@ private slots:
     void pt100CoefficientsKeepTheirPrecision();
     void writeBack_data();
     void writeBack();
-    void pageStateSettersStoreMissingKeys();
 
 private:
     QTemporaryDir dir;
@@ -183,15 +182,6 @@ void TestCalibrationSave::writeBack()
     if (!saved)
         QCOMPARE(db.cell("select [MX+B_M] from ChannelConfig where Name = 'TC2'"),
                  QStringLiteral("1,1,1,1"));
-}
-
-void TestCalibrationSave::pageStateSettersStoreMissingKeys()
-{
-    QVERIFY(setChannelCalibrationText(QStringLiteral("FieldDelay"), QStringLiteral("5")));
-    QVERIFY(setChannelCalibrationFlag(QStringLiteral("CheckTemp5"), true));
-    QVERIFY(setChannelCalibrationText(QStringLiteral("FieldDelay"), QStringLiteral("6")));
-    QCOMPARE(db.rows("select Name, Data from ChannelCalibration order by Name"),
-             (QList<QStringList>{{"CheckTemp5", "true"}, {"FieldDelay", "6"}}));
 }
 
 QTEST_GUILESS_MAIN(TestCalibrationSave)

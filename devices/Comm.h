@@ -6,7 +6,7 @@
 // commands, replies or framing.
 //
 // Deleting a Comm closes and releases a port or socket that is still open, so a deleted driver
-// never keeps its serial port busy.
+// never keeps its serial port busy, and closes the Bluetooth LE link it holds.
 
 #include <QByteArray>
 #include <QHostAddress>

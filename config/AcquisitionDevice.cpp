@@ -404,6 +404,21 @@ bool AcquisitionDevice::insertFromForm()
     return true;
 }
 
+bool AcquisitionDevice::storedModelDiffers(int index)
+{
+    if (index < 0 || index >= m_storedDevices.size())
+        return false;
+    const QString stored = m_storedDevices.at(index).model;
+    if (stored == ui->comboBox_Mode->currentText())
+        return false;
+    // An update keeps the stored model: the form's configuration and test belong to another
+    // model, and a run would drive the stored one with them.
+    QMessageBox::warning(this, warningTitle,
+                         tr("序列号%1已登记为%2型号的设备，不能以另一型号保存！")
+                             .arg(m_storedDevices.at(index).serialNumber, stored));
+    return true;
+}
+
 bool AcquisitionDevice::updateFromForm(int index)
 {
     if (index < 0 || index >= m_storedDevices.size())
@@ -424,6 +439,13 @@ int AcquisitionDevice::lastStoredIndex(const QString &serialNumber) const
             return i;
     }
     return -1;
+}
+
+bool AcquisitionDevice::checkConfigurationCount(QString &error) const
+{
+    if (!m_collection)
+        return true;
+    return checkChannelCount(m_currentConfig, m_model, m_collection->channelCount(), error);
 }
 
 bool AcquisitionDevice::checkFormValues(double interval, QString &error) const
@@ -471,6 +493,10 @@ void AcquisitionDevice::pt_Save_clicked()
     const QString scanRate = untranslateTerm(ui->comboBox_Rate->currentText());
     const double interval = ui->lineEdit_Interval->text().toDouble();
     QString error;
+    if (!checkConfigurationCount(error)) {
+        QMessageBox::warning(this, warningTitle, error);
+        return;
+    }
     if (!checkFormValues(interval, error)) {
         QMessageBox::warning(this, warningTitle, error);
         return;
@@ -484,6 +510,8 @@ void AcquisitionDevice::pt_Save_clicked()
     }
 
     const int index = lastStoredIndex(ui->lineEdit_SerialNumber->text());
+    if (storedModelDiffers(index))
+        return;
     const bool stored = index >= 0 ? updateFromForm(index) : insertFromForm();
     setIndicator(false);
     if (stored) {
@@ -637,6 +665,8 @@ void AcquisitionDevice::pt_Test_clicked()
     QList<ChannelRecord> records;
     if (linkError.isEmpty() && m_currentConfig.ChannelCount != 0 && !buildChannelRecords(records))
         linkError = tr("请先选择配置文件！");
+    if (linkError.isEmpty())
+        checkConfigurationCount(linkError);
     if (!linkError.isEmpty()) {
         waiting->close();
         delete waiting;
@@ -763,7 +793,8 @@ void AcquisitionDevice::SetDialog_slots(QString message, QStringList values)
         return;
     loadConfiguration(configuration);
     QList<ChannelRecord> records;
-    if (!buildChannelRecords(records) || !m_collection)
+    QString countError;
+    if (!buildChannelRecords(records) || !m_collection || !checkConfigurationCount(countError))
         return;
     const QString scanRate = untranslateTerm(ui->comboBox_Rate->currentText());
     const double interval = ui->lineEdit_Interval->text().toDouble();
@@ -773,6 +804,8 @@ void AcquisitionDevice::SetDialog_slots(QString message, QStringList values)
     if (m_collection->minScanInterval(scanRate, records) > interval)
         return;
     const int index = lastStoredIndex(ui->lineEdit_SerialNumber->text());
+    if (storedModelDiffers(index))
+        return;
     const bool stored = index >= 0 ? updateFromForm(index) : insertFromForm();
     if (stored)
         refreshInstrumentTable();

@@ -83,8 +83,14 @@ private:
     // indicator shows a successful test.
     void keepTestedInstrument(const AcquisitionDeviceRecord &record);
     int lastStoredIndex(const QString &serialNumber) const;
+    // True, after saying so, when stored instrument `index` has another model than the form:
+    // such a save is refused (the instrument stays out of the tested list).
+    bool storedModelDiffers(int index);
     // Checks that the form can be stored as it is; on false `error` is the message to show.
     bool checkFormValues(double interval, QString &error) const;
+    // The current configuration's channel count fits its lists and the page's model (see
+    // checkChannelCount); on false `error` is the message to show.
+    bool checkConfigurationCount(QString &error) const;
     bool refuseWhileRunning();
     void markUntested();
 

@@ -236,7 +236,7 @@ private slots:
         Fixture f;
         QVERIFY(openWorkspace(f, {QStringLiteral("1586A")}));
         QVERIFY(f.ws.exec(QStringLiteral(
-            "insert into AcquisitionDevice values(5,'Zenk','SN-U','2','中速','old','串口','COM1','9600');")));
+            "insert into AcquisitionDevice values(5,'1586A','SN-U','2','中速','old','串口','COM1','9600');")));
         f.create();
         f.fillTcpForm(QStringLiteral("SN-U"));
         f.edit("lineEdit_Com")->setText(QStringLiteral("10.1.1.1"));
@@ -247,7 +247,35 @@ private slots:
         QCOMPARE(f.watcher->texts(), QStringList{QStringLiteral("数据保存成功！")});
         const auto rows = f.ws.rows(QStringLiteral("select * from AcquisitionDevice"));
         QCOMPARE(rows.size(), 1);
-        QCOMPARE(rows.first(), (QStringList{"5", "Zenk", "SN-U", "3", "中速", "cfgA", "网络", "10.1.1.1", "6000"}));
+        QCOMPARE(rows.first(), (QStringList{"5", "1586A", "SN-U", "3", "中速", "cfgA", "网络", "10.1.1.1", "6000"}));
+    }
+
+    // An instrument stored under another model is never saved with this model's configuration,
+    // neither by the save button nor after a good test, and does not join the tested list.
+    void saveUnderAnotherModelIsRefused()
+    {
+        Fixture f;
+        DoubleScript *s = installDouble();
+        s->values = QStringList{QStringLiteral("20")};
+        QVERIFY(f.ws.open({doubleModel()}));
+        QVERIFY(insertChannelConfig(thermocoupleConfig("cfgA", doubleModel(), 1)));
+        const QString stored = QStringLiteral(
+            "5|Vosk|DBL-1|2|中速|old|串口|COM1|9600");
+        QVERIFY(f.ws.exec(QStringLiteral(
+            "insert into AcquisitionDevice values(5,'Vosk','DBL-1','2','中速','old','串口','COM1','9600');")));
+        f.create();
+        f.fillTcpForm(QStringLiteral("DBL-1"));
+        const QString refusal = QStringLiteral("序列号DBL-1已登记为Vosk型号的设备，不能以另一型号保存！");
+        f.button("pushButton_Save")->click();
+        QCOMPARE(f.watcher->texts(), QStringList{refusal});
+        QCOMPARE(f.watcher->boxes.first().title, QStringLiteral("警告"));
+        f.watcher->onDialog = [](QDialog *d) { d->reject(); };
+        f.button("pushButton_Test")->click();
+        QVERIFY(f.waitForTestEnd());
+        QTest::qWait(50);
+        QCOMPARE(f.watcher->texts(), (QStringList{refusal, refusal}));
+        QCOMPARE(f.ws.rows(QStringLiteral("select * from AcquisitionDevice")).value(0).join('|'), stored);
+        QVERIFY(f.settings.devices.isEmpty());
     }
 
     void saveRefusals_data()
@@ -314,6 +342,23 @@ private slots:
         f.selectConfig(QStringLiteral("short"));
         f.button("pushButton_Save")->click();
         QCOMPARE(f.watcher->texts(), QStringList{QStringLiteral("请先选择配置文件！")});
+        QCOMPARE(f.storedCount(), 0);
+    }
+
+    // A configuration with more channels than the instrument has is neither saved nor tested.
+    void configurationBeyondTheModelIsRefused()
+    {
+        Fixture f;
+        QVERIFY(openWorkspace(f, {QStringLiteral("1586A")}));
+        QVERIFY(insertChannelConfig(thermocoupleConfig(QStringLiteral("big"), QStringLiteral("空"), 46)));
+        f.create();
+        f.fillTcpForm(QStringLiteral("S"));
+        f.selectConfig(QStringLiteral("big"));
+        const QString refusal = QStringLiteral("通道配置“big”的通道数46超出设备型号1586A的通道数45！");
+        f.button("pushButton_Save")->click();
+        f.button("pushButton_Test")->click();
+        QCOMPARE(f.watcher->texts(), (QStringList{refusal, refusal}));
+        QVERIFY(f.page->isNotRunning());
         QCOMPARE(f.storedCount(), 0);
     }
 

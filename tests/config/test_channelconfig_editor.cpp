@@ -13,6 +13,7 @@
 #include "ChannelCoefficientFile.h"
 #include "ChannelConfigAdd.h"
 #include "ChannelConfigBatch.h"
+#include "ChannelConfigNew.h"
 #include "TestDb.h"
 #include "Terms.h"
 #include "test_channelconfig_driver.h"
@@ -81,6 +82,7 @@ private slots:
     void oneEditorAtATime();
     void lineEditorsValidateNumbers();
     void selectAllTwice();
+    void enterInACellEditorPressesNoButton();
     void batchNeedsCheckedRows();
     void batchFillsCheckedRows();
     void batchCancelChangesNothing();
@@ -416,6 +418,35 @@ void TestChannelConfigEditor::selectAllTwice()
     QCOMPARE(all->text(), QCoreApplication::translate("ChannelConfigAdd", "全选"));
     for (int r = 0; r < 3; ++r)
         QVERIFY(!box(r, 0)->isChecked());
+}
+
+// Enter that commits a typed cell must not press a button (a default "全选" would tick every
+// row for the next batch edit): no button of the editor's dialogs is a default one.
+void TestChannelConfigEditor::enterInACellEditorPressesNoButton()
+{
+    makeEditor(3, header(3));
+    QApplication::setActiveWindow(editor);
+    doubleClick(1, 3);
+    auto *edit = qobject_cast<QLineEdit *>(table()->cellWidget(1, 3));
+    QVERIFY(edit);
+    edit->setFocus();
+    edit->setText(QStringLiteral("typed"));
+    // The line edit passes Enter on to its dialog.
+    QTest::keyClick(edit, Qt::Key_Return);
+    auto *all = editor->findChild<QPushButton *>("pushButton_All");
+    QCOMPARE(all->text(), editor->tr("全选"));
+    for (int r = 0; r < 3; ++r)
+        QVERIFY(!box(r, 0)->isChecked());
+    QVERIFY(modal->messages.isEmpty());
+    ChannelConfigBatch batch;
+    ChannelConfigNew fresh;
+    for (QWidget *dialog : {static_cast<QWidget *>(editor), static_cast<QWidget *>(&batch),
+                            static_cast<QWidget *>(&fresh)}) {
+        const auto buttons = dialog->findChildren<QPushButton *>();
+        QVERIFY(!buttons.isEmpty());
+        for (QPushButton *b : buttons)
+            QVERIFY2(!b->autoDefault() && !b->isDefault(), qPrintable(b->objectName()));
+    }
 }
 
 void TestChannelConfigEditor::batchNeedsCheckedRows()

@@ -5,7 +5,9 @@
 #include <QMessageBox>
 #include <QSet>
 
+#include "ChannelRecords.h"
 #include "Database.h"
+#include "Registry.h"
 #include "SystemSettings.h"
 
 ParametersMode::ParametersMode(QWidget *parent)
@@ -130,6 +132,13 @@ bool ParametersMode::findChannelConfigs(int deviceCount)
             // The channel dialog needs one configuration per chosen instrument.
             warn(tr("采集设备%1的通道配置“%2”不存在！")
                      .arg(deviceBoxes.at(i)->currentText(), device.channelConfig));
+            return false;
+        }
+        // A stored count beyond its lists or the instrument's channels is never laid out.
+        QString error;
+        if (!checkChannelCount(configs.first(), device.model, modelChannelCount(device.model),
+                               error)) {
+            warn(error);
             return false;
         }
         foundConfigs.append(configs.first());

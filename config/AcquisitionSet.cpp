@@ -4,6 +4,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QIcon>
+#include <QLineEdit>
+#include <QStyle>
 #include <QMessageBox>
 
 #include "Collection.h"
@@ -28,6 +30,14 @@ AcquisitionSet::AcquisitionSet(QWidget *parent)
     initHalvoranImages();
     ui->setupUi(this);
     setWindowIcon(QIcon(QStringLiteral(":/Halvoran/Image/AcquisitionDevices.png")));
+    // The address fields hold the longest address whole in the dialog's font (set by its
+    // style sheet, hence after polishing), enabled or not.
+    ensurePolished();
+    for (QLineEdit *edit : {ui->lineEdit_IP, ui->lineEdit_SetIP, ui->lineEdit_SetMask}) {
+        const int frame = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit);
+        edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("255.255.255.255"))
+                              + 2 * frame + 12);
+    }
 
     connect(ui->comboBox_Mode, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             [this](int) { Mode_clicked(ui->comboBox_Mode->currentText()); });

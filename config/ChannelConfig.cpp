@@ -2,6 +2,7 @@
 #include "ui_ChannelConfig.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QList>
 #include <QMessageBox>
@@ -13,6 +14,7 @@
 #include "ChannelRecords.h"
 #include "Database.h"
 #include "Records.h"
+#include "Registry.h"
 #include "Terms.h"
 
 ChannelConfig::ChannelConfig(QWidget *parent)
@@ -66,6 +68,13 @@ void ChannelConfig::loadConfig(const QString &name)
     ui->lineEdit_Name->setText(config.Name);
     ui->lineEdit_Number->setText(QString::number(config.ChannelCount));
     ui->lineEdit_Mode->setText(translateTerm(config.Mode));
+    // A count beyond its lists or its model is never laid out (it may be any number in a
+    // restored or edited file); the name stays shown, so the configuration can be deleted.
+    QString error;
+    if (!checkChannelCount(config, config.Mode, modelChannelCount(config.Mode), error)) {
+        QMessageBox::information(this, titleWarning, error, QMessageBox::Ok);
+        return;
+    }
 
     // A stored row whose lists are shorter than its count shows the missing cells empty.
     auto flagText = [](const QList<bool> &flags, int i) -> QString {
@@ -128,10 +137,13 @@ void ChannelConfig::pt_Export_clicked()
     if (configs.isEmpty())
         return;
     const ChannelConfigData config = configs.last();
-    const QString path = QFileDialog::getSaveFileName(this, tr("保存文件"), QString(),
-                                                      QStringLiteral("Config Files (*.ini)"));
+    QString path = QFileDialog::getSaveFileName(this, tr("保存文件"), QString(),
+                                                QStringLiteral("Config Files (*.ini)"));
     if (path.isNull())
         return;
+    // Not every file dialog adds the filter's suffix; the import lists "*.ini" files only.
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".ini");
     if (!writeChannelCoefficientFile(path, config))
         QMessageBox::information(this, titleWarning, tr("导出文件失败!"), QMessageBox::Ok);
 }

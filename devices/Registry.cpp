@@ -156,3 +156,11 @@ Collection *createCollection(QString model)
     const CollectionFactory factory = factoryOf(className);
     return factory ? factory() : nullptr;
 }
+
+int modelChannelCount(const QString &model)
+{
+    Collection *driver = createCollection(model);
+    const int count = driver ? driver->channelCount() : 0;
+    delete driver;
+    return count;
+}

@@ -24,6 +24,10 @@ Collection *createCollection(QString model);
 // stored, model + "-V1" is written there and returned.
 QString resolveModelAlias(QString model);
 
+// The largest channel count of `model`'s driver (Collection::channelCount); 0 when the registry
+// gives no driver for it. Call on the GUI thread only.
+int modelChannelCount(const QString &model);
+
 // Every model name the registry lists, in its order.
 QStringList registryModelNames();
 // The driver class a listed name gives (without alias resolution); empty for other names.

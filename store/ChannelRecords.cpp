@@ -1,5 +1,6 @@
 #include "ChannelRecords.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <cmath>
 
@@ -83,6 +84,31 @@ bool buildChannelRecords(const ChannelConfigData &config, QList<ChannelRecord> &
         record.mxbM = correctionValue(config.MX_B_M.at(i));
         record.mxbB = correctionValue(config.MX_B_B.at(i));
         out.append(record);
+    }
+    return true;
+}
+
+bool checkChannelCount(const ChannelConfigData &config, const QString &model, int modelChannels,
+                       QString &error)
+{
+    auto text = [](const char *source) {
+        return QCoreApplication::translate("ChannelRecords", source);
+    };
+    if (config.ChannelCount < 0) {
+        error = text("通道配置“%1”的通道数%2无效！").arg(config.Name).arg(config.ChannelCount);
+        return false;
+    }
+    if (modelChannels > 0 && config.ChannelCount > modelChannels) {
+        error = text("通道配置“%1”的通道数%2超出设备型号%3的通道数%4！")
+                    .arg(config.Name).arg(config.ChannelCount).arg(model).arg(modelChannels);
+        return false;
+    }
+    const QStringList shortLists = shortChannelLists(config);
+    if (!shortLists.isEmpty()) {
+        error = text("通道配置“%1”的通道数%2超出其通道列表：%3")
+                    .arg(config.Name).arg(config.ChannelCount)
+                    .arg(shortLists.join(QLatin1Char(',')));
+        return false;
     }
     return true;
 }

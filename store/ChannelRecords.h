@@ -36,6 +36,14 @@ QStringList shortChannelLists(const ChannelConfigData &config, bool driverListsO
 // no records.
 bool buildChannelRecords(const ChannelConfigData &config, QList<ChannelRecord> &out);
 
+// Whether a stored configuration (a restored or hand-edited file may hold any count) may be laid
+// out or handed on: its ChannelCount is not negative, no per-channel list holds fewer entries
+// than it, and it does not exceed `modelChannels`, the channel count of the instrument model
+// `model` it is used with (not checked when `modelChannels` is 0 or less, a model without a
+// driver). False with `error` set to the message to show.
+bool checkChannelCount(const ChannelConfigData &config, const QString &model, int modelChannels,
+                       QString &error);
+
 // Whether a cell text is a finite C-locale decimal number ("1", "-0.5", "3.9083e-3"); "-", ".",
 // "1.2.3", the empty text, "nan" and "inf" are not.
 bool isNumberText(const QString &text);

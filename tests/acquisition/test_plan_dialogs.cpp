@@ -167,6 +167,11 @@ void TestPlanDialogs::initTestCase()
     QVERIFY(insertAcquisitionDevice(device(2, "Pallu", "CfgB")));
     QVERIFY(insertAcquisitionDevice(device(3, "Mirat", "CfgA")));
     QVERIFY(insertAcquisitionDevice(device(9, "Dravo", "Gone")));
+    // An edited file: a count far beyond the configuration's lists (a model without a driver).
+    ChannelConfigData huge = config("Huge", {"101"}, {"T1"}, {"℃"});
+    huge.ChannelCount = 100000000;
+    QVERIFY(insertChannelConfig(huge));
+    QVERIFY(insertAcquisitionDevice(device(10, "Nowhere", "Huge")));
     ParametersRecord stored;
     stored.Name = QStringLiteral("已有项目");
     stored.CreateTime = QStringLiteral("2024-01-01 00:00:00");
@@ -222,7 +227,7 @@ void TestPlanDialogs::modeBoxesFollowMode()
     // Import offers every stored instrument, in table order.
     mode->setCurrentIndex(1);
     QComboBox *box = deviceBox(&dialog, 3);
-    QCOMPARE(box->count(), 4);
+    QCOMPARE(box->count(), 5);
     QCOMPARE(box->itemText(0), QStringLiteral("1_Orvex-TC"));
     QCOMPARE(box->itemText(3), QStringLiteral("9_Dravo"));
     mode->setCurrentIndex(0);
@@ -295,6 +300,13 @@ void TestPlanDialogs::planChecks_data()
     QTest::newRow("instrument without stored configuration")
         << true << false << QStringList{"P1"} << QList<int>{0, 3} << 2 << 60
         << QStringList{w + "采集设备9_Dravo的通道配置“Gone”不存在！"} << false;
+    QTest::newRow("configuration count beyond its lists")
+        << true << false << QStringList{"P1"} << QList<int>{4} << 1 << 60
+        << QStringList{w + "通道配置“Huge”的通道数100000000超出其通道列表：ChannelNumber,ChannelLabel,"
+                           "ChannelType,ChannelFunction,WireMode,MX+B_M,MX+B_B,A_C0,B_C1,C_C2,D_C3,"
+                           "R0_C4,A4_C5,B4_C6,Unit,LowerAlarmEnable,LowerAlarm,UpperAlarmEnable,"
+                           "UpperAlarm"}
+        << false;
     QTest::newRow("six instruments, three projects")
         << false << false << QStringList{"P1", "P2", "P3"} << QList<int>{5, 4, 3, 2, 1, 0} << 6
         << 60 << QStringList{w + "采集间隔将以第一台设备为准！"} << true;

@@ -5,6 +5,8 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QtTest>
 
 #include <memory>
@@ -87,6 +89,29 @@ private slots:
     void initTestCase()
     {
         QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    }
+
+    // The longest address the fields can hold shows whole, in the disabled fields too.
+    void addressFieldsShowTheirWholeText()
+    {
+        Fixture f;
+        QVERIFY(f.create([](DoubleScript *s) { s->mask = QList<bool>{false, false, false, false, false, false}; }));
+        for (const char *name : {"lineEdit_IP", "lineEdit_SetIP", "lineEdit_SetMask"})
+            f.edit(name)->setText(QStringLiteral("255.255.255.255"));
+        f.dialog->adjustSize();
+        QVERIFY(QTest::qWaitForWindowExposed(f.dialog.get()));
+        QApplication::processEvents();
+        QVERIFY(!f.edit("lineEdit_SetIP")->isEnabled());
+        for (const char *name : {"lineEdit_IP", "lineEdit_SetIP", "lineEdit_SetMask"}) {
+            QLineEdit *edit = f.edit(name);
+            QStyleOptionFrame option;
+            option.initFrom(edit);
+            option.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
+            const QRect text = edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
+            const int needed = edit->fontMetrics().horizontalAdvance(edit->text()) + 4;  // 2 px margins
+            QVERIFY2(text.width() >= needed,
+                     qPrintable(QStringLiteral("%1: %2 < %3").arg(name).arg(text.width()).arg(needed)));
+        }
     }
 
     void offersLowerCaseModuleAddresses()

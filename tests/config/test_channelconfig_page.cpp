@@ -9,6 +9,7 @@
 #include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QElapsedTimer>
 #include <QtTest>
 
 #include "ChannelCoefficientFile.h"
@@ -67,7 +68,8 @@ private slots:
     void unknownModelIsRefused();
     void largestCountOpensTheEditor();
     void compensationFollowsTheModel();
-    void shortStoredListsShowEmptyCells();
+    void storedCountBeyondListsOrModelIsRefused_data();
+    void storedCountBeyondListsOrModelIsRefused();
     void sameNameShowsTheLastRow();
 
 private:
@@ -204,9 +206,11 @@ void TestChannelConfigPage::newOpenExportDeleteWithAQuote()
     modal->steps << ModalAnswers::cancel();
     press("pushButton_Export");
     QVERIFY(modal->messages.size() == 1);
+    // A name chosen without a suffix gets ".ini", so the import dialog lists the file.
     const QString out = dir->filePath(QStringLiteral("export.ini"));
-    modal->steps << ModalAnswers::chooseFile(out);
+    modal->steps << ModalAnswers::chooseFile(dir->filePath(QStringLiteral("export")));
     press("pushButton_Export");
+    QVERIFY(!QFile::exists(dir->filePath(QStringLiteral("export"))));
     QCOMPARE(modal->messages.size(), 1);
     const ChannelConfigData lists = readChannelCoefficientFile(out);
     QCOMPARE(lists.A_C0, (QStringList{"0", "0"}));
@@ -395,28 +399,51 @@ void TestChannelConfigPage::compensationFollowsTheModel()
     QCOMPARE(rows.first(), (QStringList{"1586A", "固定冷端", "-5.5", "热电偶,热电偶"}));
 }
 
-void TestChannelConfigPage::shortStoredListsShowEmptyCells()
+// A restored or edited file may hold any channel count: one beyond the configuration's lists or
+// its model's channels is refused with a message and never laid out (a count of 100,000,000
+// would freeze the page); the name stays, so the configuration can still be deleted.
+void TestChannelConfigPage::storedCountBeyondListsOrModelIsRefused_data()
 {
-    // An edited database: a count of three with lists of two entries or fewer.
-    QVERIFY(TestDb::sqlite3Exec(
-        dbPath,
-        "insert into ChannelConfig values ('short', '2024-01-01 00:00:00', '空', '', 3, "
-        "'101,102', 'A', '空,空', '空', '空,空,空', '1,1', '0', '1,2', '', '', '', '', '', '', "
-        "'℃,℃', '内部补偿', '0', 'true', '5,6', 'false,true,false', '9,9,9');"));
-    page->loadConfig(QStringLiteral("short"));
-    QCOMPARE(pageEdit("lineEdit_Number")->text(), QStringLiteral("3"));
-    QCOMPARE(pageTable()->rowCount(), 3);
-    auto text = [this](int r, int c) { return pageTable()->item(r, c)->text(); };
-    QCOMPARE(text(1, 2), QString());          // one label only
-    QCOMPARE(text(2, 1), QString());          // two numbers only
-    QCOMPARE(text(1, 6), QStringLiteral("1_"));
-    QCOMPARE(text(2, 6), QStringLiteral("_"));
-    QCOMPARE(text(2, 5), QStringLiteral("None"));
-    QCOMPARE(text(0, 15), QStringLiteral("true"));
-    QCOMPARE(text(1, 15), QString());
-    QCOMPARE(text(1, 17), QStringLiteral("true"));
-    QCOMPARE(text(2, 16), QString());
-    QCOMPARE(text(2, 18), QStringLiteral("9"));
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("listed");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("huge count") << 100000000 << 3
+                                << "通道配置“odd”的通道数100000000超出设备型号空的通道数64！";
+    QTest::newRow("beyond the lists") << 3 << 2
+                                      << "通道配置“odd”的通道数3超出其通道列表：ChannelNumber,"
+                                         "ChannelLabel,ChannelType,ChannelFunction,WireMode,MX+B_M,"
+                                         "MX+B_B,A_C0,B_C1,C_C2,D_C3,R0_C4,A4_C5,B4_C6,Unit,"
+                                         "LowerAlarmEnable,LowerAlarm,UpperAlarmEnable,UpperAlarm";
+    QTest::newRow("beyond the model") << 65 << 65
+                                      << "通道配置“odd”的通道数65超出设备型号空的通道数64！";
+    QTest::newRow("negative") << -1 << 1 << "通道配置“odd”的通道数-1无效！";
+    QTest::newRow("the model's count") << 64 << 64 << "";
+}
+
+void TestChannelConfigPage::storedCountBeyondListsOrModelIsRefused()
+{
+    QFETCH(int, count);
+    QFETCH(int, listed);
+    QFETCH(QString, message);
+    auto list = [listed](const QString &entry) {
+        return QStringList(QVector<QString>(listed, entry).toList()).join(',');
+    };
+    QStringList values{"'odd'", "'2024-01-01 00:00:00'", "'空'", "''", QString::number(count)};
+    for (const QString &entry : {"101", "L", "空", "空", "空", "1", "0", "0", "0", "0", "0", "0",
+                                 "0", "0", "℃"})
+        values << "'" + list(entry) + "'";
+    values << "'内部补偿'" << "'0'" << "'" + list("false") + "'" << "'" + list("0") + "'"
+           << "'" + list("false") + "'" << "'" + list("9") + "'";
+    QVERIFY(TestDb::sqlite3Exec(dbPath, "insert into ChannelConfig values (" + values.join(',') + ");"));
+    QElapsedTimer clock;
+    clock.start();
+    page->loadConfig(QStringLiteral("odd"));
+    QVERIFY(clock.elapsed() < 5000);
+    QCOMPARE(pageEdit("lineEdit_Name")->text(), QStringLiteral("odd"));
+    QCOMPARE(pageTable()->rowCount(), message.isEmpty() ? count : 0);
+    QCOMPARE(modal->messages, message.isEmpty() ? QStringList() : QStringList{message});
+    if (!message.isEmpty())
+        QCOMPARE(modal->titles, QStringList{QStringLiteral("警告")});
 }
 
 void TestChannelConfigPage::sameNameShowsTheLastRow()
@@ -426,11 +453,11 @@ void TestChannelConfigPage::sameNameShowsTheLastRow()
         "insert into ChannelConfig (Name, Mode, ChannelCount, ChannelNumber) values "
         "('twin', 'Zenk', 1, '101');"
         "insert into ChannelConfig (Name, Mode, ChannelCount, ChannelNumber) values "
-        "('twin', '1586A', 2, '101,102');"));
+        "('twin', '1586A', 1, '102');"));
     page->loadConfig(QStringLiteral("twin"));
     QCOMPARE(pageEdit("lineEdit_Mode")->text(), QStringLiteral("1586A"));
-    QCOMPARE(pageTable()->rowCount(), 2);
-    QCOMPARE(pageTable()->item(1, 1)->text(), QStringLiteral("102"));
+    QCOMPARE(pageTable()->rowCount(), 1);
+    QCOMPARE(pageTable()->item(0, 1)->text(), QStringLiteral("102"));
 }
 
 QTEST_MAIN(TestChannelConfigPage)

@@ -1,6 +1,7 @@
 #include "CalibrationDevices.h"
 
 #include "Criteria.h"
+#include "CriteriaBrelkVobre.h"
 #include "FieldDry.h"
 #include "FieldTank.h"
 
@@ -21,5 +22,7 @@ Criteria *createCriteria(const QString &kind, Field *source)
 {
     if (kind == QStringLiteral("油槽-R") || kind == QStringLiteral("干式炉-R"))
         return new Criteria(source);
+    if (kind == QStringLiteral("BRELK Vobre"))
+        return new CriteriaBrelkVobre;
     return nullptr;
 }

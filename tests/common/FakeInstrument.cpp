@@ -28,9 +28,12 @@ QString FakeInstrument::logPath() const
 bool FakeInstrument::startWith(const QStringList &args, const QByteArray &readyWord,
                                int timeoutMs)
 {
+    const bool program = QDir::isAbsolutePath(scriptName);
     QStringList all;
-    all << QDir(simDir()).filePath(scriptName) << args << QStringLiteral("--log") << logPath();
-    process.setProgram(QStringLiteral("/usr/bin/python3"));
+    if (!program)
+        all << QDir(simDir()).filePath(scriptName);
+    all << args << QStringLiteral("--log") << logPath();
+    process.setProgram(program ? scriptName : QStringLiteral("/usr/bin/python3"));
     process.setArguments(all);
     process.setProcessChannelMode(QProcess::SeparateChannels);
     process.setReadChannel(QProcess::StandardOutput);
@@ -77,6 +80,16 @@ void FakeInstrument::stop()
         process.kill();
         process.waitForFinished(3000);
     }
+}
+
+bool FakeInstrument::command(const QString &statement)
+{
+    process.write(statement.toUtf8() + '\n');
+    QElapsedTimer clock;
+    clock.start();
+    while (!process.canReadLine() && clock.elapsed() < 5000)
+        process.waitForReadyRead(100);
+    return process.readLine().trimmed() == "OK";
 }
 
 QStringList FakeInstrument::logValues(const QString &key) const

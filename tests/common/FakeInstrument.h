@@ -12,7 +12,9 @@
 // A dialect fake of its own (FakeInstrument("fake_1586a.py")) works the same way when it
 // takes --tcp/--port (printing "PORT <n>"), --pty PATH (printing "READY") and --log FILE
 // (one JSON object per line, {"raw": request} and, over TCP, {"event": "connected"/"closed"}).
-// The process is killed when the object goes.
+// A program given by its absolute path (the libmodbus instrument of tests/peers) is run
+// directly instead of through Python; one that reads statements on its standard input answers
+// each with a line "OK" (command). The process is killed when the object goes.
 
 #include <QProcess>
 #include <QString>
@@ -30,6 +32,8 @@ public:
     // Talks on the pty at `path`; false when it did not report ready in time.
     bool startPty(const QString &path, const QStringList &args = {}, int timeoutMs = 10000);
     void stop();
+    // Writes one statement line to the fake's standard input; true when it answered "OK".
+    bool command(const QString &statement);
 
     quint16 port() const { return tcpPort; }
     QString portText() const { return QString::number(tcpPort); }
@@ -41,12 +45,13 @@ public:
     // Waits (processing events) until `count` requests were logged; false on time-out.
     bool waitForRequests(int count, int timeoutMs = 5000) const;
     bool waitForEvent(const QString &event, int count = 1, int timeoutMs = 5000) const;
+    // The values of one key of the log entries, in order.
+    QStringList logValues(const QString &key) const;
 
     static QString simDir();
 
 private:
     bool startWith(const QStringList &args, const QByteArray &readyWord, int timeoutMs);
-    QStringList logValues(const QString &key) const;
 
     QString scriptName;
     QProcess process;

@@ -1,0 +1,275 @@
+#pragma once
+// RegisterCollection: the base of the drivers whose instruments speak Modbus-style register
+// frames (RTU with CRC, or the Modbus-TCP header), composed and parsed as hexadecimal text.
+//
+// It holds what every register driver shares, built once:
+//  - the link state of the dialect: the learned station address, the framing chosen at open;
+//  - sendCommand and readReply in the form the driver's Profile names (CRC order, how a reply
+//    is told complete, whether the reply keeps its CRC, Modbus-TCP fall-back);
+//  - the open with the station-address probe (and the RTU / Modbus-TCP framing choice);
+//  - one transaction routine (request, expected reply length exact or at least, tries, pause)
+//    that every register operation goes through;
+//  - the register operations of the family's register map (settings, identity, value blocks,
+//    coefficient blocks, channel mask, curve codes), each with its first register as a
+//    parameter where the models differ;
+//  - the channel-table check, the value-table read, the device-settings read and write chains.
+// A driver derives from it, fills its Profile in its constructor and implements its own lists,
+// channel set-up and coefficients. Every waiting time is a per-driver Timings value.
+//
+// Register replies as the operations see them start with the station address and carry
+// neither header nor CRC; their data start at digit 6, so a reply covering n registers is
+// 6 + 4n digits.
+
+#include "Collection.h"
+#include "RegisterFrame.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <initializer_list>
+
+class RegisterCollection : public Collection
+{
+    Q_OBJECT
+public:
+    struct Profile
+    {
+        RegisterFrame::CrcOrder crcOrder = RegisterFrame::CrcOrder::LowFirst;
+        RegisterFrame::ReplyForm replyForm = RegisterFrame::ReplyForm::Checked;
+        // readReply hands back the whole frame, CRC included, in lower case (else the frame
+        // without CRC in upper case).
+        bool replyKeepsCrc = false;
+        // The open probes in RTU framing, then in Modbus-TCP framing when RTU got no answer.
+        bool tcpFallback = false;
+    };
+    struct Timings
+    {
+        int replyPolls = 300;       // reply polls of pollMs each
+        int pollMs = 10;
+        int openPolls = 40;         // link-up polls of openStepMs each
+        int openStepMs = 100;
+        int retryPauseMs = 300;     // after a failed try of a retrying read
+        int blockGapMs = 30;        // between the temperature and the resistance block
+        int coefficientGapMs = 100; // after each coefficient write of the channel set-up
+        int settingGapMs = 1000;    // between two device-settings writes
+    };
+
+    // How a channel's function sets its two curve-code bits (writeCurveCodes): the function
+    // words that clear both bits, set the low bit, set the high bit, and what any other does.
+    enum class CurveCode { Keep, None, LowBit, HighBit };
+    struct CurveWords
+    {
+        QString none;
+        QString low;
+        QString high;
+        CurveCode other;
+    };
+
+    explicit RegisterCollection(const Profile &profile, QObject *parent = nullptr);
+    ~RegisterCollection() override;
+
+    // The profile of the drivers that choose RTU or Modbus-TCP framing at open.
+    static Profile rtuOrTcpProfile();
+
+    // --- Device ----------------------------------------------------------------------------
+    // openRegisterLink with a strict probe.
+    bool open(QString signalMode, QString ipCom, QString portBaudRate) override;
+    bool close() override;
+    // Empties the receive buffer; false without sending when the link is down or `frame` is
+    // not an even number of hexadecimal digits; else sends it framed as the profile and the
+    // framing chosen at open say (RTU: CRC appended; Modbus-TCP: header in front).
+    bool sendCommand(QString frame) override;
+    // Polls the receive buffer for one reply in the profile's form (Modbus-TCP while that
+    // framing is chosen). Replies of another station than the learned one fail at once.
+    bool readReply(QString &reply) override;
+    bool readSerialNumber(QString &serial) override;
+
+    // --- what register instruments do not do ----------------------------------------------
+    bool setDeviceTime(QDateTime time) override;
+    bool setScanInterval(double seconds, int count) override;
+    bool requestValues() override;
+    bool fetchValues(QStringList &values) override;
+    bool openRecordFile(QString path, QList<ChannelRecord> rows) override;
+    bool readRecordAt(QDateTime time, QStringList &values) override;
+    bool closeRecordFile() override;
+    QStringList filterList() override;                  // "0" to "15"
+    QStringList baudRateList() override;                // "1200" to "115200"
+
+    // Shared answers of the register family; a model may say otherwise.
+    QStringList compensationList() override;            // {"内部补偿"}
+    QStringList wiringList(QString type) override;      // {"四线制"}
+    QList<bool> settingMask() override;                 // all six settable
+    // The station address (lower case), serial number, version, baud rate, then the settings
+    // settingMask() marks settable (IP address, subnet mask, port, filter); the first failed
+    // read ends it.
+    bool readDeviceSettings(QString &serial, QString &version, QString &address,
+                            QString &baudRate, QString &ip, QString &mask, QString &port,
+                            QString &filter) override;
+    // Every setting that settingMask() marks settable is validated first (nothing is sent when
+    // one is bad), then written in the order address, baud rate, IP address, subnet mask,
+    // port, filter, the settings gap between two; the first failure ends the chain. `message`
+    // says how it ended.
+    bool writeDeviceSettings(QString address, QString baudRate, QString ip, QString mask,
+                             QString port, QString filter, QString &message) override;
+
+    // The value-table read: the temperature block when a configured channel reads a
+    // temperature, then the resistance block, one value per configured channel in row order
+    // (fixed, 10 decimals; kΩ and MΩ scaled from Ω). Decoded numbers are passed on as they
+    // are, NaN and infinity too.
+    bool readValues(QStringList &values) override;
+
+    // Waiting times (tests shorten them). Set before an operation runs, not during one.
+    void setTimings(const Timings &t) { timing = t; }
+    Timings timings() const { return timing; }
+    // The learned station address ("" before the first successful probe).
+    QString station() const { return stationAddress; }
+    // True while the framing chosen at open is RTU.
+    bool rtuFramingChosen() const { return rtuFraming; }
+
+protected:
+    // --- the transaction routine ------------------------------------------------------------
+    struct Transaction
+    {
+        QString request;            // the frame after the station address
+        int replyDigits = 0;        // the reply's length without header and CRC
+        bool atLeast = false;       // accept replyDigits or more
+        int tries = 1;
+        int pauseMs = 0;            // after a failed try that is not the last
+        // A failed send ends the tries at once (writes); else it takes a try (value reads),
+        // with this trace when it is not empty.
+        bool sendFailureEnds = true;
+        QString sendFailureTrace;
+    };
+    // Sends stationAddress + request and reads the reply, up to `tries` times, until the reply
+    // has the expected length; `reply` is then that reply without header and CRC. False at
+    // once, nothing sent, while no station address is known.
+    bool transact(const Transaction &t, QString &reply);
+    // Reads `count` registers from `first` in one try; the reply must cover them exactly.
+    bool readOnce(int first, int count, QString &reply);
+    // Writes `data` (4 digits per register) from `first`: up to 3 tries; success needs a
+    // reply in read layout covering the registers written (or at least that long).
+    bool writeRegisters(int first, const QString &data, bool atLeast = false);
+
+    // --- open -------------------------------------------------------------------------------
+    // False at once when the link is up. Else: RTU framing; the link is brought up; the
+    // station address is probed (twice with the Modbus-TCP fall-back: the first probe decides
+    // the framing). A failed last probe closes the link. With `strictProbe` false a good reply
+    // of another length keeps the address known before (the open then needs one).
+    bool openRegisterLink(const QString &signalMode, const QString &ipCom,
+                          const QString &portBaudRate, bool strictProbe = true);
+    // The broadcast read of register 0x0001 ("000300010001"), answered by any station; a
+    // 10-digit reply gives the station address (digits 6-7). `strict`: other lengths fail.
+    bool probeStationAddress(bool strict = true);
+
+    // --- register reads ---------------------------------------------------------------------
+    bool readDeviceId(QString &id);                 // 0x0011, 5 registers, text to a zero byte
+    bool readVersion(QString &version);             // 0x0016, the 4 digits as they stand
+    bool readBaudRate(QString &rate);               // 0x0002, index into baudRateList
+    bool readFilterIndex(QString &filter);          // 0x000A, index into filterList
+    bool readIpAddress(QString &ip);                // 0x0005, 4 octets
+    bool readSubnetMask(QString &mask);             // 0x0007, 4 octets
+    bool readPort(QString &port);                   // 0x0009, low byte first
+    bool readListEntry(int first, const QStringList &list, QString &entry);   // by first byte
+    bool readOctets(int first, QString &dotted);
+    // The 8 curve-code bytes of 4 registers from `first`, up to 3 tries.
+    bool readCurveCodes(int first, QByteArray &codes, bool atLeast = false);
+    // A value block: `count` doubles of 4 registers from base + 4 × index, up to 3 tries with
+    // the retry pause; `values` is emptied first.
+    bool readDoubles(int base, int index, int count, QList<double> &values,
+                     const QString &sendFailureTrace);
+    bool readTemperatures(int index, int count, QList<double> &values);   // from 0x0019
+    bool readResistances(int base, int index, int count, QList<double> &values);
+    // `count` doubles from `first`, one try.
+    bool readCoefficientDoubles(int first, int count, QList<double> &values);
+    // The four doubles of the 16-register block base + 16 × index.
+    bool readChannelCoefficients4(int base, int index, double &a, double &b, double &c,
+                                  double &d);
+    // The six doubles R0, A, B, C, A4, B4 of the 24-register block at `first`.
+    bool readCoefficients6(int first, double &r0, double &a, double &b, double &c, double &a4,
+                           double &b4);
+
+    // --- register writes (validated first: nothing is sent on a bad argument) ---------------
+    bool writeDeviceAddress(const QString &address);    // two hex digits
+    bool writeBaudRate(const QString &rate);            // an entry of baudRateList
+    bool writeIpAddress(const QString &ip);             // four decimal octets 0..255
+    bool writeSubnetMask(const QString &mask);
+    bool writePort(const QString &port);                // decimal 1..65535
+    bool writeFilterIndex(const QString &filter);       // an entry of filterList
+    bool writeListEntry(int first, const QStringList &list, const QString &entry);
+    bool writeOctets(int first, const QString &dotted);
+    // The channel enable mask (0x0003): bit k for each index k (0..31), least significant byte
+    // first on the wire.
+    bool writeChannelMask(const QList<int> &bits);
+    // Reads the 8 curve-code bytes at `first`, sets the bits of every row (channel n: byte
+    // (n − 101) / 4, bits 2·((n − 101) mod 4) and the next) and writes them back. Rows outside
+    // 101..132 have no place and are skipped.
+    bool writeCurveCodes(int first, const QList<ChannelRecord> &rows, const CurveWords &words,
+                         bool atLeast = false);
+    bool writeChannelCoefficients4(int base, int index, double a, double b, double c, double d);
+    bool writeCoefficients6(int first, double r0, double a, double b, double c, double a4,
+                            double b4);
+    bool writeDoubles(int first, const QList<double> &values);
+    // A, B, C, D of a row's texts as doubles at base + 16 × its value-table index, and back
+    // (at full precision; R0, A4, B4 become "0"; the row is unchanged on a failed read).
+    bool writeRowCoefficients4(int base, const ChannelRecord &row);
+    bool readRowCoefficients4(int base, ChannelRecord &row);
+    // The coefficient part of a channel set-up with four-double blocks: every row whose type is
+    // in `types` and whose A is not 0 gets A, B, C, D at base + 16 × index (the coefficient gap
+    // after each); then the channel mask of all rows. The first failed write ends it.
+    bool writeFourDoubleSetUp(const QList<ChannelRecord> &rows, int base, const QStringList &types);
+
+    // --- shared bodies ----------------------------------------------------------------------
+    // Rows not empty; each row's number in channelNumberList(channelCount()) (else the number
+    // + ":通道号错误！"), then its options; numbers rising; with `singleCurve` at most one type,
+    // one function and one wiring; at most two units.
+    bool checkRegisterChannels(const QList<ChannelRecord> &rows, QString &error,
+                               bool singleCurve = false);
+    // The position of a channel number in the model's channel list; -1 when not in it.
+    int channelPosition(const QString &number);
+    // Stores the rows, the index range (up to the highest value-table index) and the block
+    // flags for readValues; false, nothing stored, when `rows` is empty or a row is not a
+    // channel of the model.
+    bool storeChannels(const QList<ChannelRecord> &rows);
+    // The value-table index of a channel (number − 101 unless a model says otherwise).
+    virtual int valueIndex(const QString &number);
+    // A channel of this unit takes its value from the temperature block.
+    virtual bool readsTemperature(const QString &unit);
+    // The first register of the resistance block.
+    virtual int resistanceBase() const { return 0x0059; }
+
+    // The baud-rate lists of the family: "1200" up to "57600", and up to "115200".
+    static QStringList baudRatesTo57600();
+    static QStringList baudRatesTo115200();
+
+    // The nine coefficient flags with the listed ones set.
+    static QList<bool> coefficientFlags(std::initializer_list<int> set);
+
+    // Argument checks of the writes.
+    static bool octets(const QString &text, QString &data);
+    static bool portNumber(const QString &text, int &port);
+
+    // Coefficient texts read back from an instrument, at full precision.
+    static QString coefficientText(double value);
+    static QString coefficientText(float value);
+
+    Profile profile;
+    Timings timing;
+    QString stationAddress;                 // two hex digits; "" until a probe learns it
+    bool rtuFraming = true;                 // the framing chosen at open
+    const QString tcpHeaderPrefix = QStringLiteral("00000000");
+
+    // The channel table of the last configureChannels.
+    bool readTemperaturesFlag = false;
+    bool readResistancesFlag = false;
+    int firstIndex = 0;
+    int indexCount = 0;
+    QList<ChannelRecord> channels;
+
+private:
+    // Modbus-TCP framing was chosen at open (only with the fall-back).
+    bool tcpFramingInForce() const;
+
+    bool probing = false;                   // the probe takes a reply from any station
+};

@@ -1,0 +1,246 @@
+#include "RegisterFrame.h"
+
+#include <QLocale>
+
+#include <cstring>
+
+namespace RegisterFrame {
+
+namespace {
+QByteArray bytesOf(const QString &hex)
+{
+    return QByteArray::fromHex(hex.toLatin1());
+}
+
+QString digitsOf(const QByteArray &bytes)
+{
+    return QString::fromLatin1(bytes.toHex());
+}
+
+// The bytes of `value` as they lie in memory, least significant first, as lower-case digits.
+template <typename T>
+QString littleEndianHex(T value)
+{
+    static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "values are laid out least significant first");
+    return digitsOf(QByteArray(reinterpret_cast<const char *>(&value), sizeof value));
+}
+
+// Blanks removed; the first 2 × sizeof(T) digits read as bytes least significant first give
+// the bits of the value (0 when the text is short or not hexadecimal).
+template <typename T, typename Bits>
+T fromLittleEndianHex(QString text)
+{
+    const int digits = 2 * static_cast<int>(sizeof(T));
+    text.remove(QLatin1Char(' '));
+    QString swapped;
+    for (int i = digits - 2; i >= 0 && text.size() >= digits; i -= 2)
+        swapped += text.midRef(i, 2);
+    bool ok = false;
+    const Bits bits = static_cast<Bits>(swapped.toULongLong(&ok, 16));
+    T value = 0;
+    if (ok)
+        std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+bool stationMatches(const QByteArray &buffer, const QString &station)
+{
+    if (station.isEmpty())
+        return true;
+    return !buffer.isEmpty() && static_cast<quint8>(buffer.at(0)) == station.toUInt(nullptr, 16);
+}
+
+Reply bad(const QString &reason)
+{
+    Reply r;
+    r.state = Reply::Bad;
+    r.reason = reason;
+    return r;
+}
+
+bool crcMatches(const QByteArray &frame, const QByteArray &crc, CrcOrder order)
+{
+    const quint16 value = crc16(frame);
+    const quint8 low = value & 0xFF, high = value >> 8;
+    const quint8 first = static_cast<quint8>(crc.at(0)), second = static_cast<quint8>(crc.at(1));
+    return order == CrcOrder::LowFirst ? (first == low && second == high)
+                                       : (first == high && second == low);
+}
+} // namespace
+
+quint16 crc16(const QByteArray &bytes)
+{
+    quint16 crc = 0xFFFF;
+    for (char c : bytes) {
+        crc ^= static_cast<quint8>(c);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 1) ? static_cast<quint16>((crc >> 1) ^ 0xA001) : static_cast<quint16>(crc >> 1);
+    }
+    return crc;
+}
+
+QString crc16Hex(const QString &frame)
+{
+    const quint16 crc = crc16(bytesOf(frame));
+    return QStringLiteral("%1").arg(static_cast<quint16>((crc >> 8) | (crc << 8)), 4, 16,
+                                    QLatin1Char('0')).toUpper();
+}
+
+QString crc16HexHighFirst(const QString &frame)
+{
+    return QStringLiteral("%1").arg(crc16(bytesOf(frame)), 4, 16, QLatin1Char('0')).toUpper();
+}
+
+QString crcHex(const QString &frame, CrcOrder order)
+{
+    return order == CrcOrder::LowFirst ? crc16Hex(frame) : crc16HexHighFirst(frame);
+}
+
+QString floatToHex(float value)
+{
+    return littleEndianHex(value);
+}
+
+float hexToFloat(QString text)
+{
+    return fromLittleEndianHex<float, quint32>(text);
+}
+
+QString doubleToHex(double value)
+{
+    return littleEndianHex(value);
+}
+
+double hexToDouble(QString text)
+{
+    return fromLittleEndianHex<double, quint64>(text);
+}
+
+bool isHexText(const QString &text)
+{
+    if (text.isEmpty() || text.size() % 2 != 0)
+        return false;
+    for (QChar c : text) {
+        const char l = c.toLatin1();
+        if (!((l >= '0' && l <= '9') || (l >= 'a' && l <= 'f') || (l >= 'A' && l <= 'F')))
+            return false;
+    }
+    return true;
+}
+
+bool isStationAddress(const QString &text)
+{
+    return text.size() == 2 && isHexText(text);
+}
+
+QString hex4(int value)
+{
+    return QStringLiteral("%1").arg(value & 0xFFFF, 4, 16, QLatin1Char('0')).toUpper();
+}
+
+QString swappedHex4(int value)
+{
+    const int v = value & 0xFFFF;
+    return hex4(((v & 0xFF) << 8) | (v >> 8));
+}
+
+QString readRequest(int first, int count)
+{
+    return QStringLiteral("03") + hex4(first) + hex4(count);
+}
+
+QString writeRequest(int first, const QString &data)
+{
+    const int bytes = data.size() / 2;
+    return QStringLiteral("10") + hex4(first) + hex4(bytes / 2)
+        + QStringLiteral("%1").arg(bytes & 0xFF, 2, 16, QLatin1Char('0')).toUpper() + data;
+}
+
+QString rtuFrame(const QString &frame, CrcOrder order)
+{
+    return frame + crcHex(frame, order);
+}
+
+QString tcpFrame(const QString &frame, const QString &prefix)
+{
+    return prefix + hex4(frame.size() / 2) + frame;
+}
+
+Reply parseRtu(const QByteArray &buffer, const QString &station, CrcOrder order, ReplyForm form)
+{
+    if (buffer.size() < 3)
+        return {};
+    if (!stationMatches(buffer, station))
+        return bad(QStringLiteral("station"));
+    int length = 0;
+    if (form == ReplyForm::Whole) {
+        length = buffer.size();
+    } else {
+        const quint8 function = static_cast<quint8>(buffer.at(1));
+        if (function == 0x03 || function == 0x10)
+            length = 5 + static_cast<quint8>(buffer.at(2));
+        else if (function == 0x06)
+            length = 8;
+        else
+            return bad(QStringLiteral("function"));
+        if (buffer.size() < length)
+            return {};
+    }
+    const QByteArray frame = buffer.left(length - 2);
+    if (!crcMatches(frame, buffer.mid(length - 2, 2), order)) {
+        if (form == ReplyForm::Whole)
+            return {};
+        Reply r = bad(QStringLiteral("crc"));
+        r.whole = buffer.left(length);
+        r.frame = frame;
+        return r;
+    }
+    Reply r;
+    r.state = Reply::Frame;
+    r.frame = frame;
+    r.whole = buffer.left(length);
+    return r;
+}
+
+Reply parseTcp(const QByteArray &buffer, const QString &station, const QString &prefix)
+{
+    if (buffer.size() < 6)
+        return {};
+    if (buffer.left(4) != bytesOf(prefix))
+        return bad(QStringLiteral("header"));
+    const int length = (static_cast<quint8>(buffer.at(4)) << 8) | static_cast<quint8>(buffer.at(5));
+    if (buffer.size() < 6 + length)
+        return {};
+    const QByteArray frame = buffer.mid(6, length);
+    if (frame.isEmpty() || !stationMatches(frame, station))
+        return bad(QStringLiteral("station"));
+    const quint8 function = frame.size() > 1 ? static_cast<quint8>(frame.at(1)) : 0;
+    if (function == 0x03 || function == 0x10) {
+        if (frame.size() < 3 || frame.size() < 3 + static_cast<quint8>(frame.at(2)))
+            return bad(QStringLiteral("length"));
+    } else if (function != 0x06) {
+        return bad(QStringLiteral("function"));
+    }
+    Reply r;
+    r.state = Reply::Frame;
+    r.frame = frame;
+    r.whole = buffer.left(6 + length);
+    return r;
+}
+
+QString shortestText(double value)
+{
+    return QString::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+QString shortestText(float value)
+{
+    for (int digits = 1; digits <= 9; ++digits) {
+        const QString text = QString::number(static_cast<double>(value), 'g', digits);
+        if (static_cast<float>(text.toDouble()) == value)
+            return shortestText(text.toDouble());   // "100", not "1e+02"
+    }
+    return shortestText(static_cast<double>(value));
+}
+
+} // namespace RegisterFrame

@@ -1,0 +1,360 @@
+// A Modbus instrument for the register drivers' tests, on libmodbus. Started through
+// FakeInstrument / FakeLink (tests/common) with its absolute path:
+//   modbus_peer --pty PATH | --tcp [--rtu]   RTU on a serial device (8N1); Modbus-TCP on
+//                                            127.0.0.1, a free port; --rtu: RTU frames over TCP
+//   --log FILE [--STATEMENT ARGS...]...
+// It prints "PORT <n>" or "READY" once it listens. libmodbus reads and checks every request
+// (modbus_receive: CRC or MBAP header, length); the log holds one JSON object per request,
+// {"raw": "<hex as received>", "check": "ok" | "bad" | "other station"}, and {"event":
+// "connected" | "closed"} per TCP connection. Standard reads and one-register writes are
+// answered by modbus_reply from the register map; the instruments' own replies (the broadcast
+// probe's answer, a multi-register write answered in read layout, scripted replies) go out
+// through modbus_send_raw_request.
+// Statements, as options or as lines on standard input (each answered "OK" or "ERR <why>"):
+//   station XX          the station it answers as (hex); register 0x0001 = XX00
+//   set REG HEX         registers from REG (hex), 4 hex digits each
+//   double REG V...     doubles from REG, 4 registers each, least significant byte first
+//   text REG TEXT       ASCII from REG, two characters per register
+//   raw REQ REPLY       a request (station and PDU in hex, no CRC or header) answered by REPLY
+//   writes read|echo    function-10 writes answered in read layout (default) or standard form
+//   probe XX            the station byte of the broadcast probe's answer (default its own)
+//   fault KIND [N]      the next N replies (default 1, 0 = all) get KIND: station (another
+//                       station), crc (a CRC byte flipped; Modbus-TCP: the protocol id),
+//                       truncate, exception (code 02), silence, trailing (a stray byte after
+//                       the frame), echo (a write answered in standard form); none clears
+// A station address written to register 0x0001 takes effect when the instrument restarts,
+// which it does when the next broadcast request arrives.
+
+#include <modbus.h>
+
+#include <arpa/inet.h>
+#include <netinet/tcp.h>
+#include <pty.h>
+#include <sys/select.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+using Bytes = std::vector<uint8_t>;
+using Words = std::vector<std::string>;
+
+std::string hexOf(const uint8_t *data, size_t n)
+{
+    std::string s;
+    char buf[3];
+    for (size_t i = 0; i < n; ++i)
+        s += (std::snprintf(buf, sizeof buf, "%02X", data[i]), buf);
+    return s;
+}
+
+Bytes bytesOf(const std::string &hex)
+{
+    Bytes out;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+        out.push_back(static_cast<uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+    return out;
+}
+
+// Table-free CRC-16/MODBUS, for the replies damaged on purpose.
+uint16_t crc16(const Bytes &data)
+{
+    uint16_t crc = 0xFFFF;
+    for (uint8_t b : data) {
+        crc ^= b;
+        for (int i = 0; i < 8; ++i)
+            crc = (crc & 1) ? (crc >> 1) ^ 0xA001 : crc >> 1;
+    }
+    return crc;
+}
+
+struct Peer
+{
+    modbus_t *ctx = nullptr;
+    modbus_mapping_t *map = modbus_mapping_new(0, 0, 0xFFFF, 0);
+    bool tcp = false;       // Modbus-TCP framing (else RTU)
+    int station = 1, probeStation = -1, faultsLeft = 0;
+    bool writesEcho = false;
+    std::string fault;
+    std::map<std::string, std::string> raws;
+    FILE *log = nullptr;
+
+    void note(const std::string &json)
+    {
+        if (log) {
+            std::fprintf(log, "%s\n", json.c_str());
+            std::fflush(log);
+        }
+    }
+    uint16_t &reg(const std::string &hex, size_t offset = 0)
+    {
+        return map->tab_registers[std::stoi(hex, nullptr, 16) + offset];
+    }
+
+    std::string statement(const Words &w)
+    {
+        try {
+            const std::string &op = w.at(0);
+            if (op == "station") {
+                station = std::stoi(w.at(1), nullptr, 16);
+                map->tab_registers[1] = static_cast<uint16_t>(station << 8);
+                modbus_set_slave(ctx, station);
+            } else if (op == "set" || op == "text" || op == "double") {
+                Bytes b;
+                if (op == "set")
+                    b = bytesOf(w.at(2));
+                else if (op == "text")
+                    b.assign(w.at(2).begin(), w.at(2).end());
+                for (size_t i = 2; op == "double" && i < w.size(); ++i) {
+                    const double v = std::strtod(w[i].c_str(), nullptr);
+                    b.insert(b.end(), reinterpret_cast<const uint8_t *>(&v),
+                             reinterpret_cast<const uint8_t *>(&v) + 8);
+                }
+                b.resize((b.size() + 1) / 2 * 2);
+                for (size_t i = 0; i < b.size(); i += 2)
+                    reg(w.at(1), i / 2) = static_cast<uint16_t>(b[i] << 8 | b[i + 1]);
+            } else if (op == "raw") {
+                raws[hexOf(bytesOf(w.at(1)).data(), w.at(1).size() / 2)] = w.at(2);
+            } else if (op == "writes") {
+                writesEcho = w.at(1) == "echo";
+            } else if (op == "probe") {
+                probeStation = std::stoi(w.at(1), nullptr, 16);
+            } else if (op == "fault") {
+                fault = w.at(1) == "none" ? "" : w.at(1);
+                faultsLeft = w.size() > 2 ? std::stoi(w[2]) : 1;
+            } else {
+                return "unknown statement " + op;
+            }
+        } catch (const std::exception &) {
+            return "bad or missing argument";
+        }
+        return "";
+    }
+
+    std::string takeFault()
+    {
+        const std::string f = fault;
+        if (!f.empty() && faultsLeft > 0 && --faultsLeft == 0)
+            fault.clear();
+        return f;
+    }
+
+    bool readLayout(int from, int first, int count, Bytes &frame)
+    {
+        if (count < 1 || count > 125 || first + count > map->nb_registers)
+            return false;
+        frame = {static_cast<uint8_t>(from), 0x03, static_cast<uint8_t>(2 * count)};
+        for (int i = first; i < first + count; ++i)
+            frame.insert(frame.end(), {uint8_t(map->tab_registers[i] >> 8), uint8_t(map->tab_registers[i])});
+        return true;
+    }
+
+    // Station and PDU out through libmodbus, or built here, damaged, in one write.
+    void send(const Bytes &frame, const std::string &damage)
+    {
+        if (damage != "crc" && damage != "truncate" && damage != "trailing") {
+            modbus_send_raw_request(ctx, frame.data(), static_cast<int>(frame.size()));
+            return;
+        }
+        Bytes adu = frame;
+        const uint16_t crc = crc16(frame);
+        if (tcp)
+            adu.insert(adu.begin(), {0, 0, 0, uint8_t(damage == "crc"), uint8_t(frame.size() >> 8), uint8_t(frame.size())});
+        else
+            adu.insert(adu.end(), {uint8_t(crc), uint8_t((crc >> 8) ^ (damage == "crc" ? 0x5A : 0))});
+        if (damage == "truncate")
+            adu.resize(adu.size() - (tcp ? 1 : 2));
+        if (damage == "trailing")
+            adu.push_back(0xA5);
+        if (write(modbus_get_socket(ctx), adu.data(), adu.size()) < 0)
+            std::perror("write");
+    }
+
+    void serve(const uint8_t *req, int length)
+    {
+        const int at = modbus_get_header_length(ctx), slave = req[at - 1], function = req[at];
+        const std::string json = "{\"raw\": \"" + hexOf(req, static_cast<size_t>(length)) + "\", \"check\": ";
+        if (slave != 0 && slave != station)
+            return note(json + "\"other station\"}");
+        if (function != 0x03 && function != 0x06 && function != 0x10) {
+            note(json + "\"bad\"}");
+            modbus_reply_exception(ctx, req, MODBUS_EXCEPTION_ILLEGAL_FUNCTION);
+            return;
+        }
+        note(json + "\"ok\"}");
+        if (slave == 0)   // the restart: a station address written before takes effect
+            modbus_set_slave(ctx, station = map->tab_registers[1] >> 8);
+        const int first = req[at + 1] << 8 | req[at + 2], count = req[at + 3] << 8 | req[at + 4];
+        const std::string key = hexOf(req + at - 1, static_cast<size_t>(length - at + 1 - (tcp ? 0 : 2)));
+        const std::string damage = takeFault();
+        Bytes frame;
+        if (damage == "silence")
+            return;
+        if (damage == "exception")
+            modbus_reply_exception(ctx, req, MODBUS_EXCEPTION_ILLEGAL_DATA_ADDRESS);
+        else if (raws.count(key))
+            send(bytesOf(raws[key]), damage);
+        else if (slave == 0 && function == 0x03 && readLayout(probeStation >= 0 ? probeStation : station, first, count, frame))
+            send(frame, damage);
+        else if (function == 0x10 && !writesEcho && damage != "echo") {
+            const uint8_t *data = req + at + 6;
+            if (first + count > map->nb_registers || req[at + 5] != 2 * count)
+                return (void)modbus_reply_exception(ctx, req, MODBUS_EXCEPTION_ILLEGAL_DATA_VALUE);
+            for (int i = 0; i < count; ++i)
+                map->tab_registers[first + i] = static_cast<uint16_t>(data[2 * i] << 8 | data[2 * i + 1]);
+            frame = {static_cast<uint8_t>(station), 0x10, req[at + 5]};
+            frame.insert(frame.end(), data, data + 2 * count);
+            send(frame, damage);
+        } else if (damage.empty() || damage == "echo" || function != 0x03
+                   || !readLayout(station, first, count, frame)) {
+            modbus_reply(ctx, req, length, map);
+        } else {
+            if (damage == "station")
+                frame[0] = static_cast<uint8_t>(station % 255 + 1);
+            send(frame, damage);
+        }
+    }
+};
+
+Words words(const std::string &line)
+{
+    std::istringstream in(line);
+    Words w;
+    for (std::string s; in >> s;)
+        w.push_back(s);
+    return w;
+}
+
+// Copies what is readable on `from` to `to`; false when `from` closed.
+bool pass(int from, int to)
+{
+    uint8_t buf[4096];
+    const ssize_t n = read(from, buf, sizeof buf);
+    if (n > 0 && to >= 0 && write(to, buf, static_cast<size_t>(n)) < 0)
+        std::perror("write");
+    return n > 0;
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    Peer peer;
+    bool overTcp = false, bridge = false;
+    std::string device;
+    std::vector<Words> statements;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--tcp") {
+            overTcp = true;
+        } else if (a == "--rtu") {
+            bridge = true;
+        } else if (a == "--pty" && i + 1 < argc) {
+            device = argv[++i];
+        } else if (a == "--log" && i + 1 < argc) {
+            peer.log = std::fopen(argv[++i], "a");
+        } else {
+            statements.push_back({a.substr(2)});
+            while (i + 1 < argc && std::strncmp(argv[i + 1], "--", 2) != 0)
+                statements.back().push_back(argv[++i]);
+        }
+    }
+    peer.tcp = overTcp && !bridge;
+    int masterFd = -1, listenFd = -1, clientFd = -1;
+    if (bridge) {   // libmodbus speaks RTU on a pty whose other end is the TCP connection
+        char name[128];
+        int slaveFd = -1;
+        if (openpty(&masterFd, &slaveFd, name, nullptr, nullptr) != 0)
+            return std::perror("openpty"), 1;
+        close(slaveFd);
+        device = name;
+    }
+    peer.ctx = peer.tcp ? modbus_new_tcp("127.0.0.1", 0) : modbus_new_rtu(device.c_str(), 9600, 'N', 8, 1);
+    peer.map->tab_registers[1] = 0x0100;
+    modbus_set_slave(peer.ctx, peer.station);
+    for (const Words &s : statements) {
+        const std::string err = peer.statement(s);
+        if (!err.empty())
+            return std::fprintf(stderr, "%s\n", err.c_str()), 2;
+    }
+    if (!peer.tcp && modbus_connect(peer.ctx) != 0)
+        return std::fprintf(stderr, "open %s: %s\n", device.c_str(), modbus_strerror(errno)), 1;
+    if (overTcp) {
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        listenFd = peer.tcp ? modbus_tcp_listen(peer.ctx, 1) : socket(AF_INET, SOCK_STREAM, 0);
+        if (!peer.tcp && (bind(listenFd, reinterpret_cast<sockaddr *>(&a), len) || listen(listenFd, 1)))
+            return std::perror("listen"), 1;
+        getsockname(listenFd, reinterpret_cast<sockaddr *>(&a), &len);
+        std::printf("PORT %d\n", ntohs(a.sin_port));
+    } else {
+        std::printf("READY\n");
+    }
+    std::fflush(stdout);
+
+    uint8_t req[MODBUS_MAX_ADU_LENGTH];
+    std::string input;
+    for (bool stdinOpen = true;;) {
+        const int modbusFd = peer.tcp ? clientFd : modbus_get_socket(peer.ctx);
+        fd_set fds;
+        FD_ZERO(&fds);
+        int top = 0;
+        for (int fd : {stdinOpen ? 0 : -1, clientFd < 0 ? listenFd : -1, modbusFd, bridge ? clientFd : -1, masterFd})
+            if (fd >= 0)
+                FD_SET(fd, &fds), top = std::max(top, fd);
+        if (select(top + 1, &fds, nullptr, nullptr, nullptr) < 0) {
+            if (errno == EINTR)
+                continue;
+            return 1;
+        }
+        // Statements first: one written before a request holds for it.
+        if (stdinOpen && FD_ISSET(0, &fds)) {
+            char buf[4096];
+            const ssize_t n = read(0, buf, sizeof buf);
+            stdinOpen = n > 0;
+            input.append(buf, n > 0 ? static_cast<size_t>(n) : 0);
+            for (size_t nl; (nl = input.find('\n')) != std::string::npos; input.erase(0, nl + 1)) {
+                const std::string err = peer.statement(words(input.substr(0, nl)));
+                std::printf(err.empty() ? "OK\n" : "ERR %s\n", err.c_str());
+                std::fflush(stdout);
+            }
+        }
+        if (listenFd >= 0 && clientFd < 0 && FD_ISSET(listenFd, &fds)) {
+            clientFd = accept(listenFd, nullptr, nullptr);
+            const int on = 1;   // each reply goes out at once
+            setsockopt(clientFd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+            if (peer.tcp)
+                modbus_set_socket(peer.ctx, clientFd);
+            else
+                tcflush(modbus_get_socket(peer.ctx), TCIOFLUSH);
+            peer.note("{\"event\": \"connected\"}");
+            continue;
+        }
+        bool closed = bridge && clientFd >= 0 && FD_ISSET(clientFd, &fds) && !pass(clientFd, masterFd);
+        if (masterFd >= 0 && FD_ISSET(masterFd, &fds))
+            pass(masterFd, clientFd);
+        if (!closed && modbusFd >= 0 && FD_ISSET(modbusFd, &fds)) {
+            const int n = modbus_receive(peer.ctx, req);
+            if (n > 0)
+                peer.serve(req, n);
+            else if (peer.tcp && n < 0 && (errno == ECONNRESET || errno == EBADF || errno == EPIPE))
+                closed = true;
+            else   // a damaged request, or (RTU) one for another station
+                peer.note(n ? "{\"check\": \"bad\"}" : "{\"check\": \"other station\"}");
+        }
+        if (closed) {
+            close(clientFd);
+            clientFd = -1;
+            peer.note("{\"event\": \"closed\"}");
+        }
+    }
+}

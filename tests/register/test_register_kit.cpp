@@ -1,0 +1,229 @@
+// The register-frame layer without link or event loop: CRC-16/MODBUS, the value codecs (against
+// Python's struct module), request building and framing, and the parsing of receive buffers;
+// then the channel tables and option lists of the register models.
+
+#include <QProcess>
+#include <QtTest>
+
+#include <cmath>
+#include <memory>
+#include <limits>
+
+#include "Collection.h"
+#include "RegisterFrame.h"
+#include "Registry.h"
+
+using namespace RegisterFrame;
+
+namespace {
+QByteArray bytes(const char *hex)
+{
+    return QByteArray::fromHex(hex);
+}
+} // namespace
+
+class TestRegisterKit : public QObject
+{
+    Q_OBJECT
+private slots:
+    void knownAnswers_data();
+    void knownAnswers();
+    void codecsAgreeWithPython();
+    void parse_data();
+    void parse();
+    void shortestTexts();
+    void channelTables_data();
+    void channelTables();
+    void optionLists();
+};
+
+void TestRegisterKit::knownAnswers_data()
+{
+    QTest::addColumn<QString>("got");
+    QTest::addColumn<QString>("expected");
+    auto row = [](const char *name, const QString &got, const char *expected) {
+        QTest::newRow(name) << got << QString::fromLatin1(expected);
+    };
+    row("check value", QString::number(crc16("123456789"), 16), "4b37");
+    row("empty frame", crc16Hex(QString()), "FFFF");
+    row("probe CRC", crc16Hex("000300010001"), "D41B");
+    row("probe CRC high first", crc16HexHighFirst("000300010001"), "1BD4");
+    row("probe on the wire", rtuFrame("000300010001", CrcOrder::LowFirst), "000300010001D41B");
+    row("probe in Modbus-TCP", tcpFrame("000300010001"), "000000000006000300010001");
+    row("float 1", floatToHex(1.0f), "0000803f");
+    row("float 25", floatToHex(25.0f), "0000c841");
+    row("double 1", doubleToHex(1.0), "000000000000f03f");
+    row("7 digits", QString::number(hexToFloat("0000803")), "0");
+    row("12 digits", QString::number(hexToFloat("0000803fFFFF")), "1");
+    row("blanks", QString::number(hexToFloat("00 00 80 3f")), "1");
+    row("not hex", QString::number(hexToFloat("0000803g")), "0");
+    row("15 digits", QString::number(hexToDouble("000000000000f03")), "0");
+    row("temperature block", readRequest(0x0019, 84), "0300190054");
+    row("port 502", writeRequest(0x0009, swappedHex4(502)), "100009000102F601");
+    row("baud index 3", swappedHex4(3), "0300");
+    row("hex text", QString::number(isHexText("0a1B") && !isHexText("0a1") && !isHexText("0G")
+                                    && !isHexText(QString())), "1");
+    row("station", QString::number(isStationAddress("0a") && !isStationAddress("1")
+                                   && !isStationAddress("001") && !isStationAddress("g1")), "1");
+}
+
+void TestRegisterKit::knownAnswers()
+{
+    QFETCH(QString, got);
+    QFETCH(QString, expected);
+    QCOMPARE(got, expected);
+}
+
+void TestRegisterKit::codecsAgreeWithPython()
+{
+    const QStringList literals{"0.0", "-0.0", "1.0", "-1.5", "25.0", "3.9083e-3", "-4.183e-12",
+                               "1e-45", "3.4028234663852886e38", "1e300", "inf", "-inf"};
+    QList<double> values;
+    for (const QString &literal : literals)
+        values << literal.toDouble();
+    const QString script = QStringLiteral(
+        "import struct\n"
+        "for v in [float(t) for t in '%1'.split()]:\n"
+        "    f = struct.pack('<f', v).hex() if abs(v) < 3.5e38 or v != v or abs(v) == float('inf') else '-'\n"
+        "    print(f, struct.pack('<d', v).hex())\n").arg(literals.join(' '));
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script});
+    QVERIFY(python.waitForFinished(20000));
+    const QStringList lines = QString::fromLatin1(python.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), values.size());
+    for (int i = 0; i < values.size(); ++i) {
+        const QStringList packed = lines.at(i).split(' ');
+        const double v = values.at(i);
+        QCOMPARE(doubleToHex(v), packed.at(1));
+        QCOMPARE(hexToDouble(packed.at(1)), v);
+        if (packed.at(0) != QLatin1String("-")) {
+            QCOMPARE(floatToHex(static_cast<float>(v)), packed.at(0));
+            QCOMPARE(hexToFloat(packed.at(0)), static_cast<float>(v));
+        }
+    }
+    QVERIFY(std::isnan(hexToDouble(doubleToHex(std::nan("")))));
+}
+
+void TestRegisterKit::parse_data()
+{
+    QTest::addColumn<bool>("tcp");
+    QTest::addColumn<QByteArray>("buffer");
+    QTest::addColumn<QString>("station");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<QByteArray>("frame");
+    const int incomplete = Reply::Incomplete, bad = Reply::Bad, frame = Reply::Frame;
+    const QByteArray read4 = bytes("01030400004040");   // station 01, 4 data bytes
+    const QByteArray good = read4 + QByteArray::fromHex(crc16Hex(read4.toHex()).toLatin1());
+    QTest::newRow("two bytes") << false << good.left(2) << "" << incomplete << QByteArray();
+    QTest::newRow("16 of 18 digits") << false << good.left(8) << "01" << incomplete << QByteArray();
+    QTest::newRow("complete") << false << good << "01" << frame << read4;
+    QTest::newRow("any station before a probe") << false << good << "" << frame << read4;
+    QTest::newRow("stray byte cut") << false << good + 'x' << "01" << frame << read4;
+    QTest::newRow("other station") << false << good.left(3) << "02" << bad << QByteArray();
+    QByteArray damaged = good;
+    damaged[damaged.size() - 1] = char(damaged.back() ^ 1);
+    QTest::newRow("damaged CRC") << false << damaged << "01" << bad << QByteArray();
+    QTest::newRow("exception") << false << bytes("0183024140") << "01" << bad << QByteArray();
+    const QByteArray echo6 = bytes("010600010500");
+    QTest::newRow("one-register echo") << false
+        << echo6 + QByteArray::fromHex(crc16Hex(echo6.toHex()).toLatin1()) << "01" << frame << echo6;
+    QTest::newRow("tcp short") << true << bytes("000000000007010304") << "01" << incomplete << QByteArray();
+    QTest::newRow("tcp complete") << true << bytes("000000000007") + read4 + 'x' << "01" << frame << read4;
+    QTest::newRow("tcp header") << true << bytes("000100000007") + read4 << "01" << bad << QByteArray();
+    QTest::newRow("tcp unit 00 before a probe") << true << bytes("00000000000500030201") + QByteArray(1, 0)
+                                                << "" << frame << bytes("0003020100");
+    QTest::newRow("tcp data short of its count") << true << bytes("000000000005010304") + bytes("0000")
+                                                 << "01" << bad << QByteArray();
+    QTest::newRow("tcp exception") << true << bytes("000000000003018302") << "01" << bad << QByteArray();
+}
+
+void TestRegisterKit::parse()
+{
+    QFETCH(bool, tcp);
+    QFETCH(QByteArray, buffer);
+    QFETCH(QString, station);
+    QFETCH(int, state);
+    QFETCH(QByteArray, frame);
+    const Reply r = tcp ? parseTcp(buffer, station) : parseRtu(buffer, station, CrcOrder::LowFirst);
+    QCOMPARE(int(r.state), state);
+    if (r.state == Reply::Frame)
+        QCOMPARE(r.frame.toHex(), frame.toHex());
+}
+
+void TestRegisterKit::shortestTexts()
+{
+    // Full precision, shortest form: the next set-up sends back exactly what was read.
+    for (double v : {0.1, 3.9083e-3, -5.775e-7, -4.183e-12, 100.0, 1.0 / 3.0, 2.252e3})
+        QCOMPARE(shortestText(v).toDouble(), v);
+    QCOMPARE(shortestText(-4.183e-12), QStringLiteral("-4.183e-12"));
+    QCOMPARE(shortestText(0.1f), QStringLiteral("0.1"));
+    QCOMPARE(shortestText(1.0f / 3.0f), QStringLiteral("0.33333334"));
+    for (float v : {0.1f, 3.9083e-3f, -4.183e-12f, 1e-45f, 3.4028235e38f})
+        QCOMPARE(static_cast<float>(shortestText(v).toDouble()), v);
+}
+
+void TestRegisterKit::channelTables_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<QStringList>("rows");      // "number type function unit"
+    QTest::addColumn<QString>("error");         // empty: accepted
+    const QStringList dravo{"001 铂电阻 ITS90 ℃", "101 热敏电阻 R(T) ℃", "102 热敏电阻 R(T) kΩ"};
+    QTest::newRow("Dravo") << "Dravo" << dravo << "";
+    QTest::newRow("third unit") << "Dravo" << dravo + QStringList{"103 热敏电阻 R(T) Ω"} << "通道单位不许超过2个！";
+    QTest::newRow("falling") << "Dravo" << QStringList{dravo.at(2), dravo.at(1)} << "通道号需要递增！";
+    QTest::newRow("platinum thermistor") << "Dravo" << QStringList{"101 铂电阻 ITS90 ℃"} << "101:类型错误！";
+    QTest::newRow("RTD function") << "Dravo-RTD" << QStringList{"101 铂电阻 R(T) ℃"} << "101:功能错误！";
+    QTest::newRow("no channel 121") << "Dravo" << QStringList{"121 热敏电阻 R(T) ℃"} << "121:通道号错误！";
+    QTest::newRow("no channel 0101") << "Dravo-NTC" << QStringList{"0101 热敏电阻 R(T) ℃"} << "0101:通道号错误！";
+    QTest::newRow("none") << "Vosk-12-4" << QStringList{} << "通道未设置！";
+    QTest::newRow("humidity") << "Vosk-12-4" << QStringList{"101 热敏电阻 T(R) Ω", "113 湿度 Auto %RH"} << "";
+    QTest::newRow("thermistor 113") << "Vosk-12-4" << QStringList{"113 热敏电阻 R(T) ℃"} << "113:类型错误！";
+    QTest::newRow("humidity unit") << "Vosk-12-4" << QStringList{"101 热敏电阻 R(T) %RH"} << "101:单位错误！";
+    QTest::newRow("no channel 117") << "Vosk-12-4" << QStringList{"117 湿度 Auto %RH"} << "117:通道号错误！";
+    QTest::newRow("one curve") << "Jy228ND-P" << QStringList{"101 热敏电阻 R(T) ℃", "102 热敏电阻 T(R) ℃"} << "通道功能不许超过1个！";
+    QTest::newRow("rising first") << "Jy228ND-P" << QStringList{"102 热敏电阻 R(T) ℃", "101 热敏电阻 T(R) ℃"} << "通道号需要递增！";
+    QTest::newRow("no channel 105") << "Jy224ND-P" << QStringList{"105 热敏电阻 R(T) ℃"} << "105:通道号错误！";
+}
+
+void TestRegisterKit::channelTables()
+{
+    QFETCH(QString, model);
+    QFETCH(QStringList, rows);
+    QFETCH(QString, error);
+    std::unique_ptr<Collection> driver(createCollection(model));
+    QVERIFY(driver);
+    QList<ChannelRecord> records;
+    for (const QString &r : rows) {
+        const QStringList f = r.split(' ');
+        ChannelRecord c;
+        c.channelNumber = f.at(0);
+        c.type = f.at(1);
+        c.function = f.at(2);
+        c.wireMode = QStringLiteral("四线制");
+        c.unit = f.at(3);
+        records << c;
+    }
+    QString message = QStringLiteral("unchanged");
+    QCOMPARE(driver->checkChannels(records, message), error.isEmpty());
+    QCOMPARE(message, error.isEmpty() ? QStringLiteral("unchanged") : error);
+}
+
+void TestRegisterKit::optionLists()
+{
+    std::unique_ptr<Collection> dravo(createCollection("Dravo")), vosk(createCollection("Vosk-12-4")),
+        jy8(createCollection("Jy228ND-P")), jy4(createCollection("Jy224ND-P"));
+    QCOMPARE(dravo->channelNumberList(3), (QStringList{"001", "101", "102"}));
+    QCOMPARE(dravo->channelNumberList(30).last(), QStringLiteral("120"));
+    QCOMPARE(dravo->channelNumberList(0).size(), 21);
+    QCOMPARE(vosk->channelNumberList(17).size(), 16);
+    QCOMPARE(jy8->channelNumberList(9).size(), 8);
+    QCOMPARE(jy4->channelNumberList(3), (QStringList{"101", "102", "103"}));
+    QCOMPARE(vosk->coefficientMask("Auto"),
+             (QList<bool>{false, false, false, false, false, false, false, true, true}));
+    QCOMPARE(jy8->minScanInterval("3", {}), 0.34);
+    QCOMPARE(jy8->minScanInterval("标准", {}), 1.0);
+    QCOMPARE(jy4->settingMask(), (QList<bool>{true, true, false, false, false, true}));
+}
+
+QTEST_GUILESS_MAIN(TestRegisterKit)
+#include "test_register_kit.moc"

@@ -138,7 +138,7 @@ bool Collection::readTextReply(QString &reply, int polls, int stepMs)
     return false;
 }
 
-bool Collection::readReplyLine(QString &line, int budgetMs, int stepMs)
+bool Collection::readReplyLine(QString &line, int budgetMs, int stepMs, bool keepOnFailure)
 {
     QMutexLocker lock(&exchangeMutex);
     QElapsedTimer timer;
@@ -160,7 +160,8 @@ bool Collection::readReplyLine(QString &line, int budgetMs, int stepMs)
         }
     } while (timer.elapsed() < budgetMs);
     qDebug() << "读取失败：" << takeBuffer();
-    clearBuffer();
+    if (!keepOnFailure)
+        clearBuffer();
     return false;
 }
 
@@ -181,6 +182,14 @@ bool Collection::checkCoefficientTexts(const ChannelRecord &row, const QStringLi
         }
     }
     return true;
+}
+
+void Collection::resetCoefficients(ChannelRecord &row)
+{
+    row.a_c0 = row.b_c1 = row.c_c2 = row.d_c3 = QStringLiteral("0");
+    row.r0_c4 = row.a4_c5 = row.b4_c6 = QStringLiteral("0");
+    row.mxbM = 1.0f;
+    row.mxbB = 0.0f;
 }
 
 bool Collection::queryIdentity(QString &reply)

@@ -134,8 +134,9 @@ protected:
     // that came after its own wait ran out) is passed over and lines are never joined; lines
     // of nothing but line ends are passed over and the wait goes on. The buffer keeps its
     // content on success. No reply within the budget: trace "读取失败：" with the bytes, empty
-    // the buffer, false. `line` keeps its old value on every failure.
-    bool readReplyLine(QString &line, int budgetMs, int stepMs = 10);
+    // the buffer (unless `keepOnFailure`: a caller that may wait on for a reply still
+    // arriving), false. `line` keeps its old value on every failure.
+    bool readReplyLine(QString &line, int budgetMs, int stepMs = 10, bool keepOnFailure = false);
     // Whether a reply field or a coefficient text reads as a number (blanks around it allowed;
     // the overload value 9.9E+37 is a number).
     static bool isNumberText(const QString &text);
@@ -145,6 +146,8 @@ protected:
     // ":系数不是数字！", false.
     bool checkCoefficientTexts(const ChannelRecord &row, const QStringList &texts,
                                QString &error);
+    // The start of a coefficient read: the seven coefficient texts "0", gain 1, offset 0.
+    static void resetCoefficients(ChannelRecord &row);
     // The identity exchange: sendCommand("*IDN?\r\n"), then readReply into `reply`; true when
     // the reply holds the vendor word "FLUKE" (case-sensitive). The reply is handed back either way.
     bool queryIdentity(QString &reply);

@@ -312,10 +312,7 @@ bool Collection1586A::queryCoefficients(const QString &query, const QString &cha
 bool Collection1586A::readChannelCoefficients(ChannelRecord &channel)
 {
     QMutexLocker lock(&exchangeMutex);
-    channel.a_c0 = channel.b_c1 = channel.c_c2 = channel.d_c3 = "0";
-    channel.r0_c4 = channel.a4_c5 = channel.b4_c6 = "0";
-    channel.mxbM = 1.0f;
-    channel.mxbB = 0.0f;
+    resetCoefficients(channel);
 
     if (channel.type == thermistor) {
         if (channel.function != "R(T)")

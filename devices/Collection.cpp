@@ -5,6 +5,7 @@
 
 #include <QDebug>
 #include <QElapsedTimer>
+#include <QElapsedTimer>
 #include <QMutexLocker>
 #include <QThread>
 
@@ -75,7 +76,21 @@ bool Collection::openLink(const QString &signalMode, const QString &ipCom,
                           const QString &portBaudRate, int polls, int stepMs)
 {
     QMutexLocker lock(&exchangeMutex);
+    const int ticket = ++openRequests;
     emit Open_signals(signalMode, ipCom, portBaudRate.toInt());
+    if (signalMode == QStringLiteral("网络")) {
+        // The transport tries each local address on the instrument's subnet for up to 3 s
+        // before the unbound attempt: wait for its verdict on this open (bounded by that), then
+        // for its report to reach this driver.
+        const qint64 bound = qint64(qMax(1, Comm::localCandidates(ipCom).size())) * Comm::tcpAttemptMs
+                             + qint64(polls) * stepMs;
+        QElapsedTimer clock;
+        clock.start();
+        while (comm->openVerdicts() < ticket && clock.elapsed() < bound)
+            delayMs(10);
+        if (comm->openVerdicts() >= ticket && !comm->lastOpenSucceeded())
+            return false;
+    }
     for (int i = 0; i < polls; ++i) {
         if (connected)
             return true;

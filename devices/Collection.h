@@ -106,9 +106,11 @@ private slots:
 
 protected:
     // --- shared bodies of the link operations ----------------------------------------------
-    // Emits Open_signals with the port or baud rate as an integer (0 when not a number), then
-    // up to `polls` times: true as soon as `connected` is set, else waits `stepMs`. After the
-    // last wait the result is `connected`. The text drivers use 12 polls.
+    // Emits Open_signals with the port or baud rate as an integer (0 when not a number). A TCP
+    // open ("网络") first waits for the transport's verdict on this open, which may take 3 s per
+    // local candidate address (bounded by that, plus the polls below); a refusal gives false at
+    // once. Then up to `polls` times: true as soon as `connected` is set, else waits `stepMs`.
+    // After the last wait the result is `connected`. The text drivers use 12 polls.
     bool openLink(const QString &signalMode, const QString &ipCom, const QString &portBaudRate,
                   int polls = 12, int stepMs = 100);
     // Emits Close_signals, then up to `polls` times: true as soon as `connected` is clear, else
@@ -196,4 +198,5 @@ protected:
     QByteArray receiveBuffer;       // bytes received and not yet discarded
     bool overflowTraced = false;    // the buffer overflowed since it was last emptied (bufferMutex)
     QRecursiveMutex exchangeMutex;  // held by one send-and-reply at a time
+    int openRequests = 0;           // opens asked of the transport (exchangeMutex)
 };

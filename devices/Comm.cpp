@@ -42,6 +42,13 @@ void Comm::releaseLink()
 
 void Comm::Open_slots(QString type, QString address, int portOrBaud)
 {
+    openTransport(type, address, portOrBaud);
+    lastVerdict = connected.load();
+    ++verdicts;
+}
+
+void Comm::openTransport(const QString &type, const QString &address, int portOrBaud)
+{
     if (connected) {
         emit State_signals(true);
         return;
@@ -133,7 +140,7 @@ void Comm::openTcp(const QString &address, int port)
         }
         tcpSocket->connectToHost(address, static_cast<quint16>(port), QIODevice::ReadWrite,
                                  QAbstractSocket::AnyIPProtocol);
-        if (tcpSocket->waitForConnected(3000))
+        if (tcpSocket->waitForConnected(tcpAttemptMs))
             break;
         delete tcpSocket;
         tcpSocket = nullptr;

@@ -39,6 +39,15 @@ public:
 
     // Which link is open: 0 none, 1 serial, 2 TCP, 3 Bluetooth LE.
     enum Transport { None = 0, Serial = 1, Tcp = 2, Ble = 3 };
+
+    // How long a TCP open waits for the connection from one local candidate.
+    static constexpr int tcpAttemptMs = 3000;
+
+    // The number of Open_slots calls that have given their verdict (their State_signals), and
+    // whether the last one left the link up. Read from any thread: a driver waits on them for
+    // the verdict of the open it asked for.
+    int openVerdicts() const { return verdicts.load(); }
+    bool lastOpenSucceeded() const { return lastVerdict.load(); }
     // The link open now (a Transport); may be read from any thread.
     int transportKind() const { return transport; }
 
@@ -55,6 +64,7 @@ public slots:
     void Close_slots();
 
 private:
+    void openTransport(const QString &type, const QString &address, int portOrBaud);
     void openSerial(const QString &address, int baudRate);
     void openTcp(const QString &address, int port);
     // Closes and deletes the serial port and socket objects, whatever their state.
@@ -71,6 +81,8 @@ private:
     static void onBleConnectionStatusChanged(bool linkUp);
 
     std::atomic<bool> connected{false};
+    std::atomic<int> verdicts{0};
+    std::atomic<bool> lastVerdict{false};
     std::atomic<int> transport{None};
     QTcpSocket *tcpSocket = nullptr;
     QSerialPort *serialPort = nullptr;

@@ -2,6 +2,9 @@
 
 #include <QMetaObject>
 #include <QMutexLocker>
+#include <QThread>
+
+#include "Comm.h"
 
 ProbeCollection::ProbeCollection(QObject *parent) : StubCollection(parent) {}
 
@@ -44,4 +47,9 @@ void ProbeCollection::deliver(const QByteArray &bytes)
 void ProbeCollection::deliverState(bool state)
 {
     QMetaObject::invokeMethod(this, "State_slots", Qt::AutoConnection, Q_ARG(bool, state));
+}
+
+void ProbeCollection::holdTransport(int ms)
+{
+    QMetaObject::invokeMethod(comm, [ms] { QThread::msleep(ms); }, Qt::QueuedConnection);
 }

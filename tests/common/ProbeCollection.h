@@ -28,4 +28,6 @@ public:
     void deliver(const QByteArray &bytes);
     // The connected flag as the transport would set it.
     void deliverState(bool state);
+    // Keeps the transport's thread busy for `ms` from now, as a slow connect attempt would.
+    void holdTransport(int ms);
 };

@@ -34,21 +34,29 @@ int endOfReply(const QByteArray &data)
     return -1;
 }
 
-int replyCode(const QByteArray &reply)
-{
-    // The code of a multi-line reply is that of its final line; all lines carry the same.
-    QByteArray text = reply.trimmed();
-    const int lastLine = text.lastIndexOf('\n');
-    if (lastLine >= 0)
-        text = text.mid(lastLine + 1);
-    if (text.size() < 3)
-        return 0;
-    bool ok = false;
-    const int code = text.left(3).toInt(&ok);
-    return ok ? code : 0;
-}
-
 } // namespace
+
+int smtpReplyCode(const QByteArray &reply)
+{
+    // The final line: what follows the last line break, once the reply's own line end is gone.
+    QByteArray text = reply;
+    if (text.endsWith('\n'))
+        text.chop(1);
+    if (text.endsWith('\r'))
+        text.chop(1);
+    const int lastBreak = text.lastIndexOf('\n');
+    const QByteArray line = lastBreak >= 0 ? text.mid(lastBreak + 1) : text;
+    // Three digits at its very start, then a blank, "-" or nothing.
+    if (line.size() < 3)
+        return 0;
+    for (int i = 0; i < 3; ++i) {
+        if (line.at(i) < '0' || line.at(i) > '9')
+            return 0;
+    }
+    if (line.size() > 3 && line.at(3) != ' ' && line.at(3) != '-')
+        return 0;
+    return line.left(3).toInt();
+}
 
 MailServerSettings mailServerSettings()
 {
@@ -167,7 +175,7 @@ int SmtpClient::readReply()
     lastReply = pending.left(end);
     pending.remove(0, end);
     qDebug() << "SMTP:" << lastReply;
-    return replyCode(lastReply);
+    return smtpReplyCode(lastReply);
 }
 
 int SmtpClient::command(const QByteArray &line)

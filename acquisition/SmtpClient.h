@@ -74,6 +74,11 @@ using MailOnlineCheck = std::function<bool(const SmtpClient &)>;
 void setMailOnlineCheck(MailOnlineCheck check);
 bool machineHasRouteToMailServer(const SmtpClient &client);
 
+// The code of a server reply: the first three characters of its final line, when they are
+// digits followed by a blank, "-" or the end of the line; otherwise 0 (a refusal). A blank
+// final line or one with a leading blank gives 0.
+int smtpReplyCode(const QByteArray &reply);
+
 // Mail text as it goes on the wire: line ends made CRLF, lines starting with "." doubled.
 QByteArray mailBodyForWire(const QString &body);
 // A header or address value with every CR and LF removed.

@@ -54,7 +54,34 @@ private slots:
     void silentServer();
     void closedPort();
     void settingsFromConfigFile();
+    void replyCodes_data();
+    void replyCodes();
 };
+
+void TestSmtpClient::replyCodes_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<int>("code");
+    QTest::newRow("single line") << QByteArray("250 OK\r\n") << 250;
+    QTest::newRow("code alone") << QByteArray("354\r\n") << 354;
+    QTest::newRow("multi-line: the final line") << QByteArray("250-a\r\n250-b\r\n251 c\r\n") << 251;
+    QTest::newRow("final line with -") << QByteArray("220-more\r\n") << 220;
+    QTest::newRow("no line end") << QByteArray("221 bye") << 221;
+    QTest::newRow("blank final line") << QByteArray("250 OK\r\n\r\n") << 0;
+    QTest::newRow("empty") << QByteArray() << 0;
+    QTest::newRow("leading blank") << QByteArray(" 250 OK\r\n") << 0;
+    QTest::newRow("sign") << QByteArray("+25 OK\r\n") << 0;
+    QTest::newRow("four digits") << QByteArray("2500 OK\r\n") << 0;
+    QTest::newRow("letter after code") << QByteArray("250x\r\n") << 0;
+    QTest::newRow("two digits") << QByteArray("25\r\n") << 0;
+}
+
+void TestSmtpClient::replyCodes()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(int, code);
+    QCOMPARE(smtpReplyCode(reply), code);
+}
 
 void TestSmtpClient::commandSequence_data()
 {

@@ -3,8 +3,8 @@
 
 #include <QHeaderView>
 #include <QTableWidgetItem>
-#include <cmath>
-#include <limits>
+
+#include "ValueStatistics.h"
 
 namespace {
 
@@ -85,57 +85,29 @@ void ParametersStatistics::appendRow(const QDateTime &time, const QList<double> 
     };
     setCell(0, time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")));
 
-    struct Group
-    {
-        double sum = 0.0;
-        int count = 0;
-        double max = -std::numeric_limits<double>::infinity();
-        int maxChannel = -1;
-        double min = std::numeric_limits<double>::infinity();
-        int minChannel = -1;
-    } groups[2];
-
     const int count = qMin(values.size(), leftAxisFlags.size());
-    for (int i = 0; i < count; ++i) {
-        Group &g = groups[leftAxisFlags.at(i) ? 0 : 1];
-        const double v = values.at(i);
-        g.sum += v;
-        ++g.count;
-        if (v > g.max) {
-            g.max = v;
-            g.maxChannel = i;
-        }
-        if (v < g.min) {
-            g.min = v;
-            g.minChannel = i;
-        }
-    }
-
     auto number = [this](double v) { return QString::number(v, 'f', decimals); };
     for (int k = 0; k < unitKinds.size(); ++k) {
-        const Group &g = groups[k];
-        if (g.count == 0)
-            continue;
-        const double average = g.sum / g.count;
-        // Deviations from the average, summed in a second pass, keep large offsets exact.
-        double squares = 0.0;
+        QList<int> members;   // the channels of this kind, in channel order
         for (int i = 0; i < count; ++i) {
-            if (leftAxisFlags.at(i) == (k == 0)) {
-                const double d = values.at(i) - average;
-                squares += d * d;
-            }
+            if (leftAxisFlags.at(i) == (k == 0))
+                members.append(i);
         }
-        const double deviation = std::sqrt(squares / g.count);
+        if (members.isEmpty())
+            continue;
+        const ValueSummary g = summarizeValues(members.size(), [&](int m) {
+            return values.at(members.at(m));
+        });
         const int first = 1 + columnsPerKind * k;
         setCell(first + 0, number(g.max));
-        setCell(first + 1, labels.value(g.maxChannel));
+        setCell(first + 1, labels.value(members.value(g.maxIndex, -1)));
         setCell(first + 2, number(g.min));
-        setCell(first + 3, labels.value(g.minChannel));
-        setCell(first + 4, number(average));
+        setCell(first + 3, labels.value(members.value(g.minIndex, -1)));
+        setCell(first + 4, number(g.average));
         setCell(first + 5, number(g.max - g.min));
-        setCell(first + 6, number(g.max - average));
-        setCell(first + 7, number(average - g.min));
-        setCell(first + 8, number(deviation));
+        setCell(first + 6, number(g.max - g.average));
+        setCell(first + 7, number(g.average - g.min));
+        setCell(first + 8, number(g.deviation));
     }
 
     table->scrollToBottom();

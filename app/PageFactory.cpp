@@ -12,6 +12,7 @@
 #include "ParametersMode.h"
 #include "ParametersOnLine.h"
 #include "SystemSettings.h"
+#include "VerificationReport.h"
 
 namespace {
 // Stands for a page whose subsystem is not part of the program yet.
@@ -49,8 +50,9 @@ QWidget *createViewLogPage(SystemSettings *settings, QWidget *parent)
 
 QWidget *createVerificationReportPage(SystemSettings *settings, QWidget *parent)
 {
-    Q_UNUSED(settings)
-    return placeholderPage("VerificationReport", parent);
+    auto *page = new VerificationReport(parent);
+    page->setSettings(settings);
+    return page;
 }
 
 QWidget *createChannelCalibrationPage(SystemSettings *settings, QWidget *parent)

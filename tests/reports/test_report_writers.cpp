@@ -1,0 +1,345 @@
+// The report model and both report writers, read back with poppler and openpyxl.
+#include <QJsonArray>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "ReportExportRun.h"
+#include "ReportTestSupport.h"
+#include "VerificationReportExcel.h"
+#include "VerificationReportPDF.h"
+
+using namespace ReportTest;
+
+namespace {
+
+QList<QDateTime> at(const QList<int> &msecs)
+{
+    QList<QDateTime> out;
+    for (int ms : msecs)
+        out << baseTime().addMSecs(ms);
+    return out;
+}
+
+ReportModel modelOf(const QStringList &units, const ReportSamples &s, QList<bool> flags = {},
+                    QList<int> starts = {0}, QList<int> ends = {999000}, int accuracy = 2)
+{
+    ReportModel m;
+    if (flags.isEmpty())
+        flags = {true, true, true, true, true};
+    m.setReportData(accuracy, flags, project(QStringLiteral("p"), units), s, at(starts), at(ends),
+                    QStringList(), QStringLiteral("V1.2.13"));
+    return m;
+}
+
+} // namespace
+
+class TestReportWriters : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void segmentRows_data();
+    void segmentRows();
+    void analyses();
+    void axesAndTables();
+    void samplesAndThinning_data();
+    void samplesAndThinning();
+    void pdfPages_data();
+    void pdfPages();
+    void pdfContentAndBreaks();
+    void pdfWriteErrors();
+    void workbook();
+    void workbookSheetNames();
+};
+
+void TestReportWriters::segmentRows_data()
+{
+    QTest::addColumn<QList<int>>("starts");   // milliseconds after the first sample
+    QTest::addColumn<QList<int>>("ends");
+    QTest::addColumn<QList<int>>("firstRows");
+    QTest::addColumn<QList<int>>("lastRows");
+    QTest::newRow("end between samples") << QList<int>{2000} << QList<int>{4500}
+                                         << QList<int>{2} << QList<int>{5};
+    QTest::newRow("end on a sample") << QList<int>{2000} << QList<int>{4000} << QList<int>{2}
+                                     << QList<int>{4};
+    QTest::newRow("end after the last") << QList<int>{2000} << QList<int>{99000}
+                                        << QList<int>{2} << QList<int>{9};
+    QTest::newRow("shared boundary") << QList<int>{0, 3000} << QList<int>{3000, 6000}
+                                     << QList<int>{0, 3} << QList<int>{3, 6};
+}
+
+void TestReportWriters::segmentRows()
+{
+    QFETCH(QList<int>, starts);
+    QFETCH(QList<int>, ends);
+    const ReportModel m = modelOf({"℃"}, samples(1, 10, [](int r, int) { return r; }), {},
+                                  starts, ends);
+    QFETCH(QList<int>, firstRows);
+    QFETCH(QList<int>, lastRows);
+    QCOMPARE(m.startIndexes, firstRows);
+    QCOMPARE(m.endIndexes, lastRows);
+}
+
+void TestReportWriters::analyses()
+{
+    // Row 0 all equal; row 1 a tie for the maximum between the second and third channel.
+    const double table[2][3] = {{5, 5, 5}, {1, 7, 7}};
+    const ReportSamples s = samples(3, 2, [&](int r, int c) { return table[r][c]; });
+    const ReportModel m = modelOf({"℃", "℃", "℃"}, s, {}, {0, 1000}, {0, 1000});
+    QCOMPARE(m.horizontalRow(0, true),
+             QStringList({"01-01 10:00:00.000", "5.00", "1-101", "5.00", "1-101", "5.00", "0.00",
+                          "0.00", "0.00", "0.00"}));
+    QCOMPARE(m.horizontalRow(1, true),
+             QStringList({"01-01 10:00:01.000", "7.00", "1-102", "1.00", "1-101", "5.00", "2.00",
+                          "4.00", "6.00", "2.83"}));
+    // A one-row segment: maximum = minimum = average, no deviation; ties go to the earlier channel.
+    const ReportModel::Vertical v = m.verticalAnalysis(1, true);
+    QCOMPARE(v.channelRows.value(1),
+             QStringList({"1-102", "7.00", "7.00", "7.00", "0.00", "0.00", "0.00", "0.00"}));
+    QCOMPARE(v.summaryTexts, QStringList({"1-101/1.00", "1-102/7.00", "1-102/7.00", "1-101/1.00",
+                                          "5.00", "2.00", "2.00", "4.00", "4.00", ""}));
+    ReportModel zero = modelOf({"℃"}, s, {}, {0}, {0}, 0);
+    QCOMPARE(zero.number(25.4), QStringLiteral("25"));
+    zero.dataAccuracy = 3;
+    QCOMPARE(zero.number(25.4), QStringLiteral("25.400"));
+}
+
+void TestReportWriters::axesAndTables()
+{
+    const ReportSamples s = samples(3, 2, [](int r, int c) { return r + c; });
+    // Three units: the second and third both on the right, named after the second.
+    const ReportModel three = modelOf({"V", "℃", "mA"}, s);
+    QCOMPARE(three.leftChannels, QStringList({"1-101"}));
+    QCOMPARE(three.rightChannels, QStringList({"1-102", "1-103"}));
+    QCOMPARE(three.rightQuantity, QStringLiteral("温度"));
+    // Two units: temperature on the left.
+    QCOMPARE(modelOf({"V", "℃", "V"}, s).leftChannels, QStringList({"1-102"}));
+    // One unit: the right-axis tables are never chosen, whatever the flags say.
+    const ReportModel one = modelOf({"℃", "℃", "℃"}, s);
+    QCOMPARE(one.tableFlags, QList<bool>({true, true, true, false, false}));
+    QCOMPARE(one.sectionNames, QStringList({"数据表", "温度横向表", "温度竖向表"}));
+}
+
+void TestReportWriters::samplesAndThinning_data()
+{
+    QTest::addColumn<QString>("print");
+    QTest::addColumn<QString>("scan");
+    QTest::addColumn<int>("step");
+    QTest::newRow("0.3 over 0.1") << "0.3" << "0.1" << 3;
+    QTest::newRow("4.35 over 0.05") << "4.35" << "0.05" << 87;
+    QTest::newRow("5 over 1") << "5" << "1" << 5;
+    QTest::newRow("no scan interval") << "5" << "0" << 1;
+}
+
+void TestReportWriters::samplesAndThinning()
+{
+    QFETCH(QString, print);
+    QFETCH(QString, scan);
+    QFETCH(int, step);
+    QCOMPARE(printStep(print, scan), step);
+
+    ReportSamples s(2);
+    QVERIFY(!s.appendRow(baseTime(), {"1"}));                      // short: left out
+    QVERIFY(s.appendRow(baseTime(), {"1", "abc", "9"}));           // extra value ignored
+    for (int r = 1; r < 10; ++r)
+        s.appendRow(baseTime().addSecs(r), QStringList{QString::number(r), "2"});
+    QCOMPARE(s.rowCount(), 10);
+    QVERIFY(ReportSamples::isMissing(s.value(0, 1)));
+    QCOMPARE(modelOf({"℃", "℃"}, s).value(0, 1), 0.0);   // a report counts it as 0
+    const ReportSamples thin = s.thinned(3, {true, false});
+    QCOMPARE(thin.channelCount(), 1);
+    QCOMPARE(thin.rowCount(), 4);
+    QCOMPARE(thin.value(3, 0), 9.0);
+}
+
+void TestReportWriters::pdfPages_data()
+{
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QList<bool>>("flags");
+    QTest::addColumn<QList<int>>("ends");   // seconds; each segment starts where the last ended
+    QTest::addColumn<int>("pages");
+    const QList<bool> work{true, false, false, false, false};
+    const QList<bool> vertical{false, false, true, false, false};
+    QTest::newRow("23 rows on one page") << 3 << 23 << work << QList<int>{22} << 3;
+    QTest::newRow("24 rows push the end") << 3 << 24 << work << QList<int>{23} << 4;
+    QTest::newRow("12 channels, two groups") << 12 << 5 << work << QList<int>{4} << 4;
+    QTest::newRow("vertical, 17 channels") << 17 << 5 << vertical << QList<int>{4} << 3;
+    QTest::newRow("vertical, 18 channels") << 18 << 5 << vertical << QList<int>{4} << 4;
+    QTest::newRow("analyses only, two segments")
+        << 4 << 30 << QList<bool>{false, true, true, true, true} << QList<int>{9, 29} << 10;
+}
+
+void TestReportWriters::pdfPages()
+{
+    QFETCH(int, channels);
+    QFETCH(int, rows);
+    QFETCH(QList<bool>, flags);
+    QFETCH(QList<int>, ends);
+    QFETCH(int, pages);
+    QStringList units;
+    for (int c = 0; c < channels; ++c)
+        units << (flags.at(3) && c % 2 ? "V" : "℃");
+    QList<int> startMs{0}, endMs;
+    QStringList remarks;
+    for (int e : ends) {
+        endMs << e * 1000;
+        remarks << QStringLiteral("x");
+    }
+    for (int i = 1; i < ends.size(); ++i)
+        startMs << ends.at(i - 1) * 1000;
+    QTemporaryDir dir;
+    const QString path = dir.filePath("r.pdf");
+    VerificationReportPDF pdf(path);
+    pdf.setData(2, flags, project("p", units), samples(channels, rows, [](int r, int c) {
+                    return r + c;
+                }),
+                at(startMs), at(endMs), remarks,
+                "V1.2.13");
+    QVERIFY(pdf.writeSummary() && pdf.writeSelectedTables() && pdf.addImage(QImage(40, 20, QImage::Format_RGB32)));
+    QVERIFY(pdf.finish());
+    QCOMPARE(ReportTest::pdfPages(path), pages);
+    for (int n = 1; n <= pages; ++n)
+        QVERIFY2(pdfPage(path, n).contains(QStringLiteral("第%1页,共%2页").arg(n).arg(pages)),
+                 qPrintable(QString::number(n)));
+}
+
+void TestReportWriters::pdfContentAndBreaks()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("r.pdf");
+    const QString name = QStringLiteral("Li's \"run\"");
+    ReportJob job;
+    job.project = project(name, {"℃", "℃", "V"}, true);
+    job.samples = samples(3, 24, [](int r, int c) { return 20 + r + c; });
+    job.channelFlags = {true, true, true};
+    job.printInterval = "1";
+    job.format = "PDF";
+    job.outputPath = path;
+    job.tableFlags = {true, false, false, false, false};
+    job.segmentStarts = at({0});
+    job.segmentEnds = at({23000});
+    job.segmentRemarks = QStringList{"段一"};
+    job.versionText = "V1.2.13";
+    QVERIFY(runReportExport(job));
+    QCOMPARE(ReportTest::pdfPages(path), 4);
+    const QString first = pdfPage(path, 1);
+    for (const QString &text : {QStringLiteral("采集报告"), QStringLiteral("项目名称:") + name,
+                                QStringLiteral("设备列表:"), QStringLiteral("1.数据表"),
+                                QStringLiteral("VAZUV V1.2.13")})
+        QVERIFY2(first.contains(text), qPrintable(text));
+    // 24 rows: all on the first table page, whose line 0 holds the start marker; the end marker
+    // goes to the next page.
+    const QString table = pdfPage(path, 2);
+    QVERIFY(table.contains("工作数据表") && table.contains(QRegularExpression("段一\\s+开始"))
+            && table.contains("开始时间：2024-01-01 10:00:00"));
+    QCOMPARE(sampleTimes(table), 24);
+    QVERIFY(table.contains("01-01 10:00:23.000") && table.contains("22.00"));
+    const QString next = pdfPage(path, 3);
+    QVERIFY(next.contains(QRegularExpression("段一\\s+结束")));
+    QCOMPARE(sampleTimes(next), 0);
+}
+
+void TestReportWriters::pdfWriteErrors()
+{
+    // A folder that is not there: nothing is drawn.
+    VerificationReportPDF missing(QStringLiteral("/nonexistent-folder/r.pdf"));
+    QVERIFY(!missing.writeSummary());
+    QVERIFY(!missing.finish());
+    // A file that opens but takes no bytes: the write error makes the report fail.
+    VerificationReportPDF full(QStringLiteral("/dev/full"));
+    full.setData(2, {true}, project("p", {"℃"}), samples(1, 3, [](int r, int) { return r; }),
+                 at({0}), at({2000}), {"x"}, "V");
+    QVERIFY(full.writeSummary() && full.writeSelectedTables());
+    QVERIFY(!full.finish());
+}
+
+void TestReportWriters::workbook()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("r.xlsx");
+    VerificationReportExcel excel;
+    excel.setReportData(2, {true, true, true, true, true},
+                        project("=SUM(A1) 'q'", {"℃", "℃", "V", "V"}, true),
+                        samples(4, 12, [](int r, int c) { return c < 2 ? 20 + r + 0.5 * c : 1 + 0.1 * r; }),
+                        at({0, 5000}), at({5000, 11000}), {"=1+2", "b"}, "V1.2.13");
+    QVERIFY(excel.writeSummary() && excel.insertTrendChart(QImage(40, 20, QImage::Format_RGB32))
+            && excel.writeFunctionSheets());
+    QVERIFY(!excel.saveAs(dir.filePath("missing/r.xlsx")));
+    QVERIFY(excel.saveAs(path));
+    const QJsonObject book = readWorkbook(path);
+    QCOMPARE(book["sheets"].toVariant().toStringList(),
+             QStringList({"首页", "工作数据表", "温度横向分析表", "温度竖向分析表",
+                          "电压横向分析表", "电压竖向分析表"}));
+    QCOMPARE(book["active"].toInt(), 0);
+    QCOMPARE(book["media"].toInt(), 2);
+    QCOMPARE(book["images"].toObject()["首页"].toArray(), QJsonArray({QJsonArray{0, 0}, QJsonArray{16, 0}}));
+
+    const QJsonObject cover = book["data"].toObject()["首页"].toObject();
+    QVERIFY(cover["merges"].toArray().contains("A1:J1"));
+    QCOMPARE(cell(book, "首页", "A1"), QJsonArray({"采集报告", "s", "宋体", 16, QJsonValue(), "General"}));
+    QCOMPARE(cell(book, "首页", "B4")[0].toString(), QStringLiteral("=SUM(A1) 'q'"));
+    QCOMPARE(cell(book, "首页", "B4")[1].toString(), QStringLiteral("s"));   // text, no formula
+    QCOMPARE(cell(book, "首页", "A13")[0].toString(), QStringLiteral("1.数据表"));
+    QCOMPARE(cell(book, "首页", "A15")[0].toString(), QStringLiteral("趋势图:"));
+    QCOMPARE(cell(book, "首页", "J10")[0].toString(), QStringLiteral("2"));   // channels of 2
+
+    // Work data: 4 channels, title over 8 columns; segment 1 rows 4-9, end 10, empty 11.
+    const QJsonObject work = book["data"].toObject()["工作数据表"].toObject();
+    QVERIFY(work["merges"].toArray().contains("A1:H1"));
+    QCOMPARE(work["widths"].toObject().keys(), QStringList({"A", "B"}));   // B spans B:H
+    QCOMPARE(qRound(work["widths"].toObject()["B"].toDouble()), 17);       // 16 + padding
+    QCOMPARE(cell(book, "工作数据表", "E2")[0].toString(), QStringLiteral("2-104(V)"));
+    QCOMPARE(cell(book, "工作数据表", "A3")[0].toString(), QStringLiteral("=1+2    开始"));
+    QCOMPARE(cell(book, "工作数据表", "A3")[1].toString(), QStringLiteral("s"));
+    QCOMPARE(cell(book, "工作数据表", "C4"),
+             QJsonArray({"20.50", "s", "宋体", 12, "FFCDCDC1", "General"}));
+    QCOMPARE(cell(book, "工作数据表", "C5")[4], QJsonValue());
+    QCOMPARE(cell(book, "工作数据表", "A10")[0].toString(), QStringLiteral("=1+2    结束"));
+    QVERIFY(cell(book, "工作数据表", "A11").isEmpty());
+    QCOMPARE(cell(book, "工作数据表", "A12")[0].toString(), QStringLiteral("b    开始"));
+    QCOMPARE(cell(book, "工作数据表", "D13")[0].toString(), QStringLiteral("1.50"));
+
+    // Vertical analysis: start row, five summary rows, an empty row, header, channel rows.
+    QCOMPARE(cell(book, "温度竖向分析表", "A3")[0].toString(), QStringLiteral("最小平均温度及通道"));
+    QCOMPARE(cell(book, "温度竖向分析表", "C3")[0].toString(), QStringLiteral("1-101/22.50"));
+    QCOMPARE(cell(book, "温度竖向分析表", "A9")[0].toString(), QStringLiteral("通道"));
+    QCOMPARE(cell(book, "温度竖向分析表", "B11"),
+             QJsonArray({"25.50", "s", "宋体", 12, QJsonValue(), "General"}));
+    QCOMPARE(cell(book, "电压横向分析表", "C4")[0].toString(), QStringLiteral("2-103"));
+}
+
+void TestReportWriters::workbookSheetNames()
+{
+    // ℃ and ℉ are both temperatures: the right-axis sheets get the unit, never a refusal.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("r.xlsx");
+    ReportJob job;
+    job.project = project("p", {"℃", "℉", "℉"});
+    job.samples = samples(3, 5, [](int r, int c) { return r * c; });
+    job.channelFlags = {true, true, true};
+    job.printInterval = "2";
+    job.format = "Excel";
+    job.outputPath = path;
+    job.tableFlags = {true, true, true, true, true};
+    job.segmentStarts = at({0});
+    job.segmentEnds = at({4000});
+    job.segmentRemarks = QStringList{"r"};
+    job.chartPicture = QImage(10, 10, QImage::Format_RGB32);
+    QVERIFY(runReportExport(job));
+    const QJsonObject book = readWorkbook(path);
+    QCOMPARE(book["sheets"].toVariant().toStringList(),
+             QStringList({"首页", "工作数据表", "温度横向分析表", "温度竖向分析表",
+                          "温度横向分析表(℉)", "温度竖向分析表(℉)"}));
+    // Print interval 2 over scan 1: rows 0, 2, 4.
+    QCOMPARE(cell(book, "工作数据表", "A6")[0].toString(), QStringLiteral("01-01 10:00:04.000"));
+    QVERIFY(cell(book, "工作数据表", "A7")[0].toString().endsWith("结束"));
+    // A project whose samples are all gone fails, and writes nothing.
+    job.samples = ReportSamples(3);
+    job.outputPath = dir.filePath("none.xlsx");
+    QVERIFY(!runReportExport(job));
+    QVERIFY(!QFile::exists(job.outputPath));
+}
+
+QTEST_MAIN(TestReportWriters)
+#include "test_report_writers.moc"

@@ -120,7 +120,7 @@ void TestReportPage::initTestCase()
     alpha[3][1] = "abc";
     alpha[4] = QStringList{"99", "99"};   // a short row
     store("alpha", {"℃", "℃", "V"}, alpha);
-    store("Li's q", {"℃", "℃", "℃"}, {{"1", "2", "3"}, {"4", "5", "6"}});
+    store("Li's q", {"V", "V", "V"}, {{"1", "2", "3"}, {"4", "5", "OL"}});
     store("empty", {"℃", "℃"}, {});
 }
 
@@ -219,10 +219,11 @@ void TestReportPage::simpleExport()
     QTRY_COMPARE_WITH_TIMEOUT(modal.messages, QStringList({"报表生成成功!"}), 20000);
     QTRY_VERIFY(page.isNotRunning());
     const QJsonObject book = readWorkbook(path + ".xlsx");
-    QCOMPARE(cell(book, "Sheet1", "B1")[0].toString(), QStringLiteral("1-101(℃)"));
-    QCOMPARE(cell(book, "Sheet1", "C1")[0].toString(), QStringLiteral("1-103(℃)"));
+    QCOMPARE(cell(book, "Sheet1", "B1")[0].toString(), QStringLiteral("1-101(V)"));
+    QCOMPARE(cell(book, "Sheet1", "C1")[0].toString(), QStringLiteral("1-103(V)"));
     QCOMPARE(cell(book, "Sheet1", "A3")[0].toString(), QStringLiteral("2024-01-01 10:00:01.000"));
-    QCOMPARE(cell(book, "Sheet1", "C3"), QJsonArray({6, "n", "Calibri", 11, QJsonValue(), "0.000"}));
+    QCOMPARE(cell(book, "Sheet1", "C2"), QJsonArray({3, "n", "Calibri", 11, QJsonValue(), "0.000"}));
+    QCOMPARE(cell(book, "Sheet1", "C3")[0].toString(), QStringLiteral("OL"));   // kept as stored
     QVERIFY(cell(book, "Sheet1", "D2").isEmpty());
 }
 

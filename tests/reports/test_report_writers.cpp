@@ -50,6 +50,7 @@ private slots:
     void pdfWriteErrors();
     void workbook();
     void workbookSheetNames();
+    void workbookCells();
 };
 
 void TestReportWriters::segmentRows_data()
@@ -339,6 +340,37 @@ void TestReportWriters::workbookSheetNames()
     job.outputPath = dir.filePath("none.xlsx");
     QVERIFY(!runReportExport(job));
     QVERIFY(!QFile::exists(job.outputPath));
+}
+
+void TestReportWriters::workbookCells()
+{
+    // Cells written out of row order, a cell written twice, a text without a format of its own
+    // in a merged range, and writes the sheet cannot hold.
+    XlsxWorkbook book;
+    QVERIFY(!book.write(1, 1, "no sheet"));
+    QVERIFY(book.addSheet("S") && !book.addSheet("s") && !book.addSheet("a:b")
+            && !book.addSheet(QString(32, 'x')));
+    XlsxFormat fill;
+    fill.setPatternBackgroundColor(QColor(205, 205, 193));
+    XlsxFormat bold;
+    bold.setFontSize(16);
+    QVERIFY(book.write(5, 2, "late"));
+    QVERIFY(book.mergeCells(2, 1, 3, fill) && !book.mergeCells(2, 3, 4, fill));
+    QVERIFY(book.write(2, 1, "merged"));
+    QVERIFY(book.write(3, 1, 1.5, bold) && book.write(3, 1, "again"));
+    QVERIFY(!book.write(XlsxWorkbook::maxRows + 1, 1, "x"));
+    QVERIFY(!book.write(1, 1, QString(XlsxWorkbook::maxTextLength + 1, 'x')));
+    QVERIFY(book.setRowHeight(7, 30));   // a row with a height and no cells
+    QTemporaryDir dir;
+    QVERIFY(book.saveAs(dir.filePath("c.xlsx")));
+    const QJsonObject read = readWorkbook(dir.filePath("c.xlsx"));
+    const QJsonObject sheet = read["data"].toObject()["S"].toObject();
+    QCOMPARE(sheet["merges"].toArray(), QJsonArray({"A2:C2"}));
+    QCOMPARE(cell(read, "S", "A2")[0].toString(), QStringLiteral("merged"));
+    QCOMPARE(cell(read, "S", "A2")[4].toString(), QStringLiteral("FFCDCDC1"));
+    QCOMPARE(cell(read, "S", "A3"), QJsonArray({"again", "s", "Calibri", 16, QJsonValue(), "General"}));
+    QCOMPARE(cell(read, "S", "B5")[0].toString(), QStringLiteral("late"));
+    QCOMPARE(sheet["heights"].toObject()["7"].toDouble(), 30.0);
 }
 
 QTEST_MAIN(TestReportWriters)

@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QDebug>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMutexLocker>
@@ -365,6 +364,9 @@ void ParametersOnLine::acquisitionLoop()
         return;
     }
 
+    // The run's commits never wait for a reader such as a backup copying the file.
+    useWriteAheadLog(connection);
+
     startTime = QDateTime::currentDateTime();
     emit Information_signals(startTime.toString(timeFormat) + tr(" 采集中..."));
 
@@ -678,21 +680,6 @@ void ParametersOnLine::keyPressEvent(QKeyEvent *event)
 
 // ---- end of the window -----------------------------------------------------------------------
 
-void ParametersOnLine::waitWhileDeliveringEvents(const std::function<bool()> &done)
-{
-    if (done())
-        return;
-    QEventLoop loop;
-    QTimer poll;
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    poll.start();
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-}
-
 void ParametersOnLine::shutDown()
 {
     tearingDown = true;
@@ -701,7 +688,7 @@ void ParametersOnLine::shutDown()
     stopRequested = true;
     manualWait = false;
     // The workers may be inside an instrument call whose replies arrive on this thread.
-    waitWhileDeliveringEvents([this] { return !setupRunning.load() && !acquisitionRunning.load(); });
+    waitDeliveringEvents([this] { return !setupRunning.load() && !acquisitionRunning.load(); });
     if (setupThread.joinable())
         setupThread.join();
     if (acquisitionThread.joinable())
@@ -717,7 +704,7 @@ void ParametersOnLine::shutDown()
             closeConnected();
             closed = true;
         });
-        waitWhileDeliveringEvents([&closed] { return closed.load(); });
+        waitDeliveringEvents([&closed] { return closed.load(); });
         closer.join();
     }
     delete waiting;

@@ -117,7 +117,6 @@ private:
     void setRunState(const QString &text);
     // Stops the workers, waits for them while delivering events, closes the instruments.
     void shutDown();
-    void waitWhileDeliveringEvents(const std::function<bool()> &done);
 
     Ui::ParametersOnLine *ui;
     QMutex sampleMutex;

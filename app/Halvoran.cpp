@@ -196,6 +196,7 @@ bool Halvoran::openDatabase(QString &error)
         database.close();
         return false;
     }
+    useWriteAheadLog();
     return true;
 }
 

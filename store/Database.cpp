@@ -299,6 +299,16 @@ bool openDatabaseConnection(const QString &connectionName, const QString &fileNa
     return false;
 }
 
+bool useWriteAheadLog(const QString &connectionName)
+{
+    QSqlQuery query(connection(connectionName));
+    if (query.exec(QStringLiteral("PRAGMA journal_mode=WAL")) && query.next()
+        && query.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0)
+        return true;
+    qWarning().noquote() << QStringLiteral("数据库未能使用预写日志：") << query.lastError().text();
+    return false;
+}
+
 void closeDatabaseConnection(const QString &connectionName)
 {
     const QString name = connectionName.isEmpty()

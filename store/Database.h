@@ -25,6 +25,12 @@ QString acquisitionConnectionName();
 // "QSQLITE" on `fileName` and opens it on the calling thread. False when it does not open.
 bool openDatabaseConnection(const QString &connectionName = QString(),
                             const QString &fileName = databaseFileName());
+// Puts the database file of the open connection (empty: the default connection) into
+// write-ahead-log mode, which the file keeps: a reader (a backup copying the file) never holds a
+// writer (the run's sample commits) off, nor a writer a reader. False, with a warning in the log,
+// when the file keeps its mode (a read-only file or folder, or another connection in the middle
+// of a transaction).
+bool useWriteAheadLog(const QString &connectionName = QString());
 // Closes and removes the connection (empty: the default connection). Call it on the thread
 // that opened it, with no query of that connection left alive.
 void closeDatabaseConnection(const QString &connectionName = QString());

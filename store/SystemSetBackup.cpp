@@ -1,15 +1,25 @@
 #include "SystemSetBackup.h"
 
 #include <QAtomicInt>
+#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlDriver>
 #include <QSqlQuery>
+#include <QThread>
 
+#include <atomic>
+#include <thread>
+
+#include <sqlite3.h>
+
+#include "Database.h"
 #include "DatabaseSchema.h"
+#include "Terms.h"
 
 namespace {
 QString privateConnectionName(const char *what)
@@ -38,6 +48,103 @@ bool withReadOnlyConnection(const QString &path, const char *what, Work work)
     }
     QSqlDatabase::removeDatabase(name);
     return ok;
+}
+
+// Leaves the database file `path` in rollback-journal mode: one file complete in itself.
+bool useRollbackJournal(const QString &path)
+{
+    const QString name = privateConnectionName("journal");
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+        QSqlQuery mode(db);
+        ok = db.open() && mode.exec(QStringLiteral("PRAGMA journal_mode=DELETE")) && mode.next()
+            && mode.value(0).toString() == QLatin1String("delete");
+        if (!ok)
+            qWarning() << "database file not made complete in itself:" << path
+                       << mode.lastError().text() << db.lastError().text();
+        mode.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
+}
+
+// The SQLite handle of an open connection, or none when the driver runs another SQLite library
+// than the one this program is linked with (its handle is then not ours to use).
+sqlite3 *sqliteHandle(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("select sqlite_version()")) || !query.next()
+        || query.value(0).toString() != QLatin1String(sqlite3_libversion()))
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
+}
+
+// Pages copied per step of the online backup (a few MB).
+constexpr int backupPagesPerStep = 1024;
+
+// Copies the database of `source` into the new file `target` with SQLite's online backup, in
+// steps of a few MB, all inside one read transaction: the copy is one consistent snapshot, and
+// in write-ahead-log mode (how the program opens its file) the writers go on meanwhile, their
+// commits not waiting for the copy. The copy is left in rollback-journal mode, a file complete
+// in itself.
+bool copyByBackupSteps(QSqlDatabase &source, sqlite3 *sourceHandle, const QString &target)
+{
+    const QString name = privateConnectionName("backup-target");
+    bool ok = false;
+    {
+        QSqlDatabase copy = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        copy.setDatabaseName(target);
+        sqlite3 *copyHandle = copy.open() ? sqliteHandle(copy) : nullptr;
+        QSqlQuery snapshot(source);
+        if (!copyHandle) {
+            qWarning() << "backup target not opened:" << target << copy.lastError().text();
+        } else if (!snapshot.exec(QStringLiteral("BEGIN"))
+                   || !snapshot.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
+            qWarning() << "backup snapshot not begun:" << snapshot.lastError().text();
+        } else {
+            snapshot.finish();
+            sqlite3_backup *backup = sqlite3_backup_init(copyHandle, "main", sourceHandle, "main");
+            int rc = backup ? SQLITE_OK : sqlite3_errcode(copyHandle);
+            while (backup && (rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED)) {
+                rc = sqlite3_backup_step(backup, backupPagesPerStep);
+                if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+                    QThread::msleep(10);
+            }
+            if (backup)
+                sqlite3_backup_finish(backup);
+            ok = rc == SQLITE_DONE;
+            if (!ok)
+                qWarning() << "backup copy failed:" << target << sqlite3_errstr(rc);
+            QSqlQuery(source).exec(QStringLiteral("COMMIT"));
+        }
+        copy.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    // The copy took the source's header, and with it write-ahead-log mode.
+    return ok && useRollbackJournal(target);
+}
+
+// A consistent copy of the open connection's database in the new file `target`.
+bool copySnapshot(QSqlDatabase &source, const QString &target)
+{
+    if (sqlite3 *handle = sqliteHandle(source))
+        return copyByBackupSteps(source, handle, target);
+    // Another SQLite under the driver: one statement copies the snapshot instead.
+    QSqlQuery query(source);
+    QString quoted = target;
+    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
+    if (!query.exec(QStringLiteral("VACUUM INTO '%1'").arg(quoted))) {
+        qWarning() << "backup failed:" << target << query.lastError().text();
+        return false;
+    }
+    return true;
 }
 }
 
@@ -95,20 +202,34 @@ QString backupTargetName(const QString &folder, const QDateTime &time)
 
 bool backupDatabase(const QString &target, const QString &databasePath)
 {
-    if (target.isEmpty() || QFileInfo::exists(target))
+    if (target.isEmpty() || QFileInfo::exists(target) || !QFileInfo(databasePath).isFile())
         return false;
-    const bool ok = withReadOnlyConnection(databasePath, "backup", [&target](QSqlDatabase &db) {
-        QSqlQuery query(db);
-        QString quoted = target;
-        quoted.replace(QLatin1Char('\''), QLatin1String("''"));
-        if (!query.exec(QStringLiteral("VACUUM INTO '%1'").arg(quoted))) {
-            qDebug() << "backup failed:" << target << query.lastError().text();
-            return false;
-        }
-        return true;
+    // One copy at a time: a timer that fires while the caller waits for a copy finds it busy.
+    static std::atomic<bool> busy{false};
+    if (busy.exchange(true)) {
+        qWarning() << "backup refused: another copy is being made" << target;
+        return false;
+    }
+    bool ok = false;
+    std::atomic<bool> finished{false};
+    // The copy runs on a thread of its own while the caller's thread goes on delivering its
+    // events: a copy of a large file takes long, and instrument replies arrive on that thread.
+    std::thread copier([&] {
+        ok = withReadOnlyConnection(databasePath, "backup", [&target](QSqlDatabase &db) {
+            return copySnapshot(db, target);
+        });
+        finished = true;
     });
-    if (!ok && QFileInfo::exists(target))
-        QFile::remove(target);  // a half-written copy is no backup
+    if (QCoreApplication::instance()
+        && QThread::currentThread() == QCoreApplication::instance()->thread())
+        waitDeliveringEvents([&finished] { return finished.load(); });
+    copier.join();
+    if (!ok) {
+        // A half-written copy is no backup.
+        for (const char *companion : {"", "-journal", "-wal", "-shm"})
+            QFile::remove(target + QLatin1String(companion));
+    }
+    busy = false;
     return ok;
 }
 
@@ -131,6 +252,12 @@ bool restoreDatabaseFile(const QString &source, const QString &databasePath, QSt
         return false;
     }
     QFile(incoming).setPermissions(QFile(incoming).permissions() | QFile::WriteOwner | QFile::ReadOwner);
+    // A copy of a file in write-ahead-log mode becomes a file complete in itself first, so that
+    // checking it leaves no log files beside it.
+    if (!useRollbackJournal(incoming)) {
+        QFile::remove(incoming);
+        return false;
+    }
     if (!verifyDatabaseFile(incoming, error)) {
         QFile::remove(incoming);
         return false;

@@ -25,8 +25,11 @@ bool verifyDatabaseFile(const QString &path, QString *error = nullptr);
 QString backupTargetName(const QString &folder, const QDateTime &time);
 
 // Writes a consistent snapshot of the database file `databasePath` into `target` (a new file;
-// an existing one makes it fail) while other connections may go on writing: the snapshot is
-// taken inside one read transaction ("VACUUM INTO"), never as a raw copy of a file in use.
+// an existing one makes it fail) while other connections go on writing: SQLite's online backup
+// copies it in small steps inside one read transaction, never as a raw copy of a file in use, and
+// the writers' commits do not wait for it (the program keeps its file in write-ahead-log mode).
+// The copy runs on a thread of its own; a caller on the GUI thread goes on delivering events
+// other than user input until it is done. One copy at a time: a second call meanwhile fails.
 bool backupDatabase(const QString &target, const QString &databasePath = QStringLiteral("DAQ-Vemka.db3"));
 
 // Replaces the database file `databasePath` (its connections closed) by a copy of `source`:

@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QOperatingSystemVersion>
 #include <QSerialPortInfo>
 #include <QSet>
@@ -286,4 +288,19 @@ void delayMs(qint64 ms)
     timer.start();
     for (qint64 left = ms - timer.elapsed(); left > 0; left = ms - timer.elapsed())
         QThread::usleep(static_cast<unsigned long>(qMin<qint64>(left, 1) * 1000));
+}
+
+void waitDeliveringEvents(const std::function<bool()> &done)
+{
+    if (done())
+        return;
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&loop, &done] {
+        if (done())
+            loop.quit();
+    });
+    poll.start();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
 }

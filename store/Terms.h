@@ -2,6 +2,8 @@
 // Stored terms, the instrument model vocabulary, shared kind lists, small list conversions and
 // the millisecond wait. Free functions without state.
 
+#include <functional>
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -50,3 +52,8 @@ QStringList availableSerialPorts();
 // Waits at least `ms` milliseconds on the calling thread without processing events.
 // Zero or negative returns at once. The processor is given back between checks.
 void delayMs(qint64 ms);
+
+// Waits on the calling thread until `done()` gives true, delivering that thread's events other
+// than user input meanwhile (instrument replies, timers, queued signals), so that work on
+// another thread that needs them can finish. `done` is polled every few milliseconds.
+void waitDeliveringEvents(const std::function<bool()> &done);

@@ -1,27 +1,16 @@
 #!/usr/bin/python3
 """A stand-in for the temperature sources of a calibration: the dry-well calibrator (serial or
-TCP) and the liquid bath (serial), speaking their short text commands.
+TCP) and the liquid bath (serial), on fake_instrument.py (its options and SIM: lines work here).
 
     /usr/bin/python3 fake_source.py --kind dry --tcp          # prints "PORT <n>"
     /usr/bin/python3 fake_source.py --kind bath --pty PATH    # prints "READY"
 
-Built on fake_instrument.py: --log, --late, --split, --gap, --garbage, --silent, SIM:CLOSE,
-SIM:REPLY TEXT (the next reply, whatever is asked) and the other steering lines work the same.
-
-The source: a set point moves the present temperature from where it is to the set point in
---settle seconds, in a straight line; it is stable once that time has passed. Every reading
-adds Gaussian noise of --noise (standard deviation, °C).
-
-Dry well:  *IDN? -> "BRELK-ELEC,KXDW-350H,<serial>,1.00";  OUTP:STAT 1, u C -> no answer;
-           t, READ? -> the temperature;  s 25.00 -> sets, no answer;  s -> the set point;
-           SOUR1:STAB:TEST? -> 1 or 0.
-Bath:      sn -> "sn:<serial>";  lf=on, u=C, ... -> "<key>:<value>";  r -> "r: 25.000 C";
-           s=25.00 -> sets, no answer;  s -> "set: 25.00 C";  st -> "st:1" or "st:0".
-An entry of the reply table (--reply, --table, SIM:SET) answers its request in place of the
-source; other requests are looked up there as well (prefix entries, --default).
-
-Steering of its own: --temperature T / SIM:TEMP T (jump there, stable), --settle S /
-SIM:SETTLE S, --noise N / SIM:NOISE N, SIM:STABLE 0|1 (fixed answer) or SIM:STABLE AUTO.
+A set point moves the temperature there in a straight line within --settle seconds, after
+which the source is stable; readings add Gaussian noise of --noise. Dry well: *IDN?, t, READ?,
+"s 25.00", s, SOUR1:STAB:TEST? (OUTP:STAT 1 and "u C" unanswered). Bath: sn, r, s=25.00, s, st;
+its set-up commands (lf=on, ...) are answered "<key>:<value>". A reply-table entry (--reply,
+SIM:SET) answers its request in place of the source. Steering: --temperature / SIM:TEMP T,
+--settle / SIM:SETTLE S, --noise / SIM:NOISE N, SIM:STABLE 0|1|AUTO.
 """
 
 import os
@@ -63,50 +52,36 @@ class Source(Instrument):
 
     def set_to(self, text):
         try:
-            target = float(text)
+            self.start, self.set_point, self.set_at = self.present(), float(text), time.monotonic()
         except ValueError:
-            return None
-        self.start, self.set_point, self.set_at = self.present(), target, time.monotonic()
-        return None
+            pass
 
     def answer(self, request):
         if request in self.table:
             return self.table[request]
-        if self.kind == "dry":
-            reply = self.dry(request)
-        else:
-            reply = self.bath(request)
-        return reply if reply is not False else super().answer(request)
-
-    def dry(self, request):
-        if request == "*IDN?":
-            return "BRELK-ELEC,KXDW-350H,%s,1.00" % self.serial
-        if request in ("OUTP:STAT 1", "u C"):
+        dry = self.kind == "dry"
+        setting = "s " if dry else "s="
+        if request.startswith(setting):
+            return self.set_to(request[2:])
+        replies = {
+            "*IDN?": lambda: "BRELK-ELEC,KXDW-350H,%s,1.00" % self.serial,
+            "t": lambda: "%.3f" % self.reading(),
+            "READ?": lambda: "%.3f" % self.reading(),
+            "s": lambda: "%.2f" % self.set_point,
+            "SOUR1:STAB:TEST?": lambda: "1" if self.stable() else "0",
+        } if dry else {
+            "sn": lambda: "sn:" + self.serial,
+            "r": lambda: "r: %.3f C" % self.reading(),
+            "s": lambda: "set: %.2f C" % self.set_point,
+            "st": lambda: "st:1" if self.stable() else "st:0",
+        }
+        if request in replies:
+            return replies[request]()
+        if dry and request in ("OUTP:STAT 1", "u C"):
             return None
-        if request in ("t", "READ?"):
-            return "%.3f" % self.reading()
-        if request.startswith("s "):
-            return self.set_to(request[2:])
-        if request == "s":
-            return "%.2f" % self.set_point
-        if request == "SOUR1:STAB:TEST?":
-            return "1" if self.stable() else "0"
-        return False
-
-    def bath(self, request):
-        if request == "sn":
-            return "sn:" + self.serial
-        if request in ("lf=on", "u=C", "sa=n", "pc=s", "co=au", "hg=auto"):
+        if not dry and request in ("lf=on", "u=C", "sa=n", "pc=s", "co=au", "hg=auto"):
             return request.replace("=", ":")
-        if request == "r":
-            return "r: %.3f C" % self.reading()
-        if request.startswith("s="):
-            return self.set_to(request[2:])
-        if request == "s":
-            return "set: %.2f C" % self.set_point
-        if request == "st":
-            return "st:1" if self.stable() else "st:0"
-        return False
+        return super().answer(request)
 
     def steer(self, command):
         head, _, arg = command.partition(" ")

@@ -236,8 +236,12 @@ def splash():
         d.line(pts, fill=c, width=4)
     img.paste(mark(120), (40, 40), mark(120))
     d.text((180, 78), "VAZUV", font=ImageFont.truetype(FONT, 72), fill=WHITE, anchor="lm")
-    d.text((184, 136), "Multi-channel temperature data acquisition",
-           font=ImageFont.truetype(FONT, 20), fill=LIGHT, anchor="lm")
+    # The subtitle keeps a margin to the right edge: the largest size up to 20 that fits.
+    subtitle = "Multi-channel temperature data acquisition"
+    size = 20
+    while size > 8 and d.textlength(subtitle, font=ImageFont.truetype(FONT, size)) > w - 184 - 24:
+        size -= 1
+    d.text((184, 136), subtitle, font=ImageFont.truetype(FONT, size), fill=LIGHT, anchor="lm")
     d.text((w - 20, h - 20), "V1.2.13", font=ImageFont.truetype(FONT, 16), fill=LIGHT, anchor="rs")
     img.save(os.path.join(OUT, "Open.png"))
 

@@ -258,6 +258,9 @@ void TestRegisterLink::vosk12_4()
     QCOMPARE(rig.driver->station(), QStringLiteral("0A"));
     if (!overPty)   // every frame after the framing choice carries the header and no CRC
         QVERIFY(rig.peer.requests().last().startsWith(QStringLiteral("0000000000060003")));
+    // Opening the open link fails and leaves the framing chosen.
+    QVERIFY(!rig.open());
+    QCOMPARE(rig.driver->rtuFramingChosen(), overPty);
     QString serial, version, address, baud, ip, mask, port, filter;
     QVERIFY(rig.run([&](RegisterCollection *d) {
         return d->readDeviceSettings(serial, version, address, baud, ip, mask, port, filter); }));

@@ -135,6 +135,10 @@ void TestReportPage::listAndChecks()
     page.pt_Query_clicked();
     QCOMPARE(tree->topLevelItemCount(), 1);
     QVERIFY(projectItem(page, "Li's q"));
+    // "_" matches itself, not any one character.
+    page.findChild<QLineEdit *>("lineEdit_Query")->setText("_lpha");
+    page.pt_Query_clicked();
+    QCOMPARE(tree->topLevelItemCount(), 0);
 
     page.findChild<QLineEdit *>("lineEdit_Query")->clear();
     page.pt_Query_clicked();

@@ -1,0 +1,73 @@
+// A whole on-line run with an Orvex VS scanner stand-in (tests/sim/fake_orvex.py) over loopback
+// TCP: set-up through the "SET OK" dialect, the planned samples, the close of the window; the
+// samples read back from the database with the sqlite3 tool.
+
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "FakeInstrument.h"
+#include "ParametersOnLine.h"
+#include "test_online_support.h"
+
+using namespace OnlineTest;
+
+class TestOnlineOrvex : public QObject
+{
+    Q_OBJECT
+private slots:
+    void runWithAnOrvexScanner()
+    {
+        QTemporaryDir dir;
+        const QString oldCwd = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        const QString db = TestDb::openFreshDefault(dir.path());
+        QVERIFY(!db.isEmpty());
+        FakeInstrument fake(QStringLiteral("fake_orvex.py"));
+        QVERIFY(fake.startTcp());
+
+        PlannedInstrument scanner;
+        scanner.model = QStringLiteral("Orvex-VS");
+        scanner.signalMode = QStringLiteral("网络");
+        scanner.address = QStringLiteral("127.0.0.1");
+        scanner.port = fake.portText();
+        scanner.scanRate = QStringLiteral("默认");
+        scanner.projectOfChannel = {0, 0};
+        scanner.channelNumbers = QStringList{"102", "105"};
+        SystemSettings settings;
+        settings.dataAccuracy = 2;
+        const QDateTime start = QDateTime::currentDateTime().addSecs(8);
+        fillPlan(settings, {scanner}, {QStringLiteral("VS")}, start, start.addSecs(2));
+
+        BoxOperator boxes;
+        auto *w = new ParametersOnLine;
+        w->show();
+        w->start(&settings);
+        QTRY_COMPARE_WITH_TIMEOUT(w->runState(), QStringLiteral("结束"), 40000);
+        QCOMPARE(w->findChild<QLineEdit *>(QStringLiteral("lineEdit_Information"))->text(),
+                 QStringLiteral("采集结束。"));
+        QVERIFY2(boxes.seen.isEmpty(), qPrintable(boxes.seen.join('|')));
+        w->findChild<QPushButton *>(QStringLiteral("pushButton_OK"))->click();
+        delete w;
+
+        const QList<QStringList> data =
+            rows(db, QStringLiteral("select Name, Data from ParametersData order by rowid"));
+        QCOMPARE(data.size(), 3);
+        for (const QStringList &row : data)
+            QCOMPARE(row, QStringList({"VS", "20.200000,20.500000"}));
+
+        const QStringList asked = fake.requests();
+        QCOMPARE(asked.mid(0, 4), QStringList({"SYST:KLOC 1\r\n", "*RST\r\n", "TEMP:TC:TYPE K\r\n",
+                                               "CALC:SCAL:GAIN 1,1,(@2,5)\r\n"}));
+        QVERIFY(asked.contains("ROUT:CHAN:STAT 1,1,(@2,5)\r\n"));
+        QCOMPARE(asked.count("DATA:OFFS?\r\n"), 3);
+        QCOMPARE(asked.last(), QStringLiteral("SYST:KLOC 0\r\n"));
+        TestDb::closeDefault();
+        QDir::setCurrent(oldCwd);
+    }
+};
+
+QTEST_MAIN(TestOnlineOrvex)
+#include "test_online_orvex.moc"

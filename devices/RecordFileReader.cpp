@@ -149,7 +149,8 @@ bool RecordFileReader::readAt(const QDateTime &time, QStringList &values,
                 return false;
             fields = line.split(QLatin1Char(','), Qt::KeepEmptyParts);
         }
-        if (fields.size() != headingSize || layout.timeField >= fields.size()) {
+        if (fields.size() < headingSize || (fields.size() > headingSize && !layout.longerRecords)
+            || layout.timeField >= fields.size()) {
             qDebug() << "通道数量失败！" << fields.size() << "fields for a heading of"
                      << headingSize;
             return false;

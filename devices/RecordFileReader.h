@@ -46,6 +46,9 @@ struct RecordLayout
     QString timeFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz");
     qint64 earlyMs = 1000;   // a record at most this long before the time asked for is taken
     qint64 lateMs = 1000;    // ... and one at most this long after it
+    // Whether a record may carry fields after the heading's (not read); else its field count
+    // must equal the heading's.
+    bool longerRecords = false;
     // Optional: a check every record line must pass before it is split; it may rewrite the line
     // (strip a check sum, say). A line it refuses fails the read and is used up.
     std::function<bool(QString &line)> checkLine;

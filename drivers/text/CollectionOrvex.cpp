@@ -2,6 +2,8 @@
 
 #include "Registry.h"
 
+#include <QDebug>
+
 REGISTER_COLLECTION(CollectionOrvex_NTC)
 REGISTER_COLLECTION(CollectionOrvex_RTD)
 REGISTER_COLLECTION(CollectionOrvex_VS)
@@ -172,6 +174,29 @@ bool CollectionOrvex_VS::sendChannelSetup(const QList<ChannelRecord> &rows)
     return setTcType(rows) && setScale(rows) && setTcVoltageRange(rows);
 }
 
+RecordLayout CollectionOrvex_VS::recordLayout()
+{
+    RecordLayout layout = CollectionOrvex::recordLayout();
+    layout.lateMs = 100 * 1000 + 999;
+    layout.checkLine = checkLine;
+    return layout;
+}
+
+bool CollectionOrvex_VS::checkLine(QString &line)
+{
+    const QByteArray bytes = line.toUtf8();
+    char check = 0;
+    for (int i = 0; i + 2 < bytes.size(); ++i)
+        check ^= bytes.at(i);
+    const QByteArray wanted = QByteArray(1, check).toHex();
+    if (bytes.size() < 2 || bytes.right(2) != wanted) {
+        qDebug() << "SignJudge失败！" << line;
+        return false;
+    }
+    line.chop(2);
+    return true;
+}
+
 // --- platinum resistance and humidity scanner ----------------------------------------------
 
 CollectionOrvex_HT::CollectionOrvex_HT(QObject *parent) : CollectionOrvex(19, parent)
@@ -208,4 +233,18 @@ bool CollectionOrvex_HT::writeDeviceSettings(QString, QString baudRate, QString 
 bool CollectionOrvex_HT::sendChannelSetup(const QList<ChannelRecord> &rows)
 {
     return setScale(rows);
+}
+
+RecordLayout CollectionOrvex_HT::recordLayout()
+{
+    RecordLayout layout = CollectionOrvex::recordLayout();
+    layout.timeFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
+    layout.lateMs = 1999;
+    layout.checkLine = [](QString &line) {
+        if (line.section(',', 0, 0) != "Max")
+            return true;
+        qDebug() << "数据提前结束：" << line.section(',', 0, 0);
+        return false;
+    };
+    return layout;
 }

@@ -98,6 +98,14 @@ public:
 protected:
     // When the first row is a thermocouple: its letter for the instrument, correction, range.
     bool sendChannelSetup(const QList<ChannelRecord> &rows) override;
+    // A record is taken up to 100 s after the time asked for; each record line ends in two
+    // check characters, the XOR of all its other bytes as lower-case hex (checkLine).
+    RecordLayout recordLayout() override;
+
+public:
+    // Checks the two check characters at the end of a record line and removes them; a line
+    // that fails: trace "SignJudge失败！", false.
+    static bool checkLine(QString &line);
 };
 
 class CollectionOrvex_HT : public CollectionOrvex
@@ -117,4 +125,7 @@ public:
 
 protected:
     bool sendChannelSetup(const QList<ChannelRecord> &rows) override;   // correction only
+    // Whole-second times; a record from the time asked for up to 1 s after it; a line whose
+    // first field is "Max" ends the data.
+    RecordLayout recordLayout() override;
 };

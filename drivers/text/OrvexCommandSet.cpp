@@ -157,31 +157,14 @@ bool OrvexCommandSet::fetchSample(bool convertUnits, QStringList &values)
 
 bool OrvexCommandSet::checkSetOkChannels(const QList<ChannelRecord> &rows, QString &error)
 {
-    const QStringList known = channelNumberList(0);
-    for (const ChannelRecord &row : rows) {
-        if (!known.contains(row.channelNumber)) {
-            error = row.channelNumber + tr(":通道号错误！");
-            return false;
-        }
-    }
-    if (!checkChannelOptions(rows,
-                             {tr("通道未设置！"), tr(":类型错误！"), tr(":功能错误！"),
-                              tr(":接线线制错误！"), tr(":单位错误！")},
-                             error))
+    QList<int> numbers;
+    for (const QString &number : channelNumberList(0))
+        numbers << number.toInt();
+    if (!checkChannelTable(rows, numbers,
+                           {tr("通道未设置！"), tr(":类型错误！"), tr(":功能错误！"),
+                            tr(":接线线制错误！"), tr(":单位错误！")},
+                           error))
         return false;
-    QStringList units;
-    for (int i = 0; i < rows.size(); ++i) {
-        if (i > 0 && rows[i].channelNumber.toInt() <= rows[i - 1].channelNumber.toInt()) {
-            error = tr("通道号需要递增！");
-            return false;
-        }
-        if (!units.contains(rows[i].unit))
-            units << rows[i].unit;
-    }
-    if (units.size() > 2) {
-        error = tr("单位不许超过2个！");
-        return false;
-    }
     for (const ChannelRecord &row : rows) {
         if (!checkSetupTexts(row, error))
             return false;
@@ -637,10 +620,41 @@ bool OrvexCommandSet::readChannelCoefficients(ChannelRecord &channel)
     return true;
 }
 
-bool OrvexCommandSet::openRecordFile(QString, QList<ChannelRecord>) { return false; }
-bool OrvexCommandSet::readRecordAt(QDateTime, QStringList &values)
+// --- record files ---------------------------------------------------------------------------
+
+bool OrvexCommandSet::openRecordFile(QString path, QList<ChannelRecord> rows)
 {
-    values.clear();
-    return false;
+    QStringList heading;
+    if (!recordReader.open(path) || !recordReader.readFields(heading) || heading.size() < 3
+        || !heading[0].startsWith("Record") || !heading[1].startsWith("Time"))
+        return recordReader.refuse();
+    // "Ch<index>(unit)" is the column of channel number index + 100.
+    QStringList channels{QString(), QString()};
+    for (int i = 2; i < heading.size(); ++i) {
+        bool isIndex = false;
+        const int index = heading[i].mid(2).section('(', 0, 0).toInt(&isIndex);
+        channels << (heading[i].startsWith("Ch") && isIndex ? QString::number(index + 100)
+                                                            : QString());
+    }
+    QStringList wanted;
+    for (const ChannelRecord &row : rows)
+        wanted << row.channelNumber;
+    return recordReader.selectColumns(channels, wanted) || recordReader.refuse();
 }
+
+bool OrvexCommandSet::readRecordAt(QDateTime time, QStringList &values)
+{
+    return recordReader.readAt(time, values, recordLayout());
+}
+
 bool OrvexCommandSet::closeRecordFile() { return closeRecord(); }
+
+RecordLayout OrvexCommandSet::recordLayout()
+{
+    // A record up to 999 ms before the time asked for, or less than 1001 s after it.
+    RecordLayout layout;
+    layout.earlyMs = 999;
+    layout.lateMs = 1000 * 1000 + 999;
+    layout.longerRecords = true;
+    return layout;
+}

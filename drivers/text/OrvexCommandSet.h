@@ -66,7 +66,9 @@ public:
     bool writeDeviceSettings(QString address, QString baudRate, QString ip, QString mask,
                              QString port, QString filter, QString &message) override;
 
-    // Record files: not read yet (every open refuses).
+    // Record files: a heading "Record...", "Time...", then columns "Ch<index>(unit)" (others
+    // name no channel); the values of the rows' channels in their order, each from its first
+    // column; records through the shared reader with recordLayout.
     bool openRecordFile(QString path, QList<ChannelRecord> rows) override;
     bool readRecordAt(QDateTime time, QStringList &values) override;
     bool closeRecordFile() override;
@@ -207,6 +209,11 @@ protected:
     bool sendsRate = true;
     bool sendsCoefficients = true;
     bool selectsCurvePerRow = false;
+
+    // The record rules: time "yyyy-MM-dd hh:mm:ss.zzz", a record taken from 999 ms before the
+    // time asked for up to 1000 s (whole seconds) after it; fields after the heading's are not
+    // read.
+    virtual RecordLayout recordLayout();
 
     // Which link the transport has open (Comm::Transport).
     int linkKind() const;

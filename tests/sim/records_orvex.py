@@ -11,8 +11,8 @@ Files written:
   orvex.csv   heading Record, Time, Ch1(℃), Avg, Ch3(℃), Ch1(℃); the second Ch1 column reads
               "-1.000" and Avg "avg"; records 0..4 at START + k s, 5..7 at START + 2000 + k s,
               then a line of two fields ("yyyy-MM-dd hh:mm:ss.zzz" times, "\\n" line ends)
-  vs.csv      heading Record, Time, Ch1(℃), Ch2(℃); every data line ends in ",<xx>", the XOR of
-              all the line's other characters as two lower-case hex digits ("\\r\\n" ends);
+  vs.csv      heading Record, Time, Ch1(℃), Ch2(℃); every data line ends in two characters, the
+              XOR of all its other bytes as lower-case hex digits ("\\r\\n" ends);
               records 0..4 at START + k s, record 2 with its check in upper case (it holds a hex
               letter), record 5 at START + 150 s
   ht.csv      heading Record, Time, Ch1(℃), Ch16(%RH); records 0..4 at START_HT + k s
@@ -68,13 +68,13 @@ def main():
     lines = ["Record,Time,Ch1(℃),Ch2(℃)"]
     for k in range(6):
         when = START + datetime.timedelta(seconds=k if k < 5 else 150)
-        body = ",".join(record(k, when, [101, 102])) + ","
+        body = ",".join(record(k, when, [101, 102]))
         check = xor_check(body)
         if k == 2:
             pad = 0
             while check.isdigit():   # a check holding a hex letter, written in upper case
                 pad += 1
-                body = ",".join(record(k, when, [101, 102])) + " " * pad + ","
+                body += "%d" % pad
                 check = xor_check(body)
             check = check.upper()
         lines.append(body + check)

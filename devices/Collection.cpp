@@ -293,6 +293,17 @@ QStringList Collection::sharedFilterList()
     return list;
 }
 
+QString Collection::rateWord(const QString &scanRate)
+{
+    if (scanRate == QStringLiteral("快速"))
+        return QStringLiteral("FAST");
+    if (scanRate == QStringLiteral("中速"))
+        return QStringLiteral("MED");
+    if (scanRate == QStringLiteral("慢速"))
+        return QStringLiteral("SLOW");
+    return QString();
+}
+
 double Collection::rateScanInterval(const QString &scanRate)
 {
     if (scanRate == QStringLiteral("快速"))

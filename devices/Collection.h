@@ -185,6 +185,8 @@ protected:
     // Shared values of the register drivers.
     static QStringList sharedFilterList();                     // "0" to "15"
     static double rateScanInterval(const QString &scanRate);   // 0.35 快速, 0.5 中速, else 1.0
+    // The rate word of the text dialects: "FAST", "MED", "SLOW" for 快速, 中速, 慢速, else empty.
+    static QString rateWord(const QString &scanRate);
     // Channel numbers "101" upwards of a model with `maxCount` channels: the first `count` of
     // them, or all `maxCount` when `count` is below 1 or above `maxCount`.
     static QStringList channelNumbersUpTo(int count, int maxCount);

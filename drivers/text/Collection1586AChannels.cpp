@@ -137,14 +137,7 @@ bool Collection1586A::sendChannelCommands(const QStringList &commands, const QSt
 bool Collection1586A::setRate(QString scanRate)
 {
     QMutexLocker lock(&exchangeMutex);
-    QString word;
-    if (scanRate == "快速")
-        word = "FAST";
-    else if (scanRate == "中速")
-        word = "MED";
-    else if (scanRate == "慢速")
-        word = "SLOW";
-    return sendCommand("RATE " + word + "\r\n");
+    return sendCommand("RATE " + rateWord(scanRate) + "\r\n");
 }
 
 bool Collection1586A::configureChannels(QString scanRate, QList<ChannelRecord> rows)

@@ -326,14 +326,7 @@ bool OrvexCommandSet::setKeyLock(bool locked)
 
 bool OrvexCommandSet::setRate(QString speed)
 {
-    QString word;
-    if (speed == "快速")
-        word = "FAST";
-    else if (speed == "中速")
-        word = "MED";
-    else if (speed == "慢速")
-        word = "SLOW";
-    return setOk("RATE " + word + "\r\n");
+    return setOk("RATE " + rateWord(speed) + "\r\n");
 }
 
 bool OrvexCommandSet::setBaudRate(QString baud)

@@ -185,6 +185,20 @@ private slots:
     // and cold-junction texts that are not numbers refuse the set-up before anything is sent.
     void configurations()
     {
+        const Rows rtd{withCoefficients(channelRow("101", "铂电阻", "PT385", "四线制", "Ω", -1000.0f),
+                                        {"", "", "", "", "100"}),
+                       channelRow("104", "铂电阻", "ITS90", "二线制", "℃", -1000.0f)};
+        auto platinum = opened<CollectionOrvex_RTD>();
+        QVERIFY(platinum);
+        QVERIFY(runOnWorker([&] { return platinum->configureChannels("慢速", rtd); }));
+        QCOMPARE(sent(7), QStringList({"*RST\r\n", "RATE SLOW\r\n", "TEMP:RTD:RES 1,0,(@1,4)\r\n",
+                                       "WIRE 4,2,(@1,4)\r\n", "TEMP:RTD:TYPE 3,2,(@1,4)\r\n",
+                                       "TEMP:RTD:COEF 1.0000000000e+02,0.0000000000e+00,0.0000000000e+00,"
+                                       "0.0000000000e+00,0.0000000000e+00,0.0000000000e+00,(@1)\r\n",
+                                       "ROUT:CHAN:STAT 1,1,(@1,4)\r\n"}));
+        closed(std::move(platinum));
+        sent(1);
+
         Rows ntc{withCoefficients(channelRow("101", "热敏电阻", "R(T)", "二线制", "℃", 1.0f, -0.25f),
                                   {"0.001", "0.0002", "", "0"}),
                  withCoefficients(channelRow("102", "热敏电阻", "10kΩ", "四线制", "Ω", -1000.0f),

@@ -129,7 +129,12 @@ void ParametersChart::setup(SystemSettings *settings, const QList<ChannelRow> &r
         decimals = settings->dataAccuracy;
         emailInterval = settings->emailInterval;
         emailAutoTrigger = settings->emailAutoTrigger;
-        emailAddresses = settings->emailAddresses;
+        // A stored or restored row may hold any text: only mail addresses are mailed to.
+        emailAddresses = mailRecipients(settings->emailAddresses);
+        const QString refused = settings->emailAddresses.value(emailAddresses.size());
+        if (!refused.isEmpty())
+            qWarning() << "alarm mail: the stored address" << refused
+                       << "is no mail address; it and those after it get no mail";
         deviceRecords = settings->planDevices;
     }
 
@@ -300,7 +305,7 @@ bool ParametersChart::checkAlarm(int k, double v)
     if (type.isEmpty())
         return true;
     const bool logged = addAuditLog(type, text);
-    if (emailAutoTrigger
+    if (emailAutoTrigger && !emailAddresses.isEmpty()
         && lastMailTime.secsTo(QDateTime::currentDateTime()) >= qint64(emailInterval)
         && !mailInFlight->load()) {
         lastMailTime = QDateTime::currentDateTime();

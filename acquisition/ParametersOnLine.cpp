@@ -18,6 +18,7 @@
 #include "Database.h"
 #include "ParametersChart.h"
 #include "ParametersStatistics.h"
+#include "ProjectRows.h"
 #include "QWaiting.h"
 #include "Registry.h"
 #include "SystemSettings.h"
@@ -159,12 +160,7 @@ void ParametersOnLine::start(SystemSettings *plan)
     buildProjectRecords();
     plannedSamples = plannedSampleCount(startTime, plannedEnd, intervalMs);
 
-    valuesPerDevice = QList<int>();
-    for (int i = 0; i < deviceCount; ++i)
-        valuesPerDevice.append(0);
-    for (const ChannelRow &row : qAsConst(channelRows))
-        if (row.deviceIndex >= 0 && row.deviceIndex < deviceCount)
-            ++valuesPerDevice[row.deviceIndex];
+    valuesPerDevice = channelsPerDevice(channelRows, deviceCount);
 
     for (int p = 0; p < projectCount; ++p) {
         QList<ChannelRow> rows;
@@ -201,43 +197,9 @@ void ParametersOnLine::start(SystemSettings *plan)
 
 void ParametersOnLine::buildProjectRecords()
 {
-    QStringList numbers, models, serials, modes, addresses, ports, configs;
-    for (const AcquisitionDeviceRecord &device : qAsConst(deviceRecords)) {
-        numbers.append(QString::number(device.number));
-        models.append(device.model);
-        serials.append(device.serialNumber);
-        modes.append(device.signalMode);
-        addresses.append(device.ipCom);
-        ports.append(device.portBaudRate);
-        configs.append(device.channelConfig);
-    }
-    const QString now = QDateTime::currentDateTime().toString(timeFormat);
-    projectRecords.clear();
-    for (int p = 0; p < projectCount; ++p) {
-        ParametersRecord record;
-        record.Name = settings->projectNames.at(p);
-        record.CreateTime = now;
-        record.Start = settings->planStart;
-        record.End = settings->planEnd;
-        record.DeviceNumber = numbers;
-        record.Model = models;
-        record.SerialNumber = serials;
-        if (!deviceRecords.isEmpty()) {
-            record.ScanInterval = QString::number(deviceRecords.first().scanInterval, 'g', 6);
-            record.ScanRate = deviceRecords.first().scanRate;
-        }
-        record.SignalMode = modes;
-        record.IP_COM = addresses;
-        record.Port_BaudRate = ports;
-        record.ChannelConfig = configs;
-        for (const ChannelRow &row : qAsConst(channelRows)) {
-            if (row.projectIndex != p)
-                continue;
-            record.ChannelNumber.append(row.channelName);
-            record.ChannelUnit.append(row.unit);
-        }
-        projectRecords.append(record);
-    }
+    projectRecords = makeProjectRecords(deviceRecords, settings->projectNames.mid(0, projectCount),
+                                        settings->planStart, settings->planEnd, channelRows,
+                                        QDateTime::currentDateTime().toString(timeFormat));
 }
 
 bool ParametersOnLine::buildChannelRows(int device, QList<ChannelRecord> &rows) const
@@ -532,24 +494,11 @@ void ParametersOnLine::storeSample(qint64 index, const QDateTime &t, const QStri
 
     OnlineSample sample;
     sample.time = t;
-    for (int p = 0; p < projectCount; ++p)
-        sample.projectValues.append(QStringList());
-    for (int k = 0; k < channelCount; ++k) {
-        const int p = channelRows.at(k).projectIndex;
-        if (p < 0 || p >= projectCount)
-            return;
-        sample.projectValues[p].append(values.at(k));
-    }
+    if (!splitSampleByProject(values, channelRows, projectCount, sample.projectValues))
+        return;
 
     // The rows of one sample go in one transaction: every project, or none.
-    QList<ParametersDataRow> rows;
-    for (int p = 0; p < projectCount; ++p) {
-        ParametersDataRow row;
-        row.name = projectRecords.at(p).Name;
-        row.time = t;
-        row.values = sample.projectValues.at(p);
-        rows.append(row);
-    }
+    const QList<ParametersDataRow> rows = makeSampleRows(projectRecords, t, sample.projectValues);
     if (!insertParametersDataBatch(rows, acquisitionConnectionName())) {
         qDebug() << "sample not stored:" << t.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"));
         return;

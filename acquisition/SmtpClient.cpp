@@ -7,6 +7,7 @@
 #include <QMutex>
 #include <QMutexLocker>
 #include <QNetworkInterface>
+#include <QRegularExpression>
 #include <QTcpSocket>
 
 namespace {
@@ -287,4 +288,23 @@ bool sendAlarmMail(SmtpClient *client, const QStringList &recipients, const QStr
             allSent = false;
     }
     return allSent;
+}
+
+bool isMailAddress(const QString &text)
+{
+    // Anchored at the very end: a "$" would also match before a final line end.
+    static const QRegularExpression pattern(QRegularExpression::anchoredPattern(
+        QStringLiteral("[A-Za-z0-9]+([_\\.][A-Za-z0-9]+)*@([A-Za-z0-9\\-]+\\.)+[A-Za-z]{2,6}")));
+    return pattern.match(text).hasMatch();
+}
+
+QStringList mailRecipients(const QStringList &addresses)
+{
+    QStringList recipients;
+    for (const QString &address : addresses) {
+        if (!isMailAddress(address))
+            break;
+        recipients.append(address);
+    }
+    return recipients;
 }

@@ -78,6 +78,14 @@ bool machineHasRouteToMailServer(const SmtpClient &client);
 // digits followed by a blank, "-" or the end of the line; otherwise 0 (a refusal). A blank
 // final line or one with a leading blank gives 0.
 int smtpReplyCode(const QByteArray &reply);
+// Whether `text` is a mail address as the notification settings accept one: the whole text
+// matches ^[A-Za-z0-9]+([_\.][A-Za-z0-9]+)*@([A-Za-z0-9\-]+\.)+[A-Za-z]{2,6}$ (so it holds no
+// blank, no line end and one "@").
+bool isMailAddress(const QString &text);
+// The alarm-mail recipients of stored addresses (a stored or restored row may hold anything):
+// the addresses in order up to, not including, the first that is not a mail address (an empty
+// one ends the list too).
+QStringList mailRecipients(const QStringList &addresses);
 
 // Mail text as it goes on the wire: line ends made CRLF, lines starting with "." doubled.
 QByteArray mailBodyForWire(const QString &body);

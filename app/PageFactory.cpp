@@ -9,10 +9,12 @@
 #include "AcquisitionDevice.h"
 #include "ChannelConfig.h"
 #include "ParametersChannel.h"
+#include "ParametersImport.h"
 #include "ParametersMode.h"
 #include "ParametersOnLine.h"
 #include "SystemSettings.h"
 #include "VerificationReport.h"
+#include "ViewLog.h"
 
 namespace {
 // Stands for a page whose subsystem is not part of the program yet.
@@ -44,8 +46,9 @@ QWidget *createAcquisitionDevicePage(SystemSettings *settings, QWidget *parent)
 
 QWidget *createViewLogPage(SystemSettings *settings, QWidget *parent)
 {
-    Q_UNUSED(settings)
-    return placeholderPage("ViewLog", parent);
+    auto *page = new ViewLog(parent);
+    page->setSettings(settings);
+    return page;
 }
 
 QWidget *createVerificationReportPage(SystemSettings *settings, QWidget *parent)
@@ -81,22 +84,30 @@ void runAcquisitionChain(SystemSettings *settings, QWidget *parent)
         ParametersOnLine online;   // no parent: the run window stands alone
         online.start(settings);
         online.exec();
+    } else if (settings->acquisitionMode
+               == QCoreApplication::translate(planDialogContext, "导入")) {
+        ParametersImport importDialog;   // no parent, as the other dialogs of the chain
+        importDialog.setSettings(settings);
+        importDialog.exec();
     }
 }
 
 void viewLogDeleteShown(QWidget *page)
 {
-    Q_UNUSED(page)
+    if (auto *log = qobject_cast<ViewLog *>(page))
+        log->deleteShown();
 }
 
 void viewLogExportPdf(QWidget *page)
 {
-    Q_UNUSED(page)
+    if (auto *log = qobject_cast<ViewLog *>(page))
+        log->exportPdf();
 }
 
 void viewLogOpenNotifySettings(QWidget *page)
 {
-    Q_UNUSED(page)
+    if (auto *log = qobject_cast<ViewLog *>(page))
+        log->openNotifySettings();
 }
 
 bool pageIsNotRunning(QWidget *page)

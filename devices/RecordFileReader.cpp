@@ -2,12 +2,35 @@
 
 #include <QDebug>
 
+#include "SampleRows.h"
+
 namespace {
 constexpr qint64 pieceSize = 64 * 1024;
 
 bool isLineEnd(char c)
 {
     return c == '\r' || c == '\n';
+}
+
+// A time as its clock reads it: the date and time as written, without time-zone arithmetic, so
+// that a record's stamp (the instrument's own clock) compares with the time asked for digit by
+// digit, and no conversion through the local time zone is made per record.
+QDateTime wallClock(const QDate &date, const QTime &time)
+{
+    return QDateTime(date, time, Qt::UTC);
+}
+
+// A record's time stamp read with the layout's format (the usual one digit by digit); an invalid
+// time when it does not parse.
+QDateTime recordTime(const QString &stamp, const QString &format)
+{
+    static const QString sampleFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz");
+    QDate date;
+    QTime time;
+    if (format == sampleFormat && parseSampleTimeFields(stamp, date, time))
+        return wallClock(date, time);
+    const QDateTime parsed = QDateTime::fromString(stamp, format);
+    return parsed.isValid() ? wallClock(parsed.date(), parsed.time()) : QDateTime();
 }
 } // namespace
 
@@ -133,6 +156,7 @@ bool RecordFileReader::readAt(const QDateTime &time, QStringList &values,
     values.clear();
     if (!time.isValid() || !file.isOpen())
         return false;
+    const QDateTime wanted = wallClock(time.date(), time.time());
     for (;;) {
         QStringList fields;
         if (hasKeptRecord) {
@@ -156,12 +180,12 @@ bool RecordFileReader::readAt(const QDateTime &time, QStringList &values,
             return false;
         }
         const QString &stamp = fields.at(layout.timeField);
-        const QDateTime recorded = QDateTime::fromString(stamp, layout.timeFormat);
+        const QDateTime recorded = recordTime(stamp, layout.timeFormat);
         if (!recorded.isValid()) {
             qDebug() << "时间格式错误！" << stamp;
             return false;
         }
-        const qint64 after = time.msecsTo(recorded);   // > 0: the record is later than asked
+        const qint64 after = wanted.msecsTo(recorded);   // > 0: the record is later than asked
         if (after < -layout.earlyMs)
             continue;
         if (after > layout.lateMs) {

@@ -82,12 +82,14 @@ public:
     // the first column that carries it. Sets the column flags.
     bool selectColumns(const QStringList &columnChannels, const QStringList &wanted);
 
-    // The values of the record that belongs to `time`: records earlier than the layout's window
-    // are passed over; a record later than it is kept for the next call, which starts with it
-    // (so a gap in the recording fails only the times inside the gap). Refused, failing this
-    // call and using the line up: a record whose field count differs from the heading's (more
-    // fields than the heading, or too few), a time that does not parse, a line the layout's
-    // check refuses. `values` is emptied first; false also at the end of the file.
+    // The values of the record that belongs to `time`, compared as clock readings (the date and
+    // time written in the record against those of `time`, whatever its time zone): records
+    // earlier than the layout's window are passed over; a record later than it is kept for the
+    // next call, which starts with it (so a gap in the recording fails only the times inside the
+    // gap). Refused, failing this call and using the line up: a record whose field count differs
+    // from the heading's (more fields than the heading, or too few), a time that does not parse,
+    // a line the layout's check refuses. `values` is emptied first; false also at the end of the
+    // file.
     bool readAt(const QDateTime &time, QStringList &values,
                 const RecordLayout &layout = RecordLayout());
 

@@ -3,9 +3,12 @@
 #include <QDebug>
 #include <QRegularExpression>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
+
+#include <sqlite3.h>
 
 #include "SampleRows.h"
 
@@ -538,7 +541,7 @@ bool selectChannelConfigByMode(QList<ChannelConfigData> &out, QString model)
 
 // ---- Parameters, ParametersData, AuditLog ------------------------------------------------
 
-bool insertParameters(ParametersRecord p)
+bool insertParameters(ParametersRecord p, QString connectionName)
 {
     if (!listsKeepSeparator(QStringLiteral("insertParameters"), kSemicolon,
                             {{"SerialNumber", &p.SerialNumber}})
@@ -556,7 +559,7 @@ bool insertParameters(ParametersRecord p)
          p.SerialNumber.join(kSemicolon), p.ScanInterval, p.ScanRate, p.SignalMode.join(kComma),
          p.IP_COM.join(kComma), p.Port_BaudRate.join(kComma), p.ChannelConfig.join(kComma),
          p.ChannelNumber.join(kComma), p.ChannelUnit.join(kComma)});
-    if (!exec(sql))
+    if (!exec(sql, connectionName))
         return false;
     trace("添加验证信息：", sql);
     return true;
@@ -618,28 +621,80 @@ bool insertParametersDataBatch(const QList<ParametersDataRow> &rows, QString con
                                 {{"Data", &row.values}}))
             return false;
     }
-    QSqlDatabase db = connection(connectionName);
-    if (!db.isOpen())
+    if (!connection(connectionName).isOpen())
         return false;
     DatabaseTransaction transaction(connectionName);
     if (!transaction.isActive())
         return false;
     {
-        QSqlQuery query(db);
-        if (!query.prepare(QStringLiteral("insert into ParametersData values (?,?,?)")))
+        ParametersDataWriter writer(connectionName);
+        if (!writer.isReady())
             return false;
         for (const ParametersDataRow &row : rows) {
-            query.bindValue(0, row.name);
-            query.bindValue(1, formatSampleTime(row.time));
-            query.bindValue(2, row.values.join(kComma));
-            if (!query.exec()) {
-                qDebug().noquote() << QStringLiteral("insertParametersDataBatch:")
-                                   << query.lastError().text();
+            if (!writer.insert(row))
                 return false;  // rolled back
-            }
         }
     }
     return transaction.commit();
+}
+
+ParametersDataWriter::ParametersDataWriter(const QString &connectionName)
+{
+    // The statement runs on the SQLite handle of the Qt connection (the driver works on the
+    // system's SQLite library, as this program does), so it shares the connection's transaction.
+    QSqlDatabase db = connection(connectionName);
+    if (!db.isOpen() || !db.driver())
+        return;
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return;
+    sqlite3 *sqlite = *static_cast<sqlite3 *const *>(handle.data());
+    if (!sqlite)
+        return;
+    if (sqlite3_prepare_v2(sqlite, "insert into ParametersData values (?,?,?)", -1, &statement,
+                           nullptr)
+        != SQLITE_OK) {
+        qDebug().noquote() << QStringLiteral("ParametersDataWriter:")
+                           << QString::fromUtf8(sqlite3_errmsg(sqlite));
+        sqlite3_finalize(statement);
+        statement = nullptr;
+    }
+}
+
+ParametersDataWriter::~ParametersDataWriter()
+{
+    sqlite3_finalize(statement);
+}
+
+bool ParametersDataWriter::insert(const ParametersDataRow &row)
+{
+    return insert(row.name, row.time, row.values);
+}
+
+bool ParametersDataWriter::insert(const QString &name, const QDateTime &time,
+                                  const QStringList &values)
+{
+    if (!statement
+        || !listsKeepSeparator(QStringLiteral("ParametersDataWriter"), kComma,
+                               {{"Data", &values}}))
+        return false;
+    if (name != boundName || boundNameUtf8.isNull()) {
+        boundName = name;
+        boundNameUtf8 = name.toUtf8();
+    }
+    const QByteArray timeText = formatSampleTime(time).toLatin1();
+    const QByteArray data = values.join(kComma).toUtf8();
+    sqlite3_bind_text(statement, 1, boundNameUtf8.constData(), boundNameUtf8.size(),
+                      SQLITE_STATIC);
+    sqlite3_bind_text(statement, 2, timeText.constData(), timeText.size(), SQLITE_STATIC);
+    sqlite3_bind_text(statement, 3, data.constData(), data.size(), SQLITE_STATIC);
+    const int rc = sqlite3_step(statement);
+    if (rc != SQLITE_DONE)
+        qDebug().noquote() << QStringLiteral("ParametersDataWriter:")
+                           << QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(statement)));
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+    return rc == SQLITE_DONE;
 }
 
 bool deleteParametersData(QString name)

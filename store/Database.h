@@ -8,11 +8,14 @@
 
 #include <functional>
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 #include "Records.h"
+
+struct sqlite3_stmt;
 
 // ---- file and connections ----------------------------------------------------------------
 
@@ -99,8 +102,9 @@ bool selectChannelConfigByMode(QList<ChannelConfigData> &out, QString model);
 
 // ---- Parameters, ParametersData, AuditLog ------------------------------------------------
 
-// Refuses a list member that holds its list's separator ("," or ";" for SerialNumber).
-bool insertParameters(ParametersRecord record);
+// Refuses a list member that holds its list's separator ("," or ";" for SerialNumber). On the
+// named open connection, or the default one for an empty name.
+bool insertParameters(ParametersRecord record, QString connectionName = QString());
 bool updateParametersTime(QString name, QString start, QString end);
 bool deleteParameters(QString name);
 bool selectParameters(QList<ParametersRecord> &out, QString name);
@@ -114,6 +118,30 @@ bool insertParametersData(ParametersDataRow row, QString connectionName = QStrin
 bool insertParametersDataBatch(const QList<ParametersDataRow> &rows,
                                QString connectionName = QString());
 bool deleteParametersData(QString name);
+
+// Writes ParametersData rows, encoded as insertParametersData does, on one open connection
+// through one statement prepared once, inside the caller's transaction (it begins none): for a
+// run or an import that stores many rows. Made, used and destroyed on the thread that opened the
+// connection, before the connection closes.
+class ParametersDataWriter
+{
+public:
+    explicit ParametersDataWriter(const QString &connectionName = QString());
+    ~ParametersDataWriter();
+    ParametersDataWriter(const ParametersDataWriter &) = delete;
+    ParametersDataWriter &operator=(const ParametersDataWriter &) = delete;
+
+    // The connection is open and the statement prepared.
+    bool isReady() const { return statement != nullptr; }
+    // One row; false (nothing stored) when a value holds "," or the insert fails.
+    bool insert(const ParametersDataRow &row);
+    bool insert(const QString &name, const QDateTime &time, const QStringList &values);
+
+private:
+    sqlite3_stmt *statement = nullptr;
+    QString boundName;           // the project name of the last row, kept encoded
+    QByteArray boundNameUtf8;
+};
 bool selectParametersData(QList<ParametersDataRow> &out, QString name);
 
 // Adds an entry with the current local time ("yyyy-MM-dd hh:mm:ss").

@@ -54,24 +54,31 @@ QString formatSampleTime(const QDateTime &time)
     return text;
 }
 
+bool parseSampleTimeFields(const QString &text, QDate &date, QTime &time)
+{
+    if (text.size() != 23 || text.at(4) != QLatin1Char('-') || text.at(7) != QLatin1Char('-')
+        || text.at(10) != QLatin1Char(' ') || text.at(13) != QLatin1Char(':')
+        || text.at(16) != QLatin1Char(':') || text.at(19) != QLatin1Char('.'))
+        return false;
+    const int y = digitsAt(text, 0, 4), mo = digitsAt(text, 5, 2), d = digitsAt(text, 8, 2);
+    const int h = digitsAt(text, 11, 2), mi = digitsAt(text, 14, 2), s = digitsAt(text, 17, 2);
+    const int ms = digitsAt(text, 20, 3);
+    if (y < 0 || mo < 0 || d < 0 || h < 0 || mi < 0 || s < 0 || ms < 0)
+        return false;
+    date = QDate(y, mo, d);
+    time = QTime(h, mi, s, ms);
+    return date.isValid() && time.isValid();
+}
+
 QDateTime parseSampleTime(const QString &text)
 {
     // The common, exact shape is read directly; anything else goes through the general parser.
-    if (text.size() == 23 && text.at(4) == QLatin1Char('-') && text.at(7) == QLatin1Char('-')
-        && text.at(10) == QLatin1Char(' ') && text.at(13) == QLatin1Char(':')
-        && text.at(16) == QLatin1Char(':') && text.at(19) == QLatin1Char('.')) {
-        const int y = digitsAt(text, 0, 4), mo = digitsAt(text, 5, 2), d = digitsAt(text, 8, 2);
-        const int h = digitsAt(text, 11, 2), mi = digitsAt(text, 14, 2), s = digitsAt(text, 17, 2);
-        const int ms = digitsAt(text, 20, 3);
-        if (y >= 0 && mo >= 0 && d >= 0 && h >= 0 && mi >= 0 && s >= 0 && ms >= 0) {
-            const QDate date(y, mo, d);
-            const QTime time(h, mi, s, ms);
-            if (date.isValid() && time.isValid()) {
-                const QDateTime dt(date, time);
-                if (dt.isValid() && dt.time() == time)
-                    return dt;
-            }
-        }
+    QDate date;
+    QTime time;
+    if (parseSampleTimeFields(text, date, time)) {
+        const QDateTime dt(date, time);
+        if (dt.isValid() && dt.time() == time)
+            return dt;
     }
     return QDateTime::fromString(text, kSampleTimeFormat);
 }

@@ -9,6 +9,10 @@
 
 // "yyyy-MM-dd hh:mm:ss.zzz"; the empty text for an invalid time.
 QString formatSampleTime(const QDateTime &time);
+// The date and time written in a text of exactly the shape "yyyy-MM-dd hh:mm:ss.zzz", read digit
+// by digit (no time-zone arithmetic). False for a text of any other shape or an impossible date
+// or time.
+bool parseSampleTimeFields(const QString &text, QDate &date, QTime &time);
 // Parses "yyyy-MM-dd hh:mm:ss.zzz" as local time; a text that does not parse gives an invalid
 // time.
 QDateTime parseSampleTime(const QString &text);

@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 
 #include "Database.h"
+#include "RawSampleInsert.h"
 #include "SampleRows.h"
 
 namespace {
@@ -50,20 +51,9 @@ bool insertWithCApi(sqlite3 *db, const QList<ParametersDataRow> &rows)
                                   nullptr),
                db, "prepare"))
         return false;
-    bool ok = true;
-    for (const ParametersDataRow &row : rows) {
-        const QByteArray name = row.name.toUtf8();
-        const QByteArray time = formatSampleTime(row.time).toUtf8();
-        const QByteArray data = row.values.join(QLatin1Char(',')).toUtf8();
-        sqlite3_bind_text(st, 1, name.constData(), name.size(), SQLITE_TRANSIENT);
-        sqlite3_bind_text(st, 2, time.constData(), time.size(), SQLITE_TRANSIENT);
-        sqlite3_bind_text(st, 3, data.constData(), data.size(), SQLITE_TRANSIENT);
-        if (!check(sqlite3_step(st), db, "insert")) {
-            ok = false;
-            break;
-        }
-        sqlite3_reset(st);
-    }
+    const bool ok = insertRowsWithCApi(st, rows);
+    if (!ok)
+        check(SQLITE_ERROR, db, "insert");
     sqlite3_finalize(st);
     return check(sqlite3_exec(db, ok ? "commit" : "rollback", nullptr, nullptr, nullptr), db,
                  "commit")

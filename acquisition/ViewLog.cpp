@@ -1,0 +1,218 @@
+#include "ViewLog.h"
+#include "ui_ViewLog.h"
+
+#include <QDateTime>
+#include <QDebug>
+#include <QFile>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QMessageBox>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTableWidgetItem>
+
+#include "Database.h"
+#include "SystemSettings.h"
+#include "ViewLogSet.h"
+
+namespace {
+
+const QString boundFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
+
+QPen pdfPen(const QColor &color, qreal width)
+{
+    return QPen(color, width, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
+}
+
+} // namespace
+
+ViewLog::ViewLog(QWidget *parent)
+    : QWidget(parent), ui(new Ui::ViewLog)
+{
+    ui->setupUi(this);
+    titleInfo = tr("提示");
+    titleWarn = tr("警告");
+    searchStart = QStringLiteral("2020-01-01 01:01:00");
+    searchEnd = QStringLiteral("2040-01-01 01:01:59");
+    initTable();
+    fillTable(QString(), QString(), QString());
+}
+
+ViewLog::~ViewLog()
+{
+    delete ui;
+}
+
+void ViewLog::setSettings(SystemSettings *record)
+{
+    settings = record;
+}
+
+void ViewLog::initTable()
+{
+    QTableWidget *table = ui->tableWidget_List;
+    table->setColumnCount(3);
+    table->setHorizontalHeaderLabels({tr("操作时间"), tr("操作类型"), tr("详细信息")});
+    table->setColumnWidth(0, 250);
+    table->setColumnWidth(1, 150);
+    table->setColumnWidth(2, 280);
+    table->verticalHeader()->setVisible(false);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->horizontalHeader()->setStretchLastSection(true);
+    ui->dateTimeEdit_Start->setDateTime(
+        QDateTime::fromString(QStringLiteral("2020-01-01 01:01:00"), boundFormat));
+    ui->dateTimeEdit_End->setDateTime(
+        QDateTime::fromString(QStringLiteral("2040-01-01 01:01:59"), boundFormat));
+}
+
+void ViewLog::fillTable(const QString &from, const QString &to, const QString &type)
+{
+    QTableWidget *table = ui->tableWidget_List;
+    table->setRowCount(0);
+    QList<AuditLogRecord> entries;
+    if (!selectAuditLog(entries, from, to, type))
+        return;
+    // One pass: all rows at once, the last entry returned at the top.
+    table->setUpdatesEnabled(false);
+    const int count = entries.size();
+    table->setRowCount(count);
+    for (int i = 0; i < count; ++i) {
+        const AuditLogRecord &entry = entries.at(i);
+        const int row = count - 1 - i;
+        table->setItem(row, 0, new QTableWidgetItem(entry.time));
+        table->setItem(row, 1, new QTableWidgetItem(entry.type));
+        table->setItem(row, 2, new QTableWidgetItem(entry.details));
+    }
+    table->setUpdatesEnabled(true);
+    table->horizontalHeader()->setStretchLastSection(false);
+    table->horizontalHeader()->setStretchLastSection(true);
+}
+
+void ViewLog::pt_Search_clicked()
+{
+    searchStart = ui->dateTimeEdit_Start->dateTime().toString(boundFormat);
+    searchEnd = ui->dateTimeEdit_End->dateTime().toString(boundFormat);
+    searchType = ui->lineEdit_Type->text();
+    fillTable(searchStart, searchEnd, searchType);
+}
+
+QVector<AuditLogRecord> ViewLog::listedEntries() const
+{
+    const QTableWidget *table = ui->tableWidget_List;
+    QVector<AuditLogRecord> entries;
+    entries.reserve(table->rowCount());
+    auto text = [table](int row, int column) {
+        const QTableWidgetItem *item = table->item(row, column);
+        return item ? item->text() : QString();
+    };
+    for (int row = 0; row < table->rowCount(); ++row)
+        entries.append(AuditLogRecord{text(row, 0), text(row, 1), text(row, 2)});
+    return entries;
+}
+
+void ViewLog::deleteShown()
+{
+    if (QMessageBox::question(this, tr("删除"), tr("确认删除通知？"),
+                              QMessageBox::Yes | QMessageBox::No)
+        != QMessageBox::Yes)
+        return;
+    // Exactly the listed entries, each by its time, type and details, all or none.
+    const QVector<AuditLogRecord> entries = listedEntries();
+    const bool deleted = runInTransaction([&entries] {
+        for (const AuditLogRecord &entry : entries)
+            if (!deleteAuditLog(entry))
+                return false;
+        return true;
+    });
+    if (!deleted)
+        QMessageBox::information(this, titleWarn, tr("删除数据失败！"));
+    fillTable(QString(), QString(), QString());
+}
+
+void ViewLog::openNotifySettings()
+{
+    ViewLogSet dialog(this);
+    dialog.setSettings(settings, listedEntries());
+    dialog.show();
+    dialog.exec();
+}
+
+void ViewLog::exportPdf()
+{
+    const QString path = QFileDialog::getSaveFileName(this, tr("打开文件"), QString(),
+                                                      QStringLiteral("Image Files (*.pdf)"));
+    if (path.isEmpty())
+        return;
+    if (writePdf(path))
+        QMessageBox::information(this, titleInfo, tr("保存成功！"));
+    else
+        QMessageBox::information(this, titleWarn, tr("保存失败！"));
+}
+
+bool ViewLog::writePdf(const QString &path) const
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        qDebug() << "alarm log export:" << path << file.errorString();
+        return false;
+    }
+    bool painted = false;
+    {
+        QPdfWriter writer(&file);
+        writer.setResolution(300);
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setPageMargins(QMarginsF(30, 30, 30, 30));
+        QPainter painter;
+        if (painter.begin(&writer)) {
+            const int width = painter.viewport().width();
+            const int height = painter.viewport().height();
+            const int u = width / 24;
+            drawPdfHeader(painter, writer, 0, width);
+            const QVector<AuditLogRecord> entries = listedEntries();
+            int y = 300;
+            for (int r = 0; r < entries.size(); ++r) {
+                if (y + 120 >= height) {
+                    drawPdfHeader(painter, writer, r, width);
+                    y = 300;
+                }
+                y += 50;
+                painter.setFont(QFont(QStringLiteral("宋体"), 12, 20));
+                painter.setPen(pdfPen(Qt::black, 1.0));
+                const AuditLogRecord &entry = entries.at(r);
+                painter.drawText(QRect(0, y, 7 * u, 50), Qt::AlignCenter, entry.time);
+                painter.drawText(QRect(7 * u, y, 5 * u, 50), Qt::AlignCenter, entry.type);
+                painter.drawText(QRect(12 * u, y, 12 * u, 50), Qt::AlignCenter, entry.details);
+                y += 70;
+                painter.setPen(pdfPen(QColor(166, 188, 222), 3.0));
+                painter.drawLine(0, y, width, y);
+            }
+            painted = painter.end();
+        }
+    }
+    // The document is complete only when every byte reached the file.
+    const bool written = painted && file.flush() && file.error() == QFileDevice::NoError;
+    file.close();
+    if (written && file.error() == QFileDevice::NoError)
+        return true;
+    qDebug() << "alarm log export failed:" << path << file.errorString();
+    file.remove();
+    return false;
+}
+
+void ViewLog::drawPdfHeader(QPainter &painter, QPdfWriter &writer, int index, int width) const
+{
+    if (index != 0)
+        writer.newPage();
+    const int u = width / 24;
+    painter.setFont(QFont(QStringLiteral("宋体"), 18, 36));
+    painter.setPen(pdfPen(Qt::black, 8.0));
+    painter.drawText(QRect(0, 10, width, 100), Qt::AlignCenter, tr("警告信息"));
+    painter.setFont(QFont(QStringLiteral("宋体"), 14, 28));
+    painter.drawText(QRect(0, 160, 7 * u, 80), Qt::AlignCenter, tr("操作时间"));
+    painter.drawText(QRect(7 * u, 160, 5 * u, 80), Qt::AlignCenter, tr("操作类型"));
+    painter.drawText(QRect(12 * u, 160, 12 * u, 80), Qt::AlignCenter, tr("操作说明"));
+    painter.setPen(pdfPen(QColor(144, 166, 188), 8.0));
+    painter.drawLine(0, 260, width, 260);
+}

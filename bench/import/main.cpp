@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QMessageBox>
 #include <QSqlQuery>
@@ -186,11 +187,17 @@ int main(int argc, char *argv[])
         QElapsedTimer timer;
         timer.start();
         dialog.pt_OK_clicked();
-        while (dialog.isImporting())
-            QApplication::processEvents(QEventLoop::AllEvents, 50);
-        importSeconds = timer.nsecsElapsed() / 1e9;
-        while (reported.isEmpty())
-            QApplication::processEvents(QEventLoop::AllEvents, 50);
+        // The GUI thread idles in its event loop meanwhile, as in the program.
+        QEventLoop loop;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (importSeconds < 0 && !dialog.isImporting())
+                importSeconds = timer.nsecsElapsed() / 1e9;
+            if (importSeconds >= 0 && !reported.isEmpty())
+                loop.quit();
+        });
+        poll.start(5);
+        loop.exec();
     }
     const double peakMb = peakResidentMb();
     QSqlQuery count;

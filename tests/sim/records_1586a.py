@@ -18,6 +18,7 @@ Files written:
   cr.csv           as plain.csv with lone "\r" line ends
   bom.csv          as crlf.csv after a UTF-8 byte-order mark, with blank lines at its end
   gap.csv          as plain.csv, but records 5..9 are taken at 60..64 s
+  long.csv         as plain.csv with records 0..99
   duplicate.csv    columns 101, 102, 101, 103; the second 101 column reads "-1.000" always
   badline.csv      as plain.csv, but record 3 has no readings, record 5 a malformed time and
                    record 7 one field more than the header
@@ -82,6 +83,7 @@ def main():
         f.seek(0)
         f.write(b"\xef\xbb\xbf" + content + b"\r\n\n")
 
+    write(os.path.join(out, "long.csv"), header(three), rows(three, range(100)))
     write(os.path.join(out, "gap.csv"), header(three),
           rows(three, [0, 1, 2, 3, 4, 60, 61, 62, 63, 64]))
 

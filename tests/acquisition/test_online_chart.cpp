@@ -85,6 +85,8 @@ private slots:
     void refreshModes();
     void alarmsAreLoggedAndMailedOncePerInterval();
     void oneMailThreadAtATime();
+    void storedAddressesCheckedBeforeMailing_data();
+    void storedAddressesCheckedBeforeMailing();
 };
 
 void TestOnlineChart::alarmText_data()
@@ -371,6 +373,43 @@ void TestOnlineChart::alarmsAreLoggedAndMailedOncePerInterval()
     other.appendSamples(t0, {1.0});
     QVERIFY(ParametersChart::waitForMailThreads(5000));
     QCOMPARE(mails.size(), 2);
+}
+
+void TestOnlineChart::storedAddressesCheckedBeforeMailing_data()
+{
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QString>("recipients");   // of the one mail; empty: no mail
+    QTest::newRow("all valid") << QStringList{"a@example.com", "b.c@example.org"}
+                               << "a@example.com;b.c@example.org";
+    QTest::newRow("invalid one ends the list")
+        << QStringList{"a@example.com", "not an address", "c@example.com"} << "a@example.com";
+    QTest::newRow("line end with a command")
+        << QStringList{"a@example.com\r\nRCPT TO:<x@example.net>"} << "";
+    QTest::newRow("trailing line end") << QStringList{"a@example.com\n"} << "";
+    QTest::newRow("empty row") << QStringList{""} << "";
+}
+
+void TestOnlineChart::storedAddressesCheckedBeforeMailing()
+{
+    QFETCH(QStringList, stored);
+    QFETCH(QString, recipients);
+    Folder folder;
+    QStringList mailed;
+    ParametersChart::setMailSender([&](const QStringList &to, const QString &, const QString &) {
+        mailed << to.join(';');
+        return true;
+    });
+    SystemSettings settings;
+    settings.emailAutoTrigger = true;
+    settings.emailAddresses = stored;
+    ChannelRow low = channel(0, QStringLiteral("1-T1"), QStringLiteral("℃"));
+    low.lowerAlarmEnable = true;
+    low.lowerAlarm = QStringLiteral("10");
+    ParametersChart tab;
+    tab.setup(&settings, {low});
+    tab.appendSamples(QDateTime::currentDateTime(), {1.0});
+    QVERIFY(ParametersChart::waitForMailThreads(5000));
+    QCOMPARE(mailed, recipients.isEmpty() ? QStringList() : QStringList{recipients});
 }
 
 void TestOnlineChart::oneMailThreadAtATime()

@@ -2,8 +2,6 @@
 // TCP: set-up through the "SET OK" dialect, the planned samples, the close of the window; the
 // samples read back from the database with the sqlite3 tool.
 
-#include <QDir>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -21,10 +19,9 @@ private slots:
     void runWithAnOrvexScanner()
     {
         QTemporaryDir dir;
-        const QString oldCwd = QDir::currentPath();
-        QDir::setCurrent(dir.path());
+        QVERIFY(QDir::setCurrent(dir.path()));
         const QString db = TestDb::openFreshDefault(dir.path());
-        QVERIFY(!db.isEmpty());
+        SystemSettings settings;
         FakeInstrument fake(QStringLiteral("fake_orvex.py"));
         QVERIFY(fake.startTcp());
 
@@ -36,8 +33,6 @@ private slots:
         scanner.scanRate = QStringLiteral("默认");
         scanner.projectOfChannel = {0, 0};
         scanner.channelNumbers = QStringList{"102", "105"};
-        SystemSettings settings;
-        settings.dataAccuracy = 2;
         const QDateTime start = QDateTime::currentDateTime().addSecs(8);
         fillPlan(settings, {scanner}, {QStringLiteral("VS")}, start, start.addSecs(2));
 
@@ -46,8 +41,6 @@ private slots:
         w->show();
         w->start(&settings);
         QTRY_COMPARE_WITH_TIMEOUT(w->runState(), QStringLiteral("结束"), 40000);
-        QCOMPARE(w->findChild<QLineEdit *>(QStringLiteral("lineEdit_Information"))->text(),
-                 QStringLiteral("采集结束。"));
         QVERIFY2(boxes.seen.isEmpty(), qPrintable(boxes.seen.join('|')));
         w->findChild<QPushButton *>(QStringLiteral("pushButton_OK"))->click();
         delete w;
@@ -65,7 +58,6 @@ private slots:
         QCOMPARE(asked.count("DATA:OFFS?\r\n"), 3);
         QCOMPARE(asked.last(), QStringLiteral("SYST:KLOC 0\r\n"));
         TestDb::closeDefault();
-        QDir::setCurrent(oldCwd);
     }
 };
 

@@ -1,23 +1,14 @@
 #!/usr/bin/python3
-"""Writes record files of the "SET OK" instruments (Orvex, its VS and HT scanners) for tests.
+"""Writes record files of the Orvex scanners for tests:  records_orvex.py OUTDIR
 
-    /usr/bin/python3 records_orvex.py OUTDIR
-
-Record k (from 0) holds its number k + 1, its time and, per channel column c, value(k, c):
-
-    value(k, c) = "%.3f" % (c / 10 + k * 0.5)       e.g. record 2, channel 101: "11.100"
-
-Files written:
-  orvex.csv   heading Record, Time, Ch1(℃), Avg, Ch3(℃), Ch1(℃); the second Ch1 column reads
-              "-1.000" and Avg "avg"; records 0..4 at START + k s, 5..7 at START + 2000 + k s,
-              then a line of two fields ("yyyy-MM-dd hh:mm:ss.zzz" times, "\\n" line ends)
-  vs.csv      heading Record, Time, Ch1(℃), Ch2(℃); every data line ends in two characters, the
-              XOR of all its other bytes as lower-case hex digits ("\\r\\n" ends);
-              records 0..4 at START + k s, record 2 with its check in upper case (it holds a hex
-              letter), record 5 at START + 150 s
-  ht.csv      heading Record, Time, Ch1(℃), Ch16(%RH); records 0..4 at START_HT + k s
-              ("yyyy-MM-dd hh:mm:ss"), record 5 at START_HT + 10 s, then "Max,..." and one line
-              after it
+Record k (from 0) holds k + 1, its time and value(k, c) = "%.3f" % (c / 10 + k * 0.5) per channel.
+  orvex.csv  Record,Time,Ch1(℃),Avg,Ch3(℃),Ch1(℃) (Avg "avg", the second Ch1 "-1.000");
+             records 0..4 at START + k s, 5..7 at START + 2000 + k s, then a line of two fields
+  vs.csv     Record,Time,Ch1(℃),Ch2(℃), "\\r\\n" ends; each line ends in the XOR of its other
+             bytes as two lower-case hex digits (record 2's in upper case, holding a letter);
+             records 0..4 at START + k s, 5 at START + 150 s
+  ht.csv     Record,Time,Ch1(℃),Ch16(%RH), whole seconds; records 0..4 at START_HT + k s, 5 at
+             START_HT + 10 s, then a "Max" line and one more record
 """
 
 import datetime
@@ -28,17 +19,10 @@ START = datetime.datetime(2024, 5, 6, 10, 0, 0, 250000)
 START_HT = datetime.datetime(2024, 5, 6, 10, 0, 0)
 
 
-def value(record, channel):
-    return "%.3f" % (channel / 10 + record * 0.5)
-
-
-def stamp(when, millis=True):
-    text = when.strftime("%Y-%m-%d %H:%M:%S")
-    return text + ".%03d" % (when.microsecond // 1000) if millis else text
-
-
-def record(k, when, channels, millis=True):
-    return [str(k + 1), stamp(when, millis)] + [value(k, c) for c in channels]
+def record(k, start, seconds, channels, millis=True):
+    when = start + datetime.timedelta(seconds=seconds)
+    stamp = when.strftime("%Y-%m-%d %H:%M:%S") + (".%03d" % (when.microsecond // 1000) if millis else "")
+    return [str(k + 1), stamp] + ["%.3f" % (c / 10 + k * 0.5) for c in channels]
 
 
 def xor_check(text):
@@ -56,36 +40,24 @@ def write(path, lines, end="\n"):
 def main():
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
-
     lines = ["Record,Time,Ch1(℃),Avg,Ch3(℃),Ch1(℃)"]
     for k in range(8):
-        when = START + datetime.timedelta(seconds=k if k < 5 else 2000 + k)
-        r = record(k, when, [101, 103])
+        r = record(k, START, k if k < 5 else 2000 + k, [101, 103])
         lines.append(",".join(r[:3] + ["avg", r[3], "-1.000"]))
-    lines.append("9," + stamp(START + datetime.timedelta(seconds=2010)))
-    write(os.path.join(out, "orvex.csv"), lines)
+    write(os.path.join(out, "orvex.csv"), lines + [",".join(record(8, START, 2010, [])[:2])])
 
     lines = ["Record,Time,Ch1(℃),Ch2(℃)"]
     for k in range(6):
-        when = START + datetime.timedelta(seconds=k if k < 5 else 150)
-        body = ",".join(record(k, when, [101, 102]))
-        check = xor_check(body)
+        body = ",".join(record(k, START, k if k < 5 else 150, [101, 102]))
         if k == 2:
-            pad = 0
-            while check.isdigit():   # a check holding a hex letter, written in upper case
-                pad += 1
-                body += "%d" % pad
-                check = xor_check(body)
-            check = check.upper()
-        lines.append(body + check)
+            body += next(c for c in "abcdefghij" if not xor_check(body + c).isdigit())
+        lines.append(body + (xor_check(body).upper() if k == 2 else xor_check(body)))
     write(os.path.join(out, "vs.csv"), lines, end="\r\n")
 
     lines = ["Record,Time,Ch1(℃),Ch16(%RH)"]
     for k in range(6):
-        when = START_HT + datetime.timedelta(seconds=k if k < 5 else 10)
-        lines.append(",".join(record(k, when, [101, 116], millis=False)))
-    lines += ["Max,,99.000,99.000", "7," + stamp(START_HT + datetime.timedelta(seconds=20),
-                                                  False) + ",1.000,2.000"]
+        lines.append(",".join(record(k, START_HT, k if k < 5 else 10, [101, 116], False)))
+    lines += ["Max,,99.000,99.000", ",".join(record(6, START_HT, 20, [101, 116], False))]
     write(os.path.join(out, "ht.csv"), lines)
 
 

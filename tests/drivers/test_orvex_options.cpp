@@ -17,18 +17,6 @@ class TestOrvexOptions : public QObject
 {
     Q_OBJECT
 private slots:
-    void modelsGiveTheirDrivers()
-    {
-        const QList<QPair<QString, QString>> models{{"Orvex-NTC-V2", "CollectionOrvex_NTC"},
-            {"Orvex-RTD-V2", "CollectionOrvex_RTD"}, {"Orvex-VS", "CollectionOrvex_VS"},
-            {"Orvex-HT", "CollectionOrvex_HT"}, {"Folen", "CollectionFolen"}};
-        for (const auto &m : models) {
-            std::unique_ptr<Collection> d(createCollection(m.first));
-            QVERIFY2(d, qPrintable(m.first));
-            QCOMPARE(QString(d->metaObject()->className()), m.second);
-        }
-    }
-
     void checkChannels_data()
     {
         QTest::addColumn<QString>("model");
@@ -68,17 +56,6 @@ private slots:
         QString got = "untouched";
         QCOMPARE(d->checkChannels(rows, got), error.isEmpty());
         QCOMPARE(got, error.isEmpty() ? QString("untouched") : error);
-    }
-
-    void masksListsAndIntervals()
-    {
-        CollectionOrvex_NTC ntc;
-        CollectionOrvex_VS vs;
-        QCOMPARE(ntc.coefficientMask("10kΩ"), QList<bool>({false, true, false, false, false, false, false, true, true}));
-        QCOMPARE(CollectionFolen().coefficientMask("Other").mid(0, 4), QList<bool>({true, false, false, false}));
-        QCOMPARE(vs.channelNumberList(100).size(), 69);
-        QCOMPARE(vs.channelNumberList(0).last(), QStringLiteral("169"));
-        QCOMPARE(CollectionOrvex_RTD().minScanInterval("快速", {}) + ntc.minScanInterval("快速", {}), 0.45);
     }
 
     // The instrument's formats are those of printf: "%.6g", "%.10e", "%.6f".

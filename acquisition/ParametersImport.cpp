@@ -153,7 +153,8 @@ void ParametersImport::runImport(const QString &databaseFile)
 {
     bool ok = false;
     QString message = tr("数据保存失败！");
-    if (openDatabaseConnection(importConnection, databaseFile)) {
+    // No file name would open a temporary database that vanishes with the connection.
+    if (!databaseFile.isEmpty() && openDatabaseConnection(importConnection, databaseFile)) {
         DatabaseTransaction transaction(importConnection);
         if (transaction.isActive() && importRecords(importConnection, message)) {
             message = tr("数据保存失败！");

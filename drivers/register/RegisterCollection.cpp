@@ -176,6 +176,7 @@ bool RegisterCollection::openRegisterLink(const QString &signalMode, const QStri
     if (connected)
         return false;
     rtuFraming = true;
+    linkBaud = signalMode == QStringLiteral("串口") ? portBaudRate.toInt() : 0;
     if (!openLink(signalMode, ipCom, portBaudRate, timing.openPolls, timing.openStepMs))
         return false;
     if (profile.tcpFallback && !probeStationAddress(strictProbe))
@@ -237,12 +238,11 @@ bool RegisterCollection::readValues(QStringList &values)
     values.clear();
     QList<double> temperatures, resistances;
     if (readTemperaturesFlag) {
-        if (!readTemperatures(firstIndex, indexCount, temperatures))
+        if (!readTemperatureBlock(temperatures))
             return false;
         delayMs(timing.blockGapMs);
     }
-    if (readResistancesFlag
-        && !readResistances(resistanceBase(), firstIndex, indexCount, resistances))
+    if (readResistancesFlag && !readOtherBlock(resistances))
         return false;
     QStringList read;
     for (const ChannelRecord &row : qAsConst(channels)) {

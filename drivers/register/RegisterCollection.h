@@ -28,6 +28,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <initializer_list>
 
 class RegisterCollection : public Collection
@@ -122,6 +123,13 @@ public:
 
     // Waiting times (tests shorten them). Set before an operation runs, not during one.
     void setTimings(const Timings &t) { timing = t; }
+    // The shortest wait for a block reply and the pause after a failed block try (tests
+    // shorten them).
+    void setBlockWaits(int minimumMs, int pauseMs)
+    {
+        blockMinimumMs = minimumMs;
+        blockPauseMs = pauseMs;
+    }
     Timings timings() const { return timing; }
     // The learned station address ("" before the first successful probe).
     QString station() const { return stationAddress; }
@@ -254,6 +262,61 @@ protected:
     static QString coefficientText(double value);
     static QString coefficientText(float value);
 
+    // --- value blocks, masks and code bits of the larger instruments (RegisterBlocks.cpp) ----
+    // The two value blocks of readValues; by default the doubles of readTemperatures and of
+    // readResistances(resistanceBase()) over the stored index range.
+    virtual bool readTemperatureBlock(QList<double> &values);
+    virtual bool readOtherBlock(QList<double> &values);
+    // Reads `count` registers from `first` as one block reply taken as raw bytes (any count,
+    // past the 125 registers of a standard reply): from the learned station or station 01,
+    // function 03, its byte count ignored, RTU with the CRC checked or Modbus-TCP with the
+    // length checked. `data` = the registers' bytes. Up to `tries` tries, the block pause
+    // after a failed one; each try waits blockWaitMs.
+    bool readRawBlock(int first, int count, int tries, QByteArray &data);
+    // The wait for a block reply of `bytes` bytes: on a serial link 1.5 times its wire time at
+    // the baud rate of the open plus 0.3 s, at least blockMinimumMs; on others blockMinimumMs.
+    int blockWaitMs(int bytes) const;
+    // `count` doubles or singles of a block's bytes, the first at `offset`, `stride` apart.
+    static QList<double> blockDoubles(const QByteArray &data, int offset, int stride, int count);
+    static QList<double> blockSingles(const QByteArray &data, int offset, int stride, int count);
+    // Singles from `first` (2 registers each): written with up to 3 tries, read in one.
+    // `count` doubles (4 registers each) or singles (2) from `first`, up to 3 tries with the
+    // retry pause; a refused send takes a try (with `sendFailureTrace`).
+    bool readNumbers(int first, int count, int registersEach, QList<double> &values,
+                     const QString &sendFailureTrace);
+    static float singleOf(const QString &text);     // a coefficient text as a single
+    // A thermistor row's coefficients: A, B, C, D as doubles at doublesBase + 16 × index for
+    // "R(T)" and "T(R)", else A, B as singles at singlesBase + 16 × index; and back (texts at
+    // full precision, the others "0", gain 1 and offset 0 before the read).
+    bool writeThermistorRow(const ChannelRecord &row, int doublesBase, int singlesBase);
+    bool readThermistorRow(ChannelRecord &row, int doublesBase, int singlesBase);
+    // A platinum row's R0, A, B, C, A4, B4 as doubles at base + 24 × index (rounded to singles
+    // first with `singles`), and back (D "0", gain 1 and offset 0 before the read).
+    bool writePlatinumRow(const ChannelRecord &row, int base, bool singles = false);
+    bool readPlatinumRow(ChannelRecord &row, int base, bool singles = false);
+    // The coefficient part of a channel set-up: writeChannelCoefficients of each row `wanted`
+    // picks, the coefficient gap after each write; the first failed write ends it.
+    bool writeSetUpCoefficients(const QList<ChannelRecord> &rows,
+                                const std::function<bool(const ChannelRecord &)> &wanted);
+    // A row of type "空" (or, with `resistanceToo`, "电阻") carries no coefficients.
+    static bool withoutCoefficients(const ChannelRecord &row, bool resistanceToo = true);
+    bool writeSingles(int first, const QList<float> &values);
+    bool readSingles(int first, int count, QList<float> &values);
+    // A mask of `bytes` bytes at `first`, bit k set for each index k, least significant byte
+    // first; false, nothing sent, for an index that has no bit.
+    bool writeBitMask(int first, const QList<int> &bits, int bytes);
+    // Two code bits per channel in `registers` registers from `first`: read (3 tries with the
+    // retry pause), each row's bits set by `rule` (channel n: byte (n − 101) / 4, bits
+    // 2·((n − 101) mod 4) and the next; rows without a place skipped), written back.
+    using CodeRule = std::function<CurveCode(const ChannelRecord &)>;
+    bool readCodeBytes(int first, int registers, QByteArray &codes, bool atLeast = false);
+    bool writeCodeBits(int first, int registers, const QList<ChannelRecord> &rows,
+                       const CodeRule &rule, bool atLeast = false);
+    // Every row is a channel of the model (and there is one).
+    bool knownChannels(const QList<ChannelRecord> &rows);
+    // The value-table indexes of the rows.
+    QList<int> indexesOf(const QList<ChannelRecord> &rows);
+
     Profile profile;
     Timings timing;
     QString stationAddress;                 // two hex digits; "" until a probe learns it
@@ -266,6 +329,12 @@ protected:
     int firstIndex = 0;
     int indexCount = 0;
     QList<ChannelRecord> channels;
+
+    // The block waits: the link's baud rate (0 when not serial), the shortest wait, the pause
+    // after a failed block try.
+    int linkBaud = 0;
+    int blockMinimumMs = 1000;
+    int blockPauseMs = 100;
 
 private:
     // Modbus-TCP framing was chosen at open (only with the fall-back).

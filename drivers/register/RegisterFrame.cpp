@@ -228,6 +228,38 @@ Reply parseTcp(const QByteArray &buffer, const QString &station, const QString &
     return r;
 }
 
+Reply parseBlock(const QByteArray &buffer, int bytes, const QString &station, bool tcp)
+{
+    const int header = tcp ? 6 : 0;
+    if (tcp && buffer.size() >= 6 && buffer.left(4) != QByteArray(4, '\0'))
+        return bad(QStringLiteral("header"));
+    if (buffer.size() < header + 2)
+        return {};
+    const QByteArray head = buffer.mid(header, 2);
+    if (!stationMatches(head, station) && !stationMatches(head, QStringLiteral("01")))
+        return bad(QStringLiteral("station"));
+    if (static_cast<quint8>(head.at(1)) != 0x03)
+        return bad(QStringLiteral("function"));
+    if (tcp) {
+        const int length = (static_cast<quint8>(buffer.at(4)) << 8) | static_cast<quint8>(buffer.at(5));
+        if (length != bytes - 2)
+            return bad(QStringLiteral("length"));
+    }
+    const int size = tcp ? header + bytes - 2 : bytes;
+    if (buffer.size() < size)
+        return {};
+    Reply r;
+    r.whole = buffer.left(size);
+    r.frame = tcp ? r.whole.mid(header) : r.whole.left(size - 2);
+    if (!tcp && !crcMatches(r.frame, r.whole.right(2), CrcOrder::LowFirst)) {
+        r.state = Reply::Bad;
+        r.reason = QStringLiteral("crc");
+        return r;
+    }
+    r.state = Reply::Frame;
+    return r;
+}
+
 QString shortestText(double value)
 {
     return QString::number(value, 'g', QLocale::FloatingPointShortest);

@@ -85,6 +85,12 @@ Reply parseRtu(const QByteArray &buffer, const QString &station, CrcOrder order,
 Reply parseTcp(const QByteArray &buffer, const QString &station,
                const QString &prefix = QStringLiteral("00000000"));
 
+// A block reply (a read of any register count, its byte count ignored) of `bytes` bytes in RTU
+// framing (CRC low byte first included): from `station` or station 01, function 03. In
+// Modbus-TCP framing (`tcp`) the header's length must be `bytes` − 2 and there is no CRC. The
+// frame is station, function, byte count and the data.
+Reply parseBlock(const QByteArray &buffer, int bytes, const QString &station, bool tcp);
+
 // The shortest decimal text that reads back (QString::toDouble) to exactly `value`.
 QString shortestText(double value);
 // The shortest decimal text whose value, narrowed to a single, is exactly `value`.

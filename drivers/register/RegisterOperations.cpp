@@ -153,38 +153,15 @@ bool RegisterCollection::readPort(QString &port)
 
 bool RegisterCollection::readCurveCodes(int first, QByteArray &codes, bool atLeast)
 {
-    Transaction t;
-    t.request = readRequest(first, 4);
-    t.replyDigits = 22;
-    t.atLeast = atLeast;
-    t.tries = 3;
-    t.pauseMs = timing.retryPauseMs;
-    t.sendFailureEnds = false;
-    QString reply;
-    if (!transact(t, reply))
-        return false;
-    codes = replyBytes(reply, 6, 16);
-    return true;
+    return readCodeBytes(first, 4, codes, atLeast);
 }
 
 bool RegisterCollection::readDoubles(int base, int index, int count, QList<double> &values,
                                      const QString &sendFailureTrace)
 {
     values.clear();
-    if (count < 1 || index < 0)
-        return false;
-    Transaction t;
-    t.request = readRequest(base + 4 * index, 4 * count);
-    t.replyDigits = 6 + 16 * count;
-    t.tries = 3;
-    t.pauseMs = timing.retryPauseMs;
-    t.sendFailureEnds = false;
-    t.sendFailureTrace = sendFailureTrace;
-    QString reply;
-    if (!transact(t, reply))
-        return false;
-    values = doublesOf(reply, count);
-    return true;
+    return index >= 0
+        && readNumbers(base + 4 * index, count, 4, values, sendFailureTrace);
 }
 
 bool RegisterCollection::readTemperatures(int index, int count, QList<double> &values)
@@ -268,44 +245,22 @@ bool RegisterCollection::writePort(const QString &port)
 
 bool RegisterCollection::writeChannelMask(const QList<int> &bits)
 {
-    quint32 mask = 0;
-    for (int bit : bits) {
-        if (bit < 0 || bit > 31)
-            return false;
-        mask |= 1u << bit;
-    }
-    return writeRegisters(0x0003, swappedHex4(mask & 0xFFFF) + swappedHex4(mask >> 16));
+    return writeBitMask(0x0003, bits, 4);
 }
 
 bool RegisterCollection::writeCurveCodes(int first, const QList<ChannelRecord> &rows,
                                          const CurveWords &words, bool atLeast)
 {
-    QByteArray codes;
-    if (!readCurveCodes(first, codes, atLeast))
-        return false;
-    for (const ChannelRecord &row : rows) {
-        bool isNumber = false;
-        const int place = row.channelNumber.toInt(&isNumber) - 101;
-        if (!isNumber || place < 0 || place >= 4 * codes.size())
-            continue;
-        CurveCode code = words.other;
+    const CodeRule rule = [&words](const ChannelRecord &row) {
         if (row.function == words.none)
-            code = CurveCode::None;
-        else if (row.function == words.low)
-            code = CurveCode::LowBit;
-        else if (!words.high.isEmpty() && row.function == words.high)
-            code = CurveCode::HighBit;
-        if (code == CurveCode::Keep)
-            continue;
-        const int shift = 2 * (place % 4);
-        quint8 byte = static_cast<quint8>(codes.at(place / 4)) & ~(3u << shift);
-        if (code == CurveCode::LowBit)
-            byte |= 1u << shift;
-        else if (code == CurveCode::HighBit)
-            byte |= 2u << shift;
-        codes[place / 4] = static_cast<char>(byte);
-    }
-    return writeRegisters(first, QString::fromLatin1(codes.toHex()).toUpper(), atLeast);
+            return CurveCode::None;
+        if (row.function == words.low)
+            return CurveCode::LowBit;
+        if (!words.high.isEmpty() && row.function == words.high)
+            return CurveCode::HighBit;
+        return words.other;
+    };
+    return writeCodeBits(first, 4, rows, rule, atLeast);
 }
 
 bool RegisterCollection::writeDoubles(int first, const QList<double> &values)

@@ -18,12 +18,17 @@
 //   raw REQ REPLY       a request (station and PDU in hex, no CRC or header) answered by REPLY
 //   writes read|echo    function-10 writes answered in read layout (default) or standard form
 //   probe XX            the station byte of the broadcast probe's answer (default its own)
+//   pace BAUD           each request waits its wire time at BAUD (8N1) before the answer, and
+//                       answers go out byte by byte at that rate; 0 (default) sends at once
 //   fault KIND [N]      the next N replies (default 1, 0 = all) get KIND: station (another
 //                       station), crc (a CRC byte flipped; Modbus-TCP: the protocol id),
 //                       truncate, exception (code 02), silence, trailing (a stray byte after
 //                       the frame), echo (a write answered in standard form); none clears
 // A station address written to register 0x0001 takes effect when the instrument restarts,
-// which it does when the next broadcast request arrives.
+// which it does when the next broadcast request arrives. Reads of more than the 125 registers
+// of a standard reply (the instruments' value blocks) are answered in read layout all the same,
+// their byte count byte holding only the low 8 bits; such frames, damaged frames and paced
+// answers are written here, with a CRC checked against libmodbus's own at start-up.
 
 #include <modbus.h>
 
@@ -38,6 +43,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <map>
 #include <sstream>
 #include <string>
@@ -81,7 +87,8 @@ struct Peer
     modbus_t *ctx = nullptr;
     modbus_mapping_t *map = modbus_mapping_new(0, 0, 0xFFFF, 0);
     bool tcp = false;       // Modbus-TCP framing (else RTU)
-    int station = 1, probeStation = -1, faultsLeft = 0;
+    int station = 1, probeStation = -1, faultsLeft = 0, paceBaud = 0;
+    uint8_t transaction[2] = {0, 0};   // of the request being answered (Modbus-TCP)
     bool writesEcho = false;
     std::string fault;
     std::map<std::string, std::string> raws;
@@ -125,6 +132,8 @@ struct Peer
                 raws[hexOf(bytesOf(w.at(1)).data(), w.at(1).size() / 2)] = w.at(2);
             } else if (op == "writes") {
                 writesEcho = w.at(1) == "echo";
+            } else if (op == "pace") {
+                paceBaud = std::stoi(w.at(1));
             } else if (op == "probe") {
                 probeStation = std::stoi(w.at(1), nullptr, 16);
             } else if (op == "fault") {
@@ -149,7 +158,7 @@ struct Peer
 
     bool readLayout(int from, int first, int count, Bytes &frame)
     {
-        if (count < 1 || count > 125 || first + count > map->nb_registers)
+        if (count < 1 || first + count > map->nb_registers)
             return false;
         frame = {static_cast<uint8_t>(from), 0x03, static_cast<uint8_t>(2 * count)};
         for (int i = first; i < first + count; ++i)
@@ -157,25 +166,47 @@ struct Peer
         return true;
     }
 
-    // Station and PDU out through libmodbus, or built here, damaged, in one write.
+    // Waits `bytes` wire times at the paced baud rate from `start` (now when null).
+    void paceWait(size_t bytes, timespec *start = nullptr)
+    {
+        timespec t{};
+        if (start)
+            t = *start;
+        else
+            clock_gettime(CLOCK_MONOTONIC, &t);
+        const long long ns = t.tv_nsec + static_cast<long long>(bytes * 1e10 / paceBaud);
+        t.tv_sec += ns / 1000000000;
+        t.tv_nsec = ns % 1000000000;
+        clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &t, nullptr);
+    }
+
+    // Station and PDU out through libmodbus, or built here (too long for libmodbus, damaged or
+    // paced), each byte at its wire time when paced.
     void send(const Bytes &frame, const std::string &damage)
     {
-        if (damage != "crc" && damage != "truncate" && damage != "trailing") {
+        if (damage != "crc" && damage != "truncate" && damage != "trailing" && !paceBaud
+            && frame.size() <= MODBUS_MAX_PDU_LENGTH + 1) {
             modbus_send_raw_request(ctx, frame.data(), static_cast<int>(frame.size()));
             return;
         }
         Bytes adu = frame;
         const uint16_t crc = crc16(frame);
         if (tcp)
-            adu.insert(adu.begin(), {0, 0, 0, uint8_t(damage == "crc"), uint8_t(frame.size() >> 8), uint8_t(frame.size())});
+            adu.insert(adu.begin(), {transaction[0], transaction[1], 0, uint8_t(damage == "crc"), uint8_t(frame.size() >> 8), uint8_t(frame.size())});
         else
             adu.insert(adu.end(), {uint8_t(crc), uint8_t((crc >> 8) ^ (damage == "crc" ? 0x5A : 0))});
         if (damage == "truncate")
             adu.resize(adu.size() - (tcp ? 1 : 2));
         if (damage == "trailing")
             adu.push_back(0xA5);
-        if (write(modbus_get_socket(ctx), adu.data(), adu.size()) < 0)
-            std::perror("write");
+        timespec start{};
+        clock_gettime(CLOCK_MONOTONIC, &start);
+        for (size_t i = 0, n = paceBaud ? 1 : adu.size(); i < adu.size(); i += n) {
+            if (paceBaud)
+                paceWait(i + 1, &start);
+            if (write(modbus_get_socket(ctx), adu.data() + i, n) < 0)
+                std::perror("write");
+        }
     }
 
     void serve(const uint8_t *req, int length)
@@ -190,6 +221,10 @@ struct Peer
             return;
         }
         note(json + "\"ok\"}");
+        if (tcp)
+            std::copy(req, req + 2, transaction);
+        if (paceBaud)
+            paceWait(static_cast<size_t>(length));
         if (slave == 0)   // the restart: a station address written before takes effect
             modbus_set_slave(ctx, station = map->tab_registers[1] >> 8);
         const int first = req[at + 1] << 8 | req[at + 2], count = req[at + 3] << 8 | req[at + 4];
@@ -213,7 +248,7 @@ struct Peer
             frame = {static_cast<uint8_t>(station), 0x10, req[at + 5]};
             frame.insert(frame.end(), data, data + 2 * count);
             send(frame, damage);
-        } else if (damage.empty() || damage == "echo" || function != 0x03
+        } else if (function != 0x03 || damage == "echo" || (damage.empty() && !paceBaud && count <= 125)
                    || !readLayout(station, first, count, frame)) {
             modbus_reply(ctx, req, length, map);
         } else {
@@ -223,6 +258,31 @@ struct Peer
         }
     }
 };
+
+// The CRC of the frames written here is libmodbus's: the longest frame libmodbus sends, through
+// a pty of its own, compared with crc16.
+bool crcAgreesWithLibmodbus()
+{
+    int master = -1, slave = -1;
+    char name[128];
+    if (openpty(&master, &slave, name, nullptr, nullptr) != 0)
+        return false;
+    modbus_t *rtu = modbus_new_rtu(name, 9600, 'N', 8, 1);
+    Bytes frame(MODBUS_MAX_PDU_LENGTH + 1), got(frame.size() + 2);
+    for (size_t i = 0; i < frame.size(); ++i)
+        frame[i] = static_cast<uint8_t>(i * 37 + 1);
+    frame[1] = 0x03;
+    size_t n = 0;
+    if (modbus_connect(rtu) == 0 && modbus_send_raw_request(rtu, frame.data(), static_cast<int>(frame.size())) > 0)
+        for (ssize_t r = 1; n < got.size() && r > 0; n += static_cast<size_t>(r))
+            r = std::max<ssize_t>(read(master, got.data() + n, got.size() - n), 0);
+    const uint16_t crc = crc16(frame);
+    modbus_close(rtu);
+    modbus_free(rtu);
+    close(slave);
+    close(master);
+    return n == got.size() && got[n - 2] == uint8_t(crc) && got[n - 1] == uint8_t(crc >> 8);
+}
 
 Words words(const std::string &line)
 {
@@ -246,6 +306,8 @@ bool pass(int from, int to)
 
 int main(int argc, char **argv)
 {
+    if (!crcAgreesWithLibmodbus())
+        return std::fprintf(stderr, "the CRC differs from libmodbus's\n"), 3;
     Peer peer;
     bool overTcp = false, bridge = false;
     std::string device;

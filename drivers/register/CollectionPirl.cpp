@@ -98,23 +98,14 @@ bool CollectionPirl::checkChannels(QList<ChannelRecord> rows, QString &error)
 
 // --- values ---------------------------------------------------------------------------------
 
-bool CollectionPirl::readDoubleBlock(int first, QList<double> &values)
-{
-    QByteArray data;
-    if (!readRawBlock(first, 4 * indexCount, 3, data))
-        return false;
-    values = blockDoubles(data, 0, 8, indexCount);
-    return true;
-}
-
 bool CollectionPirl::readTemperatureBlock(QList<double> &values)
 {
-    return readDoubleBlock(layout.temperatures, values);
+    return readValueBlock(layout.temperatures, 4, 3, values);
 }
 
 bool CollectionPirl::readOtherBlock(QList<double> &values)
 {
-    return readDoubleBlock(layout.resistances, values);
+    return readValueBlock(layout.resistances, 4, 3, values);
 }
 
 // --- channel set-up and coefficients --------------------------------------------------------

@@ -66,8 +66,6 @@ protected:
 
     bool readTemperatureBlock(QList<double> &values) override;
     bool readOtherBlock(QList<double> &values) override;
-    // One channel double each from `first`.
-    bool readDoubleBlock(int first, QList<double> &values);
     // The two function-code bits of a row.
     virtual CurveCode functionCode(const ChannelRecord &row);
     // What a model writes in the set-up before the function codes.

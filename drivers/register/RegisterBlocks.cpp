@@ -88,6 +88,17 @@ bool RegisterCollection::readRawBlock(int first, int count, int tries, QByteArra
     return false;
 }
 
+bool RegisterCollection::readValueBlock(int first, int registersEach, int tries,
+                                        QList<double> &values)
+{
+    QByteArray data;
+    if (!readRawBlock(first, registersEach * indexCount, tries, data))
+        return false;
+    values = registersEach == 4 ? blockDoubles(data, 0, 8, indexCount)
+                                : blockSingles(data, 0, 4, indexCount);
+    return true;
+}
+
 QList<double> RegisterCollection::blockDoubles(const QByteArray &data, int offset, int stride,
                                                int count)
 {

@@ -55,6 +55,7 @@ public:
         int blockGapMs = 30;        // between the temperature and the resistance block
         int coefficientGapMs = 100; // after each coefficient write of the channel set-up
         int settingGapMs = 1000;    // between two device-settings writes
+        int setUpSettleMs = 2000;   // after a channel set-up that ends with a settle wait
     };
 
     // How a channel's function sets its two curve-code bits (writeCurveCodes): the function
@@ -135,6 +136,8 @@ public:
     QString station() const { return stationAddress; }
     // True while the framing chosen at open is RTU.
     bool rtuFramingChosen() const { return rtuFraming; }
+    // Each open chooses RTU or Modbus-TCP framing (else every frame is RTU).
+    bool choosesFraming() const { return profile.tcpFallback; }
 
 protected:
     // --- the transaction routine ------------------------------------------------------------
@@ -172,13 +175,27 @@ protected:
     bool probeStationAddress(bool strict = true);
 
     // --- register reads ---------------------------------------------------------------------
-    bool readDeviceId(QString &id);                 // 0x0011, 5 registers, text to a zero byte
-    bool readVersion(QString &version);             // 0x0016, the 4 digits as they stand
-    bool readBaudRate(QString &rate);               // 0x0002, index into baudRateList
-    bool readFilterIndex(QString &filter);          // 0x000A, index into filterList
-    bool readIpAddress(QString &ip);                // 0x0005, 4 octets
-    bool readSubnetMask(QString &mask);             // 0x0007, 4 octets
-    bool readPort(QString &port);                   // 0x0009, low byte first
+    // The first registers of the device settings; a model with another map changes them in
+    // its constructor.
+    struct SettingRegisters
+    {
+        int serial = 0x0011;    // 5 registers of text
+        int version = 0x0016;   // -1: the model has no version register; its version is "1"
+        int address = 0x0001;
+        int baudRate = 0x0002;
+        int ip = 0x0005;
+        int mask = 0x0007;
+        int port = 0x0009;
+        int filter = 0x000A;
+    };
+    SettingRegisters settingRegisters;
+    bool readDeviceId(QString &id);                 // 5 registers, text to a zero byte
+    bool readVersion(QString &version);             // the 4 digits as they stand
+    virtual bool readBaudRate(QString &rate);       // index into baudRateList, first byte
+    bool readFilterIndex(QString &filter);          // index into filterList, first byte
+    bool readIpAddress(QString &ip);                // 4 octets
+    bool readSubnetMask(QString &mask);             // 4 octets
+    virtual bool readPort(QString &port);           // low byte first
     bool readListEntry(int first, const QStringList &list, QString &entry);   // by first byte
     bool readOctets(int first, QString &dotted);
     // The 8 curve-code bytes of 4 registers from `first`, up to 3 tries.
@@ -273,6 +290,9 @@ protected:
     // length checked. `data` = the registers' bytes. Up to `tries` tries, the block pause
     // after a failed one; each try waits blockWaitMs.
     bool readRawBlock(int first, int count, int tries, QByteArray &data);
+    // The stored index range's values of a raw block from `first`: doubles (4 registers each)
+    // or singles (2), one after the other.
+    bool readValueBlock(int first, int registersEach, int tries, QList<double> &values);
     // The wait for a block reply of `bytes` bytes: on a serial link 1.5 times its wire time at
     // the baud rate of the open plus 0.3 s, at least blockMinimumMs; on others blockMinimumMs.
     int blockWaitMs(int bytes) const;

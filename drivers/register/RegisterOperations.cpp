@@ -96,7 +96,7 @@ QString RegisterCollection::coefficientText(float value)
 bool RegisterCollection::readDeviceId(QString &id)
 {
     QString reply;
-    if (!readOnce(0x0011, 5, reply))
+    if (!readOnce(settingRegisters.serial, 5, reply))
         return false;
     const QByteArray bytes = replyBytes(reply, 6, 20);
     const int end = bytes.indexOf('\0');
@@ -106,8 +106,12 @@ bool RegisterCollection::readDeviceId(QString &id)
 
 bool RegisterCollection::readVersion(QString &version)
 {
+    if (settingRegisters.version < 0) {
+        version = QStringLiteral("1");
+        return true;
+    }
     QString reply;
-    if (!readOnce(0x0016, 1, reply))
+    if (!readOnce(settingRegisters.version, 1, reply))
         return false;
     version = reply.mid(6, 4);
     return true;
@@ -137,15 +141,15 @@ bool RegisterCollection::readOctets(int first, QString &dotted)
     return true;
 }
 
-bool RegisterCollection::readBaudRate(QString &rate) { return readListEntry(0x0002, baudRateList(), rate); }
-bool RegisterCollection::readFilterIndex(QString &filter) { return readListEntry(0x000A, filterList(), filter); }
-bool RegisterCollection::readIpAddress(QString &ip) { return readOctets(0x0005, ip); }
-bool RegisterCollection::readSubnetMask(QString &mask) { return readOctets(0x0007, mask); }
+bool RegisterCollection::readBaudRate(QString &rate) { return readListEntry(settingRegisters.baudRate, baudRateList(), rate); }
+bool RegisterCollection::readFilterIndex(QString &filter) { return readListEntry(settingRegisters.filter, filterList(), filter); }
+bool RegisterCollection::readIpAddress(QString &ip) { return readOctets(settingRegisters.ip, ip); }
+bool RegisterCollection::readSubnetMask(QString &mask) { return readOctets(settingRegisters.mask, mask); }
 
 bool RegisterCollection::readPort(QString &port)
 {
     QString reply;
-    if (!readOnce(0x0009, 1, reply))
+    if (!readOnce(settingRegisters.port, 1, reply))
         return false;
     port = QString::number(byteAt(reply, 8) * 256 + byteAt(reply, 6));
     return true;
@@ -217,7 +221,7 @@ bool RegisterCollection::writeDeviceAddress(const QString &address)
 {
     if (!isStationAddress(address))
         return false;
-    return writeRegisters(0x0001, address + QStringLiteral("00"));
+    return writeRegisters(settingRegisters.address, address + QStringLiteral("00"));
 }
 
 bool RegisterCollection::writeListEntry(int first, const QStringList &list, const QString &entry)
@@ -232,15 +236,15 @@ bool RegisterCollection::writeOctets(int first, const QString &dotted)
     return octets(dotted, data) && writeRegisters(first, data);
 }
 
-bool RegisterCollection::writeBaudRate(const QString &rate) { return writeListEntry(0x0002, baudRateList(), rate); }
-bool RegisterCollection::writeFilterIndex(const QString &filter) { return writeListEntry(0x000A, filterList(), filter); }
-bool RegisterCollection::writeIpAddress(const QString &ip) { return writeOctets(0x0005, ip); }
-bool RegisterCollection::writeSubnetMask(const QString &mask) { return writeOctets(0x0007, mask); }
+bool RegisterCollection::writeBaudRate(const QString &rate) { return writeListEntry(settingRegisters.baudRate, baudRateList(), rate); }
+bool RegisterCollection::writeFilterIndex(const QString &filter) { return writeListEntry(settingRegisters.filter, filterList(), filter); }
+bool RegisterCollection::writeIpAddress(const QString &ip) { return writeOctets(settingRegisters.ip, ip); }
+bool RegisterCollection::writeSubnetMask(const QString &mask) { return writeOctets(settingRegisters.mask, mask); }
 
 bool RegisterCollection::writePort(const QString &port)
 {
     int value = 0;
-    return portNumber(port, value) && writeRegisters(0x0009, swappedHex4(value));
+    return portNumber(port, value) && writeRegisters(settingRegisters.port, swappedHex4(value));
 }
 
 bool RegisterCollection::writeChannelMask(const QList<int> &bits)

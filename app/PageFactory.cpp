@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include "AcquisitionDevice.h"
+#include "ChannelCalibration.h"
 #include "ChannelConfig.h"
 #include "ParametersChannel.h"
 #include "ParametersImport.h"
@@ -60,8 +61,9 @@ QWidget *createVerificationReportPage(SystemSettings *settings, QWidget *parent)
 
 QWidget *createChannelCalibrationPage(SystemSettings *settings, QWidget *parent)
 {
-    Q_UNUSED(settings)
-    return placeholderPage("ChannelCalibration", parent);
+    auto *page = new ChannelCalibration(parent);
+    page->setSettings(settings);
+    return page;
 }
 
 void runAcquisitionChain(SystemSettings *settings, QWidget *parent)

@@ -33,6 +33,8 @@ public:
     QList<QMessageBox::StandardButton> answers;
     QList<std::function<void(QDialog *)>> steps;
     QStringList unexpected;
+    // Called with each message box before it is answered (the box is still open).
+    std::function<void(QMessageBox *)> beforeAnswer;
 
     ModalAnswers()
     {
@@ -77,6 +79,8 @@ private:
         if (auto *box = qobject_cast<QMessageBox *>(active)) {
             messages << box->text();
             titles << box->windowTitle();
+            if (beforeAnswer)
+                beforeAnswer(box);
             answerMessageBox(box, answers);
             return;
         }

@@ -34,6 +34,10 @@ reads 25.3), converted to Fahrenheit for temperature channels under "UNIT:TEMP F
 by gain and offset when scaling is on. Readings are written with three decimals. With no
 channel in the scan list READ? answers the --values text.
 
+With --follow FILE the readings follow the temperature T written in FILE (a calibration's
+source publishes it): an RTD channel reads the Pt100 resistance 100 (1 + 3.9083e-3 T -
+5.775e-7 T^2), any other channel 1.002 T + position/10.
+
 Steering of its own:
   --idn TEXT       / SIM:IDN TEXT     the identity
   --values TEXT                       READ? reply while the scan list is empty
@@ -94,6 +98,7 @@ class Scanner:
     def __init__(self, options):
         self.identity = options.idn
         self.empty_values = options.values
+        self.follow = options.follow
         self.errors = []
         self.clock_base = datetime.datetime.now()
         self.clock_set_at = time.monotonic()
@@ -125,6 +130,13 @@ class Scanner:
 
     def reading(self, number, channel):
         value = 20.0 + (number % 100) / 10.0 + 5.0 * (number // 100 - 1)
+        if self.follow:
+            with open(self.follow, encoding="utf-8") as f:
+                t = float(f.read())
+            if channel["type"] in RTD_CURVES:
+                value = 100.0 * (1 + 3.9083e-3 * t - 5.775e-7 * t * t)
+            else:
+                value = 1.002 * t + (number % 100) / 10.0
         if channel["function"] == "TEMP" and self.temperature_unit == "F":
             value = value * 9.0 / 5.0 + 32.0
         if channel["scale"]:
@@ -363,6 +375,7 @@ def main():
     parser = options_parser(__doc__)
     parser.add_argument("--idn", default="FLUKE,1586A,3489012,1.08")
     parser.add_argument("--values", default="0.000")
+    parser.add_argument("--follow")
     run(Scanner1586A, parser)
 
 

@@ -10,7 +10,8 @@ which the source is stable; readings add Gaussian noise of --noise. Dry well: *I
 "s 25.00", s, SOUR1:STAB:TEST? (OUTP:STAT 1 and "u C" unanswered). Bath: sn, r, s=25.00, s, st;
 its set-up commands (lf=on, ...) are answered "<key>:<value>". A reply-table entry (--reply,
 SIM:SET) answers its request in place of the source. Steering: --temperature / SIM:TEMP T,
---settle / SIM:SETTLE S, --noise / SIM:NOISE N, SIM:STABLE 0|1|AUTO.
+--settle / SIM:SETTLE S, --noise / SIM:NOISE N, SIM:STABLE 0|1|AUTO. --publish FILE: every set
+point is written to FILE (for a scanner stand-in whose readings follow it).
 """
 
 import os
@@ -30,11 +31,19 @@ class Source(Instrument):
         self.settle = options.settle
         self.noise = options.noise
         self.stable_override = None
+        self.publish = options.publish
         self.jump(options.temperature)
+
+    def published(self):
+        if self.publish:
+            with open(self.publish + ".new", "w", encoding="utf-8") as f:
+                f.write(repr(self.set_point))
+            os.replace(self.publish + ".new", self.publish)
 
     def jump(self, temperature):
         self.start = self.set_point = temperature
         self.set_at = time.monotonic() - self.settle
+        self.published()
 
     def present(self):
         elapsed = time.monotonic() - self.set_at
@@ -54,7 +63,8 @@ class Source(Instrument):
         try:
             self.start, self.set_point, self.set_at = self.present(), float(text), time.monotonic()
         except ValueError:
-            pass
+            return
+        self.published()
 
     def answer(self, request):
         if request in self.table:
@@ -106,6 +116,7 @@ def parser():
     p.add_argument("--settle", type=float, default=0.0)
     p.add_argument("--noise", type=float, default=0.0)
     p.add_argument("--serial", default="A123")
+    p.add_argument("--publish")
     return p
 
 

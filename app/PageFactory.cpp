@@ -1,9 +1,7 @@
 #include "PageFactory.h"
 
 #include <QCoreApplication>
-#include <QLabel>
 #include <QMetaObject>
-#include <QVBoxLayout>
 #include <QWidget>
 
 #include "AcquisitionDevice.h"
@@ -16,20 +14,6 @@
 #include "SystemSettings.h"
 #include "VerificationReport.h"
 #include "ViewLog.h"
-
-namespace {
-// Stands for a page whose subsystem is not part of the program yet.
-QWidget *placeholderPage(const char *objectName, QWidget *parent)
-{
-    auto *page = new QWidget(parent);
-    page->setObjectName(QString::fromLatin1(objectName));
-    auto *layout = new QVBoxLayout(page);
-    auto *label = new QLabel(QObject::tr("此功能暂未开放"), page);
-    label->setAlignment(Qt::AlignCenter);
-    layout->addWidget(label);
-    return page;
-}
-}
 
 QWidget *createChannelConfigPage(SystemSettings *settings, QWidget *parent)
 {

@@ -250,6 +250,18 @@ bool ParametersChart::checkAlarms(const QList<double> &values)
     return logged;
 }
 
+bool ParametersChart::alarmDue(const QList<double> &values) const
+{
+    const int count = qMin(values.size(), channelCount);
+    for (int k = 0; k < count; ++k) {
+        const ChannelRow &row = channelRows.at(k);
+        if ((row.lowerAlarmEnable || row.upperAlarmEnable)
+            && !alarmText(row, AcquisitionDeviceRecord(), values.at(k), nullptr).isEmpty())
+            return true;
+    }
+    return false;
+}
+
 void ParametersChart::appendTableRow(const QDateTime &t, const QList<double> &values)
 {
     QTableWidget *table = ui->tableWidget_Data;

@@ -39,6 +39,8 @@ public:
     // then the limit checks, one alarm-log entry per violation and the alarm mail.
     void showSample(const QDateTime &t, const QList<double> &values);
     bool checkAlarms(const QList<double> &values);
+    // Whether checkAlarms would write an entry for these values.
+    bool alarmDue(const QList<double> &values) const;
 
     // How one alarm mail is sent, on its own thread: recipients, subject, body; true when sent.
     // The default goes through the SMTP client with the configured server.

@@ -8,6 +8,8 @@
 #include <QMessageBox>
 #include <QMutexLocker>
 #include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTimer>
 
 #include <limits>
@@ -109,6 +111,7 @@ ParametersOnLine::ParametersOnLine(QWidget *parent)
 ParametersOnLine::~ParametersOnLine()
 {
     shutDown();
+    writePendingLog();
     if (recordsSaved.load()) {
         for (const ParametersRecord &record : qAsConst(projectRecords))
             updateParametersTime(record.Name, startTime.toString(timeFormat),
@@ -124,6 +127,11 @@ ParametersOnLine::~ParametersOnLine()
 void ParametersOnLine::setRecoveryPause(int ms)
 {
     recoveryPauseMs = qMax(0, ms);
+}
+
+void ParametersOnLine::setUnsavedLimit(qint64 ms)
+{
+    unsavedLimitMs = qMax<qint64>(0, ms);
 }
 
 QString ParametersOnLine::runState() const
@@ -157,7 +165,9 @@ void ParametersOnLine::start(SystemSettings *plan)
     plannedEnd = QDateTime::fromString(plan->planEnd, timeFormat);
     intervalMs = intervalFromScanInterval(deviceRecords.isEmpty() ? 0.0
                                                                   : deviceRecords.first().scanInterval);
-    buildProjectRecords();
+    projectRecords = makeProjectRecords(deviceRecords, plan->projectNames.mid(0, projectCount),
+                                        plan->planStart, plan->planEnd, channelRows,
+                                        QDateTime::currentDateTime().toString(timeFormat));
     plannedSamples = plannedSampleCount(startTime, plannedEnd, intervalMs);
 
     valuesPerDevice = channelsPerDevice(channelRows, deviceCount);
@@ -195,13 +205,6 @@ void ParametersOnLine::start(SystemSettings *plan)
     displayTimer->start();
 }
 
-void ParametersOnLine::buildProjectRecords()
-{
-    projectRecords = makeProjectRecords(deviceRecords, settings->projectNames.mid(0, projectCount),
-                                        settings->planStart, settings->planEnd, channelRows,
-                                        QDateTime::currentDateTime().toString(timeFormat));
-}
-
 bool ParametersOnLine::buildChannelRows(int device, QList<ChannelRecord> &rows) const
 {
     rows.clear();
@@ -230,7 +233,6 @@ void ParametersOnLine::setupDevices()
     emit Information_signals(tr("采集设备信息设置中..."));
     QString text = tr("设备设置成功！");
     bool ok = true;
-    const QString scanRate = deviceRecords.isEmpty() ? QString() : deviceRecords.first().scanRate;
     // Every instrument's channel records first: a configuration that cannot be handed to a
     // driver refuses the run before any instrument is opened or set up.
     QList<QList<ChannelRecord>> records;
@@ -244,42 +246,37 @@ void ParametersOnLine::setupDevices()
         }
         records.append(rows);
     }
+    channelRecords = records;
     for (int i = 0; ok && i < deviceCount; ++i) {
         if (stopRequested) {
             ok = false;
             text = tr("手动停止采集！");
             break;
         }
-        Collection *driver = drivers[i];
-        const AcquisitionDeviceRecord &device = deviceRecords.at(i);
-        if (!driver || !driver->open(device.signalMode, device.ipCom, device.portBaudRate)) {
+        bool opened = false;
+        if (!openAndConfigure(i, &opened)) {
             ok = false;
-            text = tr("设备连接失败,请退出重试！");
-            break;
+            text = opened ? tr("通道设置失败,请退出重试!") : tr("设备连接失败,请退出重试！");
         }
-        if (!driver->configureChannels(scanRate, records.at(i))) {
-            ok = false;
-            // The driver's own check names a channel whose texts it could not send.
-            QString error;
-            const bool named = !driver->checkChannels(records.at(i), error) && !error.isEmpty();
-            text = named ? error : tr("通道设置失败,请退出重试!");
-            break;
-        }
-        delayMs(100);
+    }
+    if (!ok) {
+        // A failed set-up is said at once, not at the planned start.
+        emit SetDialog_signals(false, text);
+        setupRunning = false;
+        return;
     }
 
+    // The set-up is done: the waiting box goes, and the run button can stop the wait.
+    QMetaObject::invokeMethod(this, [this] { closeWaitingBox(); }, Qt::QueuedConnection);
     emit Information_signals(tr("开始等待中..."));
     delayMs(10);
     // A planned start that is not a valid time starts at once.
     while (startTime.isValid() && QDateTime::currentDateTime().msecsTo(startTime) >= 0) {
-        if (stopRequested) {
-            ok = false;
-            text = tr("手动停止采集！");
+        if (stopRequested)
             break;
-        }
         delayMs(10);
     }
-    if (stopRequested && ok) {
+    if (stopRequested) {
         ok = false;
         text = tr("手动停止采集！");
     }
@@ -287,15 +284,34 @@ void ParametersOnLine::setupDevices()
     setupRunning = false;
 }
 
+bool ParametersOnLine::openAndConfigure(int device, bool *opened)
+{
+    if (opened)
+        *opened = false;
+    Collection *driver = drivers[device];
+    const AcquisitionDeviceRecord &record = deviceRecords.at(device);
+    if (!driver || !driver->open(record.signalMode, record.ipCom, record.portBaudRate))
+        return false;
+    if (opened)
+        *opened = true;
+    // Every instrument is set up with the first instrument's scan rate.
+    const QString scanRate = deviceRecords.isEmpty() ? QString() : deviceRecords.first().scanRate;
+    if (!driver->configureChannels(scanRate, channelRecords.value(device)))
+        return false;
+    delayMs(100);
+    return true;
+}
+
+void ParametersOnLine::closeWaitingBox()
+{
+    QWaiting::dismiss(waiting);
+}
+
 void ParametersOnLine::SetDialog_slots(bool ok, QString text)
 {
     if (tearingDown)
         return;
-    if (waiting) {
-        waiting->close();
-        delete waiting;
-        waiting = nullptr;
-    }
+    closeWaitingBox();
     if (setupThread.joinable())
         setupThread.join();   // it has emitted its last signal and is returning
     if (ok) {
@@ -325,12 +341,18 @@ void ParametersOnLine::acquisitionLoop()
         acquisitionRunning = false;
         return;
     }
-
-    // The run's commits never wait for a reader such as a backup copying the file.
+    // The run's commits never wait for a reader such as a backup copying the file, and a
+    // commit held off by another writer gives up within half an interval: its rows stay queued
+    // and go with a later one.
     useWriteAheadLog(connection);
+    QSqlQuery(QSqlDatabase::database(connection, false))
+        .exec(QStringLiteral("PRAGMA busy_timeout = %1")
+                  .arg(qBound<qint64>(20, intervalMs / 2, 5000)));
 
     startTime = QDateTime::currentDateTime();
-    emit Information_signals(startTime.toString(timeFormat) + tr(" 采集中..."));
+    emit Information_signals(runningText());
+    const qint64 unsavedLimit =
+        qMax<qint64>(1, (unsavedLimitMs.load() + intervalMs - 1) / intervalMs);
 
     // Sample i is due at the start plus i intervals, so the poll steps do not add up over a
     // run. A sample whose reads took longer than the interval is followed at once by the next;
@@ -339,19 +361,28 @@ void ParametersOnLine::acquisitionLoop()
     QElapsedTimer clock;
     clock.start();
     qint64 deadline = 0;
+    bool storeGaveUp = false;
     for (qint64 i = 0; i < plannedSamples; ++i) {
         const qint64 now = clock.elapsed();
         if (now - deadline >= intervalMs)
             deadline = now;
         deadline += intervalMs;
-        const QDateTime t = QDateTime::currentDateTime();
+        QDateTime t;
         QStringList values;
-        bool ok = readAllDevices(values);
-        if (!ok)
-            ok = recoverRead(values);
+        bool ok = readAllDevices(values, t);
+        if (!ok) {
+            ok = recoverRead(values, t);
+            // The recovered sample is stamped with the read that gave it; the next one follows
+            // an interval after it, not at once.
+            deadline = clock.elapsed() + intervalMs;
+        }
         if (!ok)
             break;
         storeSample(i, t, values);
+        if (unsavedSamples > unsavedLimit) {
+            storeGaveUp = true;
+            break;
+        }
 
         bool stop = false;
         for (;;) {
@@ -367,17 +398,45 @@ void ParametersOnLine::acquisitionLoop()
             break;
     }
 
+    // Rows still queued get a few last chances before the run ends.
+    for (int attempt = 0; !storeGaveUp && !unsavedRows.isEmpty() && attempt < 3; ++attempt) {
+        if (attempt > 0)
+            delayMs(500);
+        flushUnsaved(true);
+    }
     closeDatabaseConnection(connection);
     closeConnected();
     setRunState(tr("结束"));
-    if (!stopRequested)
+    if (storeGaveUp) {
+        const QString text = tr("数据库十分钟内无法保存数据（%1），采集已停止，%2组数据未能保存！")
+                                 .arg(storeError)
+                                 .arg(unsavedSamples);
+        qWarning().noquote() << text;
+        emit Information_signals(text);
+        emit MessageBox_signals(titleInfo, text);
+    } else if (!unsavedRows.isEmpty()) {
+        const QString text = tr("采集结束，%1组数据未能保存（%2）！").arg(unsavedSamples).arg(storeError);
+        qWarning().noquote() << text;
+        emit Information_signals(text);
+        emit MessageBox_signals(titleInfo, text);
+    } else if (!stopRequested) {
         emit Information_signals(tr("采集结束。"));
+    }
     acquisitionRunning = false;
 }
 
-bool ParametersOnLine::readAllDevices(QStringList &values)
+QString ParametersOnLine::runningText() const
+{
+    if (storeRefused)
+        return tr("数据保存失败：%1，数据暂存，每次采集时重试。").arg(storeError);
+    return startTime.toString(timeFormat) + tr(" 采集中...");
+}
+
+bool ParametersOnLine::readAllDevices(QStringList &values, QDateTime &t)
 {
     values.clear();
+    // The sample's time: taken before this attempt, the one whose values are kept.
+    t = QDateTime::currentDateTime();
     for (int i = 0; i < deviceCount; ++i) {
         if (stopRequested)
             return true;   // the sample is dropped as stopped; no instrument is left waiting
@@ -417,11 +476,10 @@ bool ParametersOnLine::pause(qint64 ms)
 
 bool ParametersOnLine::openAll()
 {
+    // An instrument that was switched off is back in its power-on state: each is set up again,
+    // as at the start of the run, before it is read.
     for (int i = 0; i < deviceCount; ++i) {
-        if (stopRequested || !drivers[i])
-            return false;
-        const AcquisitionDeviceRecord &device = deviceRecords.at(i);
-        if (!drivers[i]->open(device.signalMode, device.ipCom, device.portBaudRate))
+        if (stopRequested || !openAndConfigure(i))
             return false;
     }
     return true;
@@ -434,34 +492,44 @@ void ParametersOnLine::closeConnected()
             drivers[i]->close();
 }
 
-bool ParametersOnLine::recoverRead(QStringList &values)
+void ParametersOnLine::recoveryStep(const QString &text)
+{
+    emit SaveAuditLog_signals(text);
+    emit Information_signals(text);
+}
+
+bool ParametersOnLine::recoverRead(QStringList &values, QDateTime &t)
 {
     values.clear();
     if (stopRequested)
         return false;
-    emit SaveAuditLog_signals(tr("数据获取失败。"));
-    if (readAllDevices(values))
+    recoveryStep(tr("数据获取失败。"));
+    if (readAllDevices(values, t)) {
+        emit Information_signals(runningText());
         return !stopRequested;
+    }
 
-    emit SaveAuditLog_signals(tr("设备重新连接。"));
+    recoveryStep(tr("设备重新连接。"));
     closeConnected();
+    setLinksUp(false);
     if (!pause(recoveryPauseMs.load()))
         return false;
-    bool reconnected = false;
     if (openAll()) {
         if (stopRequested)
             return false;
         emit SaveAuditLog_signals(tr("设备连接成功。"));
-        reconnected = readAllDevices(values);
-        if (reconnected)
+        if (readAllDevices(values, t)) {
+            setLinksUp(true);
+            emit Information_signals(runningText());
             return !stopRequested;
+        }
     }
 
     // Manual reconnect: the operator fixes the link and chooses "继续".
     for (;;) {
         if (stopRequested)
             return false;
-        emit SaveAuditLog_signals(tr("进入手动重连模式！"));
+        recoveryStep(tr("进入手动重连模式！"));
         closeConnected();
         manualWait = true;
         setRunState(tr("继续"));
@@ -476,12 +544,14 @@ bool ParametersOnLine::recoverRead(QStringList &values)
         if (!opened)
             continue;
         setRunState(tr("停止"));
-        if (readAllDevices(values))
+        if (readAllDevices(values, t))
             break;
     }
     if (stopRequested)
         return false;
     emit SaveAuditLog_signals(tr("手动重连成功！"));
+    setLinksUp(true);
+    emit Information_signals(runningText());
     return true;
 }
 
@@ -489,23 +559,59 @@ void ParametersOnLine::storeSample(qint64 index, const QDateTime &t, const QStri
 {
     Q_UNUSED(index)
     lastSampleTime = t;
-    if (stopRequested || values.size() != channelCount)
+    QList<QStringList> projectValues;
+    if (stopRequested || !splitSampleByProject(values, channelRows, projectCount, projectValues))
         return;
 
     OnlineSample sample;
     sample.time = t;
-    if (!splitSampleByProject(values, channelRows, projectCount, sample.projectValues))
-        return;
-
-    // The rows of one sample go in one transaction: every project, or none.
-    const QList<ParametersDataRow> rows = makeSampleRows(projectRecords, t, sample.projectValues);
-    if (!insertParametersDataBatch(rows, acquisitionConnectionName())) {
-        qDebug() << "sample not stored:" << t.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"));
-        return;
+    sample.projectValues = projectValues;
+    {
+        QMutexLocker lock(&sampleMutex);
+        sampleQueue.append(sample);
     }
+    // The sample's rows join the queue of rows not yet stored, behind every older one; the
+    // queue is stored in order, each sample's rows all together or not at all.
+    unsavedRows.append(makeSampleRows(projectRecords, t, projectValues));
+    ++unsavedSamples;
+    flushUnsaved(false);
+}
 
-    QMutexLocker lock(&sampleMutex);
-    sampleQueue.append(sample);
+bool ParametersOnLine::flushUnsaved(bool untilEmpty)
+{
+    // Within a slice of the interval per sample, so that a long queue does not hold the next
+    // reads up; at least one attempt.
+    QElapsedTimer clock;
+    clock.start();
+    const qint64 budget = qMax<qint64>(20, intervalMs / 2);
+    const int rowsPerSample = qMax(1, projectCount);
+    do {
+        const int samples = qMin(unsavedSamples, maxSamplesPerCommit);
+        const QList<ParametersDataRow> rows = unsavedRows.mid(0, samples * rowsPerSample);
+        QString error;
+        if (!insertParametersDataBatch(rows, acquisitionConnectionName(), &error)) {
+            if (!storeRefused) {
+                storeRefused = true;
+                storeError = error;
+                const QString text = runningText();
+                qWarning().noquote() << text;
+                emit Information_signals(text);
+                logEntry(tr("存储异常"), text);
+            }
+            storeError = error;
+            return false;
+        }
+        unsavedRows.erase(unsavedRows.begin(), unsavedRows.begin() + rows.size());
+        unsavedSamples -= samples;
+    } while (unsavedSamples > 0 && (untilEmpty || clock.elapsed() < budget));
+    if (storeRefused && unsavedSamples == 0) {
+        storeRefused = false;
+        const QString text = tr("暂存数据已全部保存。");
+        qWarning().noquote() << text;
+        logEntry(tr("存储异常"), text);
+        emit Information_signals(runningText());
+    }
+    return unsavedSamples == 0;
 }
 
 // ---- GUI thread ------------------------------------------------------------------------------
@@ -518,19 +624,25 @@ void ParametersOnLine::Display_slots()
         if (sampleQueue.isEmpty())
             return;
         sample = sampleQueue.takeLast();
-        sampleQueue.clear();   // older samples are stored already; only the newest is shown
+        sampleQueue.clear();   // only the newest is shown; the worker stores every one
     }
+    writePendingLog();
     if (projectCount < 1 || sample.projectValues.size() != projectCount)
         return;
     QList<QList<double>> numbers;
+    bool alarmDue = false;
     for (int p = 0; p < projectCount; ++p) {
         numbers.append(stringListToDoubleList(sample.projectValues.at(p)));
         charts[p]->showSample(sample.time, numbers.at(p));
         statistics[p]->appendRow(sample.time, numbers.at(p));
+        alarmDue = alarmDue || charts[p]->alarmDue(numbers.at(p));
     }
+    if (!alarmDue)
+        return;
     // The alarm entries of one tick go in one transaction: all of them, or none when one
-    // cannot be written. It begins after the drawing, so that the write lock, which the
-    // acquisition worker's inserts wait for, is held only while the entries are written.
+    // cannot be written. It begins after the drawing, and only when an entry is due, so that
+    // the write lock, which the acquisition worker's commits wait for, is held only while the
+    // entries are written.
     DatabaseTransaction transaction;
     bool logged = true;
     for (int p = 0; p < projectCount; ++p)
@@ -549,7 +661,57 @@ void ParametersOnLine::Information_slots(QString text)
 
 void ParametersOnLine::SaveAuditLog_slots(QString text)
 {
-    addAuditLog(tr("通讯异常"), text);
+    writeLogEntry({QDateTime::currentDateTime().toString(timeFormat), tr("通讯异常"), text});
+}
+
+void ParametersOnLine::logEntry(const QString &type, const QString &details)
+{
+    const AuditLogRecord entry{QDateTime::currentDateTime().toString(timeFormat), type, details};
+    QMetaObject::invokeMethod(this, [this, entry] { writeLogEntry(entry); },
+                              Qt::QueuedConnection);
+}
+
+void ParametersOnLine::writeLogEntry(const AuditLogRecord &entry)
+{
+    // An entry the database refuses now (a full disk) is kept, with its time, and written at a
+    // later display tick.
+    pendingLog.append(entry);
+    writePendingLog();
+}
+
+void ParametersOnLine::writePendingLog()
+{
+    while (!pendingLog.isEmpty()) {
+        const AuditLogRecord &entry = pendingLog.first();
+        if (!addAuditLogAt(QDateTime::fromString(entry.time, timeFormat), entry.type,
+                           entry.details))
+            return;
+        pendingLog.removeFirst();
+    }
+}
+
+void ParametersOnLine::setLinksUp(bool up)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, up] {
+            if (!settings)
+                return;
+            // The instruments of a link that is down are not shown as connected (nor offered
+            // for a new run) until it is up again.
+            if (!up) {
+                for (const AcquisitionDeviceRecord &planned : qAsConst(deviceRecords)) {
+                    for (int i = settings->devices.size() - 1; i >= 0; --i) {
+                        if (settings->devices.at(i).number == planned.number)
+                            linksDown.append(settings->devices.takeAt(i));
+                    }
+                }
+            } else {
+                settings->devices.append(linksDown);
+                linksDown.clear();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void ParametersOnLine::MessageBox_slots(QString title, QString text)

@@ -70,6 +70,9 @@ public:
     static void setDriverFactory(DriverFactory factory);
     // The pause between closing and reopening the instruments during recovery (25000 ms).
     void setRecoveryPause(int ms);
+    // How much of a run, in milliseconds of samples, may wait unsaved while the database
+    // refuses them before the run stops (ten minutes).
+    void setUnsavedLimit(qint64 ms);
     // The operator's answers, as the run button's boxes give them: stop the run, or leave
     // the manual reconnect mode and reopen the instruments.
     void requestStop();
@@ -101,14 +104,34 @@ protected:
 
 private:
     void setupDevices();
+    // Opens instrument `device` and sends its channel set-up (scan rate and channels), as at the
+    // start of the run; `opened` tells whether the open succeeded.
+    bool openAndConfigure(int device, bool *opened = nullptr);
+    void closeWaitingBox();
     void acquisitionLoop();
-    bool readAllDevices(QStringList &values);
-    bool recoverRead(QStringList &values);
+    // One sample of every instrument; `t` is taken before this attempt's first request.
+    bool readAllDevices(QStringList &values, QDateTime &t);
+    bool recoverRead(QStringList &values, QDateTime &t);
+    // A recovery stage: an alarm-log entry and the information line.
+    void recoveryStep(const QString &text);
+    // The information line while acquiring: the start and "采集中...", or why samples wait.
+    QString runningText() const;
     void storeSample(qint64 index, const QDateTime &t, const QStringList &values);
+    // Stores queued rows, oldest first, a few samples per commit, within a slice of the interval
+    // (or until the queue is empty); true when nothing is left unsaved. The first refusal of an
+    // episode is logged and shown, and so is the end of the episode.
+    bool flushUnsaved(bool untilEmpty);
+    // Alarm-log entries of the worker, written on the GUI thread; one the database refuses is
+    // kept and written at a later display tick.
+    void logEntry(const QString &type, const QString &details);
+    void writeLogEntry(const AuditLogRecord &entry);
+    void writePendingLog();
+    // The planned instruments leave (false) or rejoin (true) the tested instruments of the
+    // settings, which the instrument page shows as connected.
+    void setLinksUp(bool up);
     // The channel records of instrument `device`; false (no records) when its configuration
     // has no channels or per-channel lists shorter than its channel count.
     bool buildChannelRows(int device, QList<ChannelRecord> &rows) const;
-    void buildProjectRecords();
     bool saveProjectRecords(const QList<ParametersRecord> &records);
     bool openAll();
     void closeConnected();
@@ -143,6 +166,18 @@ private:
     QList<AcquisitionDeviceRecord> deviceRecords;
     QList<ChannelRow> channelRows;
     QList<int> valuesPerDevice;          // channel rows of each instrument
+    QList<QList<ChannelRecord>> channelRecords;   // each instrument's set-up, built once
+
+    // Acquisition worker: rows not yet stored, oldest first, and the refusal episode.
+    QList<ParametersDataRow> unsavedRows;
+    int unsavedSamples = 0;
+    bool storeRefused = false;
+    QString storeError;
+    static constexpr int maxSamplesPerCommit = 100;
+    std::atomic<qint64> unsavedLimitMs{600000};
+    // GUI thread: alarm-log entries not yet written, instruments taken off the tested list.
+    QList<AuditLogRecord> pendingLog;
+    QList<AcquisitionDeviceRecord> linksDown;
 
     std::atomic<int> recoveryPauseMs{25000};
     std::atomic<bool> recordsSaved{false};

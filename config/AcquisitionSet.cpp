@@ -141,11 +141,7 @@ void AcquisitionSet::showWaiting(const QString &text)
 
 void AcquisitionSet::closeWaiting()
 {
-    if (!waiting)
-        return;
-    waiting->close();
-    delete waiting;
-    waiting = nullptr;
+    QWaiting::dismiss(waiting);
 }
 
 void AcquisitionSet::setConnectionControlsEnabled(bool enabled)

@@ -352,9 +352,12 @@ DatabaseTransaction::DatabaseTransaction(const QString &connectionName)
     if (db.isOpen()) {
         QSqlQuery query(db);
         m_active = query.exec(QStringLiteral("BEGIN IMMEDIATE"));
-        if (!m_active)
-            qDebug().noquote() << QStringLiteral("transaction not begun:")
-                               << query.lastError().text();
+        if (!m_active) {
+            m_error = query.lastError().text();
+            qDebug().noquote() << QStringLiteral("transaction not begun:") << m_error;
+        }
+    } else {
+        m_error = QStringLiteral("database not open");
     }
 }
 
@@ -377,9 +380,15 @@ bool DatabaseTransaction::commit()
         m_active = false;
         return true;
     }
-    qDebug().noquote() << QStringLiteral("commit failed:") << query.lastError().text();
+    m_error = query.lastError().text();
+    qDebug().noquote() << QStringLiteral("commit failed:") << m_error;
     rollback();
     return false;
+}
+
+QString DatabaseTransaction::lastError() const
+{
+    return m_error;
 }
 
 void DatabaseTransaction::rollback()
@@ -614,28 +623,34 @@ bool insertParametersData(ParametersDataRow row, QString connectionName)
     return query.exec(sql);
 }
 
-bool insertParametersDataBatch(const QList<ParametersDataRow> &rows, QString connectionName)
+bool insertParametersDataBatch(const QList<ParametersDataRow> &rows, QString connectionName,
+                               QString *error)
 {
+    const auto fail = [error](const QString &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
     for (const ParametersDataRow &row : rows) {
         if (!listsKeepSeparator(QStringLiteral("insertParametersDataBatch"), kComma,
                                 {{"Data", &row.values}}))
-            return false;
+            return fail(QStringLiteral("a value holds \",\""));
     }
     if (!connection(connectionName).isOpen())
-        return false;
+        return fail(QStringLiteral("database not open"));
     DatabaseTransaction transaction(connectionName);
     if (!transaction.isActive())
-        return false;
+        return fail(transaction.lastError());
     {
         ParametersDataWriter writer(connectionName);
         if (!writer.isReady())
-            return false;
+            return fail(writer.lastError());
         for (const ParametersDataRow &row : rows) {
             if (!writer.insert(row))
-                return false;  // rolled back
+                return fail(writer.lastError());  // rolled back
         }
     }
-    return transaction.commit();
+    return transaction.commit() || fail(transaction.lastError());
 }
 
 ParametersDataWriter::ParametersDataWriter(const QString &connectionName)
@@ -654,8 +669,8 @@ ParametersDataWriter::ParametersDataWriter(const QString &connectionName)
     if (sqlite3_prepare_v2(sqlite, "insert into ParametersData values (?,?,?)", -1, &statement,
                            nullptr)
         != SQLITE_OK) {
-        qDebug().noquote() << QStringLiteral("ParametersDataWriter:")
-                           << QString::fromUtf8(sqlite3_errmsg(sqlite));
+        error = QString::fromUtf8(sqlite3_errmsg(sqlite));
+        qDebug().noquote() << QStringLiteral("ParametersDataWriter:") << error;
         sqlite3_finalize(statement);
         statement = nullptr;
     }
@@ -689,9 +704,10 @@ bool ParametersDataWriter::insert(const QString &name, const QDateTime &time,
     sqlite3_bind_text(statement, 2, timeText.constData(), timeText.size(), SQLITE_STATIC);
     sqlite3_bind_text(statement, 3, data.constData(), data.size(), SQLITE_STATIC);
     const int rc = sqlite3_step(statement);
-    if (rc != SQLITE_DONE)
-        qDebug().noquote() << QStringLiteral("ParametersDataWriter:")
-                           << QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(statement)));
+    if (rc != SQLITE_DONE) {
+        error = QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(statement)));
+        qDebug().noquote() << QStringLiteral("ParametersDataWriter:") << error;
+    }
     sqlite3_reset(statement);
     sqlite3_clear_bindings(statement);
     return rc == SQLITE_DONE;
@@ -720,10 +736,14 @@ bool selectParametersData(QList<ParametersDataRow> &out, QString name)
 
 bool addAuditLog(QString type, QString details)
 {
-    return exec(insertStatement(
-        QStringLiteral("AuditLog"),
-        {QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")), type,
-         details}));
+    return addAuditLogAt(QDateTime::currentDateTime(), type, details);
+}
+
+bool addAuditLogAt(const QDateTime &time, QString type, QString details)
+{
+    return exec(insertStatement(QStringLiteral("AuditLog"),
+                                {time.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")), type,
+                                 details}));
 }
 
 bool selectAuditLog(QList<AuditLogRecord> &out, QString from, QString to, QString type)

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -64,10 +65,12 @@ public:
     bool isActive() const;   // the transaction began and is still open
     bool commit();           // false (and rolled back) when the commit fails
     void rollback();
+    QString lastError() const;   // why the begin or the commit failed
 
 private:
     QString m_connection;
     bool m_active = false;
+    QString m_error;
 };
 
 // Runs `work` inside one transaction: commits when it returns true, rolls back otherwise.
@@ -114,9 +117,10 @@ bool selectParametersBySql(QList<ParametersRecord> &out, QString statement);
 // One sample; on the named open connection, or the default one for an empty name. A value
 // holding "," is refused.
 bool insertParametersData(ParametersDataRow row, QString connectionName = QString());
-// Many samples in one transaction: all are stored, or none (rolled back on the first failure).
+// Many samples in one transaction: all are stored, or none (rolled back on the first failure;
+// `error`, when given, then says why).
 bool insertParametersDataBatch(const QList<ParametersDataRow> &rows,
-                               QString connectionName = QString());
+                               QString connectionName = QString(), QString *error = nullptr);
 bool deleteParametersData(QString name);
 
 // Writes ParametersData rows, encoded as insertParametersData does, on one open connection
@@ -136,9 +140,11 @@ public:
     // One row; false (nothing stored) when a value holds "," or the insert fails.
     bool insert(const ParametersDataRow &row);
     bool insert(const QString &name, const QDateTime &time, const QStringList &values);
+    QString lastError() const { return error; }   // why the statement or the last insert failed
 
 private:
     sqlite3_stmt *statement = nullptr;
+    QString error;
     QString boundName;           // the project name of the last row, kept encoded
     QByteArray boundNameUtf8;
 };
@@ -146,6 +152,8 @@ bool selectParametersData(QList<ParametersDataRow> &out, QString name);
 
 // Adds an entry with the current local time ("yyyy-MM-dd hh:mm:ss").
 bool addAuditLog(QString type, QString details);
+// The same with the entry's time given (an entry written later than it happened).
+bool addAuditLogAt(const QDateTime &time, QString type, QString details);
 // Empty `from`: every entry. Otherwise the entries from `from` to `to` (inclusive, compared as
 // texts) whose type contains `type`.
 bool selectAuditLog(QList<AuditLogRecord> &out, QString from, QString to, QString type);

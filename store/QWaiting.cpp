@@ -60,3 +60,12 @@ void QWaiting::keyPressEvent(QKeyEvent *event)
     }
     QDialog::keyPressEvent(event);
 }
+
+void QWaiting::dismiss(QWaiting *&box)
+{
+    if (!box)
+        return;
+    box->close();
+    delete box;
+    box = nullptr;
+}

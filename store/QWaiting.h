@@ -17,6 +17,8 @@ public:
     ~QWaiting() override;
 
     void setText(QString text);
+    // Closes and deletes the box `box` points to, if any, and clears the pointer.
+    static void dismiss(QWaiting *&box);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

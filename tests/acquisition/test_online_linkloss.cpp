@@ -1,8 +1,10 @@
 // A lost link in the middle of an on-line run against two 1586A stand-ins over loopback TCP: the
 // second stand-in stops, the read fails (its driver waits out its reply budget, shortened here),
 // the run retries once, closes and reopens every instrument after the (shortened) recovery pause,
-// falls into the manual reconnect mode, and goes on once the stand-in is back and the operator
-// chooses "继续". Every planned sample is stored exactly once.
+// falls into the manual reconnect mode, and goes on once the stand-in is back in its power-on
+// state (as after being switched off) and the operator chooses "继续": every reopen sends the
+// channel set-up again. Every planned sample is stored exactly once, with the time of the read
+// that gave it.
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -81,6 +83,7 @@ void TestOnlineLinkLoss::stoppedInstrumentAndManualReconnect()
              {scannerAt(staying.portText(), {QStringLiteral("101"), QStringLiteral("102")}),
               scannerAt(port, {QStringLiteral("103"), QStringLiteral("104")})},
              {QStringLiteral("P")}, start, start.addSecs(5));
+    settings.devices = settings.planDevices;   // both passed their test
 
     BoxOperator boxes;
     boxes.answer(QStringLiteral("是否终止项目？"), QStringLiteral("继续"));
@@ -101,16 +104,22 @@ void TestOnlineLinkLoss::stoppedInstrumentAndManualReconnect()
     QTRY_COMPARE_WITH_TIMEOUT(w->runState(), QStringLiteral("继续"), 4 * replyBudgetMs);
     QVERIFY2(lost.elapsed() < 3 * replyBudgetMs, qPrintable(QString::number(lost.elapsed())));
     QTRY_VERIFY(boxes.seen.contains(QStringLiteral("通讯异常，请设备关机重试！")));
+    QTRY_COMPARE(w->findChild<QLineEdit *>(QStringLiteral("lineEdit_Information"))->text(),
+                 QStringLiteral("进入手动重连模式！"));
+    // The instruments of the run are not shown as connected while their link is down.
+    QTRY_VERIFY(settings.devices.isEmpty());
     const int storedBeforeReconnect = storedSamples();
     // Both instruments were closed for the reconnect; the one still there was reopened after
     // the pause, and closed again for the manual wait.
     QVERIFY(staying.waitForEvent(QStringLiteral("closed"), 2));
     QCOMPARE(staying.events(), (QStringList{"connected", "closed", "connected", "closed"}));
 
-    // It is back (with its readings); the operator chooses "继续".
+    // It is back in its power-on state (no channel scanned: one reading of 0); after a pause
+    // the operator chooses "继续".
     fake = std::make_unique<FakeInstrument>(QStringLiteral("fake_1586a.py"));
-    QVERIFY(fake->startTcp({QStringLiteral("--port"), port, QStringLiteral("--values"),
-                            QStringLiteral("20.300,20.400")}));
+    QVERIFY(fake->startTcp({QStringLiteral("--port"), port}));
+    QTest::qWait(1500);
+    const QDateTime resumed = QDateTime::currentDateTime();
     w->findChild<QPushButton *>(QStringLiteral("pushButton_OK"))->click();
     QTRY_COMPARE_WITH_TIMEOUT(w->runState(), QStringLiteral("结束"), 20000);
     QCOMPARE(w->findChild<QLineEdit *>(QStringLiteral("lineEdit_Information"))->text(),
@@ -131,20 +140,27 @@ void TestOnlineLinkLoss::stoppedInstrumentAndManualReconnect()
             QVERIFY2(data.at(i - 1).at(0) < data.at(i).at(0), qPrintable(data.at(i).at(0)));
     }
     QCOMPARE(times.size(), 6);
+    // The first sample after the reconnect carries the time of the read that gave it, not that
+    // of the first failed attempt.
+    const QDateTime firstAfter = QDateTime::fromString(data.at(storedBeforeReconnect).at(0),
+                                                       QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"));
+    QVERIFY2(firstAfter >= resumed.addMSecs(-1), qPrintable(data.at(storedBeforeReconnect).at(0)));
+    QCOMPARE(settings.devices.size(), 2);
 
     w->findChild<QPushButton *>(QStringLiteral("pushButton_OK"))->click();
     delete w;
     // The instrument that stayed was asked once per stored sample, plus the failed read and
-    // exactly one retry; it was set up once and reopened twice.
+    // exactly one retry; it was set up at the start and again at each of its two reopens.
     const QStringList stayingAsked = staying.requests();
     QCOMPARE(stayingAsked.count(QStringLiteral("READ?\r\n")), 6 + 2);
-    QCOMPARE(stayingAsked.count(QStringLiteral("*RST\r\n")), 1);
+    QCOMPARE(stayingAsked.count(QStringLiteral("*RST\r\n")), 3);
     QVERIFY(staying.waitForEvent(QStringLiteral("closed"), 3));
     QCOMPARE(staying.events(),
              (QStringList{"connected", "closed", "connected", "closed", "connected", "closed"}));
-    // The stand-in that came back was only reopened and read, never set up again.
+    // The stand-in that came back was set up again before it was read.
     const QStringList asked = fake->requests();
-    QCOMPARE(asked.count(QStringLiteral("*RST\r\n")), 0);
+    QCOMPARE(asked.count(QStringLiteral("*RST\r\n")), 1);
+    QVERIFY(asked.indexOf(QStringLiteral("*RST\r\n")) < asked.indexOf(QStringLiteral("READ?\r\n")));
     QCOMPARE(asked.count(QStringLiteral("READ?\r\n")), 6 - storedBeforeReconnect);
     TestDb::closeDefault();
     QDir::setCurrent(oldCwd);

@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "ParametersOnLine.h"
+#include "QWaiting.h"
 #include "test_online_double.h"
 #include "test_online_support.h"
 
@@ -81,6 +82,7 @@ private slots:
 
     void threeProjectsOverTwoInstruments();
     void waitsForThePlannedStart();
+    void stopWhileWaitingForTheStart();
     void pacing_data();
     void pacing();
     void displayShowsOnlyTheNewestSample();
@@ -93,7 +95,6 @@ private slots:
     void failedSetUp_data();
     void failedSetUp();
     void projectRowsNotStoredMeansNoRun();
-    void samplesOfOneTickAllOrNone();
     void alarmEntriesOfOneTickAllOrNone_data();
     void alarmEntriesOfOneTickAllOrNone();
     void closeRefusedWhileRunning();
@@ -252,6 +253,31 @@ void TestOnlineRun::waitsForThePlannedStart()
     QVERIFY2(first > planned && first < planned.addMSecs(500), qPrintable(data.first().first()));
 }
 
+void TestOnlineRun::stopWhileWaitingForTheStart()
+{
+    Env env;
+    BoxOperator boxes;
+    boxes.answer(QStringLiteral("是否停止数据采集？"), QStringLiteral("确定"));
+    const QDateTime start = QDateTime::currentDateTime().addSecs(3600);
+    fillPlan(env.settings, {Env::instrument(1, {0}, 0.1)}, {QStringLiteral("P")}, start,
+             start.addSecs(60));
+    std::unique_ptr<ParametersOnLine> w(env.startWindow());
+    QTRY_COMPARE(information(w.get()), QStringLiteral("开始等待中..."));
+    // The set-up is done: its waiting box is gone, so the run button can be pressed.
+    QTRY_VERIFY(!w->findChild<QWaiting *>());
+    QCOMPARE(env.script->configures.load(), 1);
+    QCOMPARE(w->runState(), stopText);
+    w->findChild<QPushButton *>(QStringLiteral("pushButton_OK"))->click();
+    QTRY_COMPARE_WITH_TIMEOUT(w->runState(), endText, 3000);
+    QCOMPARE(boxes.seen, (QStringList{QStringLiteral("是否停止数据采集？"),
+                                      QStringLiteral("手动停止采集！")}));
+    QCOMPARE(env.script->fetches.load(), 0);
+    w.reset();
+    QCOMPARE(rows(env.db, QStringLiteral("select count(*) from Parameters")).value(0).value(0),
+             QStringLiteral("0"));
+    QCOMPARE(env.sampleRows(), 0);
+}
+
 void TestOnlineRun::pacing_data()
 {
     QTest::addColumn<int>("readMs");
@@ -286,14 +312,19 @@ void TestOnlineRun::pacing()
     QList<qint64> lateness;
     const QString format = QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz");
     const QDateTime t0 = QDateTime::fromString(data.first().first(), format);
+    QStringList shortGaps;
     for (int i = 0; i < samples; ++i) {
         const QDateTime t = QDateTime::fromString(data.at(i).first(), format);
         lateness.append(t0.msecsTo(t) - qint64(i) * 20);
         if (i > 0) {
             const qint64 gap = QDateTime::fromString(data.at(i - 1).first(), format).msecsTo(t);
-            QVERIFY2(gap >= minGap, qPrintable(QStringLiteral("sample %1 after %2 ms").arg(i).arg(gap)));
+            if (gap < minGap)
+                shortGaps.append(QStringLiteral("sample %1 after %2 ms").arg(i).arg(gap));
         }
     }
+    // A sample made late by a stall of the loaded machine (or of the disk) is followed at once
+    // by the next; bursts that catch up missed samples are not.
+    QVERIFY2(shortGaps.size() <= samples / 50, qPrintable(shortGaps.join(QStringLiteral("; "))));
     std::sort(lateness.begin(), lateness.end());
     QVERIFY2(lateness.at(lateness.size() / 2) <= maxMedianLateness,
              qPrintable(QString::number(lateness.at(lateness.size() / 2))));
@@ -381,11 +412,17 @@ void TestOnlineRun::manualReconnect()
     const QDateTime start = QDateTime::currentDateTime();
     fillPlan(env.settings, {Env::instrument(1, {0, 0}, 0.1)}, {QStringLiteral("P")}, start,
              start.addSecs(1));
+    env.settings.devices = env.settings.planDevices;   // it passed its test
     std::unique_ptr<ParametersOnLine> w(env.startWindow());
     QTRY_VERIFY(env.sampleRows() >= 2);
+    QVERIFY(information(w.get()).endsWith(QStringLiteral(" 采集中...")));
     env.script->linkDown = true;
     QTRY_COMPARE_WITH_TIMEOUT(w->runState(), continueText, 5000);
     QTRY_VERIFY(boxes.seen.contains(QStringLiteral("通讯异常，请设备关机重试！")));
+    // The information line tells the state, and the instrument is not shown as connected.
+    QCOMPARE(information(w.get()), QStringLiteral("进入手动重连模式！"));
+    QVERIFY(env.settings.devices.isEmpty());
+    const int configuresBefore = env.script->configures;
     const int stored = env.sampleRows();
     QTest::qWait(300);   // the worker waits for the operator: nothing is read meanwhile
     QCOMPARE(env.sampleRows(), stored);
@@ -398,6 +435,9 @@ void TestOnlineRun::manualReconnect()
     env.script->linkDown = false;
     w->findChild<QPushButton *>(QStringLiteral("pushButton_OK"))->click();
     QTRY_COMPARE_WITH_TIMEOUT(w->runState(), endText, 10000);
+    // The reopen set the instrument up again; it is listed as connected again.
+    QCOMPARE(env.script->configures - configuresBefore, 1);
+    QCOMPARE(env.settings.devices.size(), 1);
     QCOMPARE(auditDetails(env.db, QStringLiteral("通讯异常")),
              (QStringList{"数据获取失败。", "设备重新连接。", "进入手动重连模式！",
                           "进入手动重连模式！", "手动重连成功！"}));
@@ -483,13 +523,15 @@ void TestOnlineRun::failedSetUp()
     Env env;
     BoxOperator boxes;
     env.script->linkDown = linkDown;
-    const QDateTime start = QDateTime::currentDateTime();
+    // Planned for an hour later: the failure is said at once all the same.
+    const QDateTime start = QDateTime::currentDateTime().addSecs(3600);
     PlannedInstrument first = Env::instrument(1, {0, 0}, 0.1);
     fillPlan(env.settings, {first, Env::instrument(2, {0}, 0.1)}, {QStringLiteral("P")}, start,
              start.addSecs(1));
     env.settings.planDevices[0].model = model;
     std::unique_ptr<ParametersOnLine> w(env.startWindow());
     QTRY_COMPARE_WITH_TIMEOUT(w->runState(), endText, 5000);
+    QVERIFY(!w->findChild<QWaiting *>());
     QCOMPARE(boxes.seen, QStringList{message});
     QCOMPARE(env.script->fetches.load(), 0);
     w.reset();
@@ -520,31 +562,6 @@ void TestOnlineRun::projectRowsNotStoredMeansNoRun()
     w.reset();
     QCOMPARE(rows(env.db, QStringLiteral("select Name, Start, End from Parameters")),
              (QList<QStringList>{{"Q", "old", "old"}}));
-}
-
-void TestOnlineRun::samplesOfOneTickAllOrNone()
-{
-    Env env;
-    BoxOperator boxes;
-    // The database refuses project B's row of the fourth sample: project A's row of that
-    // sample must not stay behind, and the run goes on.
-    QVERIFY(TestDb::sqlite3Exec(env.db, QStringLiteral(
-        "create trigger refuse before insert on ParametersData "
-        "when new.Name = 'B' and new.Data like '%.003%' "
-        "begin select raise(abort, 'refused'); end;")));
-    const QDateTime start = QDateTime::currentDateTime();
-    fillPlan(env.settings, {Env::instrument(1, {0, 1}, 0.1)},
-             {QStringLiteral("A"), QStringLiteral("B")}, start, start.addSecs(1));
-    std::unique_ptr<ParametersOnLine> w(env.startWindow());
-    QTRY_COMPARE_WITH_TIMEOUT(w->runState(), endText, 10000);
-    QCOMPARE(env.sampleRows(QStringLiteral("A")), 10);
-    QCOMPARE(env.sampleRows(QStringLiteral("B")), 10);
-    QCOMPARE(rows(env.db, QStringLiteral("select count(*) from ParametersData where Data like "
-                                         "'%.003%'")),
-             (QList<QStringList>{{"0"}}));
-    QCOMPARE(rows(env.db, QStringLiteral("select Data from ParametersData where Name = 'A' "
-                                         "order by rowid desc limit 1")),
-             (QList<QStringList>{{"101.010"}}));
 }
 
 void TestOnlineRun::alarmEntriesOfOneTickAllOrNone_data()

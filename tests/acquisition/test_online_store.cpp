@@ -3,11 +3,15 @@
 // lost or stored twice; the samples are read back with the sqlite3 tool.
 
 #include <QFile>
+#include <QProcess>
 #include <QLineEdit>
 #include <QSet>
 #include <QtTest>
 
+#include <csignal>
 #include <memory>
+
+#include <sys/resource.h>
 
 #include "ParametersOnLine.h"
 #include "SystemSetBackup.h"
@@ -38,13 +42,16 @@ QString information(ParametersOnLine *w)
     return w->findChild<QLineEdit *>(QStringLiteral("lineEdit_Information"))->text();
 }
 
-// The stored samples of instrument 1's first channel: each value tells its sample number
-// (101 + n / 1000). Checks that samples 0..count-1 are each stored once, in order, and returns
-// the longest gap between two sample times in milliseconds.
-qint64 checkEverySampleOnce(const QString &db, int count)
+// The stored samples of one project whose first value comes from a channel of instrument 1
+// (`channel` + n / 1000 for sample n). Checks that samples 0..count-1 are each stored once, in
+// order, and returns the longest gap between two sample times in milliseconds (-1: a check
+// failed).
+qint64 checkEverySampleOnce(const QString &db, int count, const QString &project = QStringLiteral("P"),
+                            int channel = 101)
 {
     const QList<QStringList> data =
-        rows(db, QStringLiteral("select Time, Data from ParametersData order by rowid"));
+        rows(db, QStringLiteral("select Time, Data from ParametersData where Name = '%1' "
+                                "order by rowid").arg(project));
     if (data.size() != count) {
         qWarning() << "stored" << data.size() << "samples, expected" << count;
         return -1;
@@ -53,7 +60,7 @@ qint64 checkEverySampleOnce(const QString &db, int count)
     QDateTime before;
     for (int n = 0; n < count; ++n) {
         const QString first = data.at(n).value(1).section(QLatin1Char(','), 0, 0);
-        if (first != QString::number(101 + n / 1000.0, 'f', 3)) {
+        if (first != QString::number(channel + n / 1000.0, 'f', 3)) {
             qWarning() << "sample" << n << "stored as" << data.at(n);
             return -1;
         }
@@ -69,6 +76,35 @@ qint64 checkEverySampleOnce(const QString &db, int count)
     return longest;
 }
 
+// Every write to a file fails (as on a full disk) while the object lives.
+struct DiskFull
+{
+    DiskFull()
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &before);
+        rlimit full = before;
+        full.rlim_cur = 0;
+        setrlimit(RLIMIT_FSIZE, &full);
+    }
+    ~DiskFull() { setrlimit(RLIMIT_FSIZE, &before); }
+    rlimit before{};
+};
+
+// Another program holds the database's write lock for three seconds.
+struct LockedFile
+{
+    explicit LockedFile(const QString &db)
+    {
+        tool.start(QStringLiteral("sqlite3"), {db});
+        tool.waitForStarted();
+        tool.write(".timeout 5000\nBEGIN IMMEDIATE;\n.system sleep 3\nCOMMIT;\n");
+        tool.closeWriteChannel();
+    }
+    ~LockedFile() { tool.waitForFinished(10000); }
+    QProcess tool;
+};
+
 } // namespace
 
 class TestOnlineStore : public QObject
@@ -76,7 +112,124 @@ class TestOnlineStore : public QObject
     Q_OBJECT
 private slots:
     void backupOfALargeFileDuringARun();
+    void refusedForAWhile_data();
+    void refusedForAWhile();
+    void refusedForGood_data();
+    void refusedForGood();
 };
+
+void TestOnlineStore::refusedForAWhile_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("disk full") << QStringLiteral("full");
+    QTest::newRow("file locked by another program") << QStringLiteral("locked");
+    QTest::newRow("one project's rows refused") << QStringLiteral("trigger");
+}
+
+void TestOnlineStore::refusedForAWhile()
+{
+    QFETCH(QString, how);
+    InstantEnv env;
+    BoxOperator boxes;
+    QVERIFY(TestDb::sqlite3Exec(env.db, QStringLiteral(
+        "create table Refuse(x); create trigger refuse before insert on ParametersData "
+        "when new.Name = 'B' and exists (select 1 from Refuse) "
+        "begin select raise(abort, 'refused'); end;")));
+    const QDateTime start = QDateTime::currentDateTime();
+    PlannedInstrument in = instrument(1, 2, 0.1);
+    in.projectOfChannel = {0, 1};
+    fillPlan(env.settings, {in}, {QStringLiteral("A"), QStringLiteral("B")}, start,
+             start.addSecs(4));
+    auto w = std::make_unique<ParametersOnLine>();
+    w->show();
+    w->start(&env.settings);
+    QCOMPARE(w->samplesPlanned(), qint64(41));
+    QTRY_VERIFY_WITH_TIMEOUT(rows(env.db, QStringLiteral("select count(*) from ParametersData"))
+                                     .value(0).value(0).toInt() >= 10, 10000);
+
+    // The database refuses the samples for a few seconds; the run goes on meanwhile and says
+    // why they wait.
+    {
+        std::unique_ptr<DiskFull> full;
+        std::unique_ptr<LockedFile> locked;
+        if (how == QLatin1String("full"))
+            full = std::make_unique<DiskFull>();
+        else if (how == QLatin1String("locked"))
+            locked = std::make_unique<LockedFile>(env.db);
+        else
+            QVERIFY(TestDb::sqlite3Exec(env.db, QStringLiteral("insert into Refuse values (1);")));
+        QTRY_VERIFY_WITH_TIMEOUT(information(w.get()).startsWith(QStringLiteral("数据保存失败：")),
+                                 5000);
+        if (!locked)
+            QTest::qWait(2500);
+        QCOMPARE(w->runState(), QStringLiteral("停止"));
+    }
+    if (how == QLatin1String("trigger"))
+        QVERIFY(TestDb::sqlite3Exec(env.db, QStringLiteral("delete from Refuse;")));
+    QTRY_VERIFY_WITH_TIMEOUT(information(w.get()).endsWith(QStringLiteral(" 采集中...")), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(w->runState(), endText, 10000);
+    QCOMPARE(information(w.get()), QStringLiteral("采集结束。"));
+    QVERIFY(boxes.seen.isEmpty());
+
+    // Every sample stored once, in order, each with both projects' rows.
+    QVERIFY(checkEverySampleOnce(env.db, 41, QStringLiteral("A"), 101) >= 0);
+    QVERIFY(checkEverySampleOnce(env.db, 41, QStringLiteral("B"), 102) >= 0);
+    QCOMPARE(rows(env.db, QStringLiteral("select count(*) from ParametersData a join "
+                                         "ParametersData b on a.Time = b.Time and a.Name = 'A' "
+                                         "and b.Name = 'B'")).value(0).value(0),
+             QStringLiteral("41"));
+    // The refusal and its end are in the alarm log.
+    w.reset();
+    const QStringList log = auditDetails(env.db, QStringLiteral("存储异常"));
+    QCOMPARE(log.size(), 2);
+    QVERIFY2(log.at(0).startsWith(QStringLiteral("数据保存失败：")), qPrintable(log.at(0)));
+    QCOMPARE(log.at(1), QStringLiteral("暂存数据已全部保存。"));
+}
+
+void TestOnlineStore::refusedForGood_data()
+{
+    QTest::addColumn<int>("planSeconds");
+    QTest::addColumn<int>("limitMs");
+    QTest::addColumn<QString>("message");
+    // A second of unsaved samples (the limit is ten minutes outside tests) stops the run.
+    QTest::newRow("the queue outgrows its limit")
+        << 0 << 1000 << QStringLiteral("数据库十分钟内无法保存数据（");
+    QTest::newRow("the run ends with samples unsaved")
+        << 1 << 600000 << QStringLiteral("采集结束，11组数据未能保存（");
+}
+
+void TestOnlineStore::refusedForGood()
+{
+    QFETCH(int, planSeconds);
+    QFETCH(int, limitMs);
+    QFETCH(QString, message);
+    InstantEnv env;
+    BoxOperator boxes;
+    // Another program changed the sample table: every insert fails.
+    QVERIFY(TestDb::sqlite3Exec(env.db, QStringLiteral(
+        "alter table ParametersData add column Extra TEXT;")));
+    const QDateTime start = QDateTime::currentDateTime();
+    fillPlan(env.settings, {instrument(1, 2, 0.1)}, {QStringLiteral("P")}, start,
+             start.addSecs(planSeconds));
+    auto w = std::make_unique<ParametersOnLine>();
+    w->setUnsavedLimit(limitMs);
+    w->show();
+    w->start(&env.settings);
+    QTRY_COMPARE_WITH_TIMEOUT(w->runState(), endText, 10000);
+    QTRY_COMPARE(boxes.seen.size(), 1);
+    QVERIFY2(boxes.seen.first().startsWith(message), qPrintable(boxes.seen.first()));
+    QVERIFY2(boxes.seen.first().contains(QStringLiteral("has 4 columns but 3 values")),
+             qPrintable(boxes.seen.first()));
+    QCOMPARE(information(w.get()), boxes.seen.first());
+    if (limitMs == 1000)
+        QCOMPARE(env.script->fetches.load(), 11);
+    w.reset();
+    QCOMPARE(rows(env.db, QStringLiteral("select count(*) from ParametersData")).value(0).value(0),
+             QStringLiteral("0"));
+    const QStringList log = auditDetails(env.db, QStringLiteral("存储异常"));
+    QCOMPARE(log.size(), 1);
+    QVERIFY2(log.at(0).startsWith(QStringLiteral("数据保存失败：")), qPrintable(log.at(0)));
+}
 
 void TestOnlineStore::backupOfALargeFileDuringARun()
 {

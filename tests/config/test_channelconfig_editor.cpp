@@ -110,7 +110,7 @@ private:
     void press(const char *button);
     int storedRows();
 
-    QTemporaryDir *dir = nullptr;
+    QScopedPointer<QTemporaryDir> dir;   // removed with the test object
     QString dbPath;
     QTranslator translator;
     ScriptedCollection *driver = nullptr;
@@ -120,7 +120,7 @@ private:
 
 void TestChannelConfigEditor::initTestCase()
 {
-    dir = new QTemporaryDir;
+    dir.reset(new QTemporaryDir);
     QVERIFY(dir->isValid());
     QVERIFY(QDir::setCurrent(dir->path()));
     // Shown terms differ from stored ones, as under the English interface.

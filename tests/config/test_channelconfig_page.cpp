@@ -78,7 +78,7 @@ private:
     void press(const char *name);
     int storedCount(const QString &name);
 
-    QTemporaryDir *dir = nullptr;
+    QScopedPointer<QTemporaryDir> dir;   // removed with the test object
     QString dbPath;
     QTranslator translator;
     SystemSettings settings;
@@ -88,7 +88,7 @@ private:
 
 void TestChannelConfigPage::initTestCase()
 {
-    dir = new QTemporaryDir;
+    dir.reset(new QTemporaryDir);
     QVERIFY(dir->isValid());
     QVERIFY(QDir::setCurrent(dir->path()));
     {

@@ -16,6 +16,7 @@
 #include "ParametersChart.h"
 #include "ParametersOnLine.h"
 #include "PtyPair.h"
+#include "QWaiting.h"
 #include "SmtpTestServer.h"
 #include "test_online_support.h"
 
@@ -84,10 +85,10 @@ void TestOnlineE2e::runOverSerialAndTcp()
     w->show();
     w->start(&settings);
     QCOMPARE(w->samplesPlanned(), qint64(4));
-    QTRY_COMPARE_WITH_TIMEOUT(w->findChild<QLineEdit *>(QStringLiteral("lineEdit_Information"))->text(), QStringLiteral("开始等待中..."),
-                              15000);
-    // The run starts at the planned start, or right after the set-up when that took longer (a
-    // loaded machine): the samples are due from then on.
+    // The set-up is done when its waiting box goes. The run starts at the planned start, or
+    // right after the set-up when that took longer (a loaded machine): the samples are due from
+    // then on.
+    QTRY_VERIFY_WITH_TIMEOUT(!w->findChild<QWaiting *>(), 30000);
     const QDateTime planned =
         QDateTime::fromString(settings.planStart, QStringLiteral("yyyy-MM-dd hh:mm:ss"));
     const QDateTime due = qMax(planned, QDateTime::currentDateTime());

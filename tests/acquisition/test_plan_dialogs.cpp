@@ -190,7 +190,7 @@ void TestPlanDialogs::init()
     // Instruments that passed the instrument test (offered on line): six of them.
     settings.devices = {device(1, "Orvex-TC", "CfgA"), device(2, "Pallu", "CfgB"),
                         device(3, "Mirat", "CfgA"),    device(4, "Vosk", "CfgB"),
-                        device(5, "Zenk", "CfgA"),     device(6, "Pirl", "CfgB")};
+                        device(5, "Jy18MD", "CfgA"),   device(6, "Pirl", "CfgB")};
 }
 
 void TestPlanDialogs::modeForm()

@@ -92,6 +92,7 @@ public:
     static constexpr int defaultReplyBudgetMs = 300 * 10;
     static constexpr int defaultSampleBudgetMs = 3 * defaultReplyBudgetMs;
     void setReplyBudgets(int replyMs, int sampleMs);
+    int sampleBudget() const { return sampleBudgetMs.load(); }
 
     // --- queries -------------------------------------------------------------------------------
     // "*IDN?": the whole reply line, unchecked.

@@ -8,8 +8,7 @@
 
 #include "ChannelRows.h"
 #include "Collection159XA.h"
-#include "FakeLink.h"
-#include "WorkerCall.h"
+#include "DriverBench.h"
 
 #ifndef LINK_OVER_PTY
 #define LINK_OVER_PTY 0
@@ -46,32 +45,15 @@ const Rows configuration{
 };
 } // namespace
 
-class Test159XALink : public QObject
+class Test159XALink : public QObject, DriverBench<Collection159XA>
 {
     Q_OBJECT
-    FakeLink link{QStringLiteral("fake_159xa.py")};
-    std::unique_ptr<Collection159XA> driver;
-    int mark = 0;
+public:
+    Test159XALink() : DriverBench(QStringLiteral("fake_159xa.py")) {}
 
-    void steer(const QStringList &lines)
-    {
-        for (const QString &line : lines)
-            QVERIFY(runOnWorker([&] { return driver->sendCommand(line + "\r\n"); }));
-    }
-    bool open()
-    {
-        return runOnWorker(
-            [&] { return driver->open(link.mode(), link.address(), link.portOrBaud()); });
-    }
-    // The commands received since the last call, once at least `count` are logged.
-    QStringList sent(int count)
-    {
-        link.fake().waitForRequests(mark + count);
-        const QStringList all = link.fake().requests();
-        const QStringList since = all.mid(mark);
-        mark = all.size();
-        return since;
-    }
+private:
+
+    using DriverBench::sent;
     // Every command received since the last call: a query answered after them marks the end.
     QStringList sent()
     {

@@ -1,0 +1,63 @@
+#!/usr/bin/python3
+"""A stand-in for the Gastu resistance-thermometer scanner: the "SET OK" dialect of
+fake_orvex.py (identity, clock, key lock, scale, wiring, network, baud rate, SIM:FAIL ...) with
+the Gastu's own commands, on 21 channels.
+
+    /usr/bin/python3 fake_gastu.py --tcp [--port N] | --pty PATH  [--idn TEXT]
+
+Its own commands:
+  SCAN 0|1, SCAN?                        the instrument's timed scanning
+  RATE 1..4 (or nothing), INTERVAL n, STORE:TIME n   scan settings (SET OK)
+  TEMP:RES:TYPE c,(@i)                   resistance curve 0 .. 10 of channel i
+  TEMP:RES:COEF v1,..,v6,(@i)            six curve coefficients; TEMP:RES:COEF?(@i) reads them
+  DATA?                                  the channels switched on, in index order, two fields
+                                         each: the channel, then its reading as in fake_orvex
+
+Steering of its own:
+  SIM:ANSWER HEAD=TEXT                   the next query with this header is answered TEXT
+"""
+
+import os
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import fake_orvex  # noqa: E402
+from fake_instrument import options_parser, run  # noqa: E402
+
+fake_orvex.WHOLE_INSTRUMENT.update({"SCAN": "[01]", "RATE": "[1-4]?", "INTERVAL": r"\d+",
+                                    "STORE:TIME": r"\d+"})
+fake_orvex.LIST_SETTINGS.update({"TEMP:RES:TYPE": "[0-9]|10", "TEMP:RES:COEF": fake_orvex.NUMBER})
+fake_orvex.VALUES_PER_CHANNEL["TEMP:RES:COEF"] = 6
+
+
+class Gastu(fake_orvex.Orvex):
+    def __init__(self, options):
+        super().__init__(options)
+        self.answers = {}
+
+    def steer(self, command):
+        head, _, arg = command.partition(" ")
+        if head.upper() == "ANSWER":
+            key, _, text = arg.partition("=")
+            self.answers[key] = text
+            return None
+        return super().steer(command)
+
+    def query(self, head, channels):
+        if head in self.answers:
+            return self.answers.pop(head)
+        if head == "DATA":
+            on = sorted(i for i, c in self.channels.items() if c.get("ROUT:CHAN:STAT") == ["1"])
+            return ",".join("%d,%.3f" % (i, self.reading(i)) for i in on)
+        return super().query(head, channels)
+
+
+def main():
+    parser = options_parser(__doc__)
+    parser.add_argument("--channels", type=int, default=21)
+    parser.add_argument("--idn", default="GASTU,RT21,SN20240601,V1.07")
+    return run(Gastu, parser)
+
+
+if __name__ == "__main__":
+    sys.exit(main())

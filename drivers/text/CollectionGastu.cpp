@@ -367,32 +367,16 @@ bool CollectionGastu::readChannelCoefficients(ChannelRecord &channel)
 
 // --- record files ---------------------------------------------------------------------------
 
-bool CollectionGastu::openRecordFile(QString path, QList<ChannelRecord> rows)
+RecordLayout CollectionGastu::recordLayout()
 {
-    QStringList heading;
-    if (!recordReader.open(path) || !recordReader.readFields(heading) || heading.size() < 3
-        || !heading[0].startsWith("Record") || !heading[1].startsWith("Time"))
-        return recordReader.refuse();
-    // "Ch<n>(unit)" is channel 1 ("001") for n up to 1, else n + 99.
-    QStringList channels{QString(), QString()};
-    for (int i = 2; i < heading.size(); ++i) {
-        bool isNumber = false;
-        const int n = heading[i].mid(2).section('(', 0, 0).toInt(&isNumber);
-        channels << (heading[i].startsWith("Ch") && isNumber ? QString::number(n <= 1 ? 1 : n + 99)
-                                                             : QString());
-    }
-    QStringList wanted;
-    for (const ChannelRecord &row : rows)
-        wanted << QString::number(row.channelNumber.toInt());
-    return recordReader.selectColumns(channels, wanted) || recordReader.refuse();
+    RecordLayout layout = OrvexCommandSet::recordLayout();
+    layout.longerRecords = false;
+    return layout;
 }
 
-bool CollectionGastu::readRecordAt(QDateTime time, QStringList &values)
+int CollectionGastu::recordChannel(int index)
 {
-    // As the Orvex scanners' records: from 999 ms before the time asked for.
-    RecordLayout layout;
-    layout.earlyMs = 999;
-    return recordReader.readAt(time, values, layout);
+    return index <= 1 ? 1 : index + 99;
 }
 
 // --- instrument settings --------------------------------------------------------------------

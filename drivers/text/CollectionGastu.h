@@ -57,10 +57,8 @@ public:
     // The caller's channel number is left as it is.
     bool readChannelCoefficients(ChannelRecord &channel) override;
 
-    // --- record files: heading "Record...", "Time...", "Ch<n>(unit)" for channel n (1: "001",
-    // else n + 99); the records as the Orvex scanners', a record longer than its heading refused.
-    bool openRecordFile(QString path, QList<ChannelRecord> rows) override;
-    bool readRecordAt(QDateTime time, QStringList &values) override;
+    // --- record files: those of the Orvex scanners, but a heading column "Ch<n>" is channel
+    // "001" for n up to 1, else n + 99, and a record longer than its heading is refused.
 
     // --- instrument settings ---------------------------------------------------------------
     QStringList filterList() override;          // "0"
@@ -83,6 +81,8 @@ private:
     bool sendChannelSetup(const QList<ChannelRecord> &rows) override;
     bool selectCurve(const ChannelRecord &row) override;
     bool checkSetupTexts(const ChannelRecord &row, QString &error) override;
+    RecordLayout recordLayout() override;
+    int recordChannel(int index) override;
 
     // The coefficient texts of a row's function in wire order (up to six; zeros follow).
     static QStringList coefficientTexts(const ChannelRecord &row);

@@ -621,18 +621,26 @@ bool OrvexCommandSet::openRecordFile(QString path, QList<ChannelRecord> rows)
     if (!recordReader.open(path) || !recordReader.readFields(heading) || heading.size() < 3
         || !heading[0].startsWith("Record") || !heading[1].startsWith("Time"))
         return recordReader.refuse();
-    // "Ch<index>(unit)" is the column of channel number index + 100.
+    // "Ch<index>(unit)" is the column of channel number recordChannel(index).
     QStringList channels{QString(), QString()};
     for (int i = 2; i < heading.size(); ++i) {
         bool isIndex = false;
         const int index = heading[i].mid(2).section('(', 0, 0).toInt(&isIndex);
-        channels << (heading[i].startsWith("Ch") && isIndex ? QString::number(index + 100)
+        channels << (heading[i].startsWith("Ch") && isIndex ? QString::number(recordChannel(index))
                                                             : QString());
     }
     QStringList wanted;
-    for (const ChannelRecord &row : rows)
-        wanted << row.channelNumber;
+    for (const ChannelRecord &row : rows) {
+        bool isNumber = false;
+        const int number = row.channelNumber.toInt(&isNumber);
+        wanted << (isNumber ? QString::number(number) : QString());
+    }
     return recordReader.selectColumns(channels, wanted) || recordReader.refuse();
+}
+
+int OrvexCommandSet::recordChannel(int index)
+{
+    return index + 100;
 }
 
 bool OrvexCommandSet::readRecordAt(QDateTime time, QStringList &values)

@@ -215,6 +215,8 @@ protected:
     // time asked for up to 1000 s (whole seconds) after it; fields after the heading's are not
     // read.
     virtual RecordLayout recordLayout();
+    // The channel number of a record file's heading column "Ch<index>": index + 100.
+    virtual int recordChannel(int index);
 
     // Which link the transport has open (Comm::Transport).
     int linkKind() const;

@@ -24,10 +24,10 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import fake_orvex  # noqa: E402
 from fake_instrument import options_parser, run  # noqa: E402
 
-fake_orvex.WHOLE_INSTRUMENT.update({"SCAN": "[01]", "RATE": "[1-4]?", "INTERVAL": r"\d+",
-                                    "STORE:TIME": r"\d+"})
-fake_orvex.LIST_SETTINGS.update({"TEMP:RES:TYPE": "[0-9]|10", "TEMP:RES:COEF": fake_orvex.NUMBER})
-fake_orvex.VALUES_PER_CHANNEL["TEMP:RES:COEF"] = 6
+fake_orvex.WHOLE.update({"SCAN": "[01]", "RATE": "[1-4]?", "INTERVAL": r"\d+",
+                         "STORE:TIME": r"\d+"})
+fake_orvex.PER_CHANNEL.update({"TEMP:RES:TYPE": "[0-9]|10", "TEMP:RES:COEF": fake_orvex.NUMBER})
+fake_orvex.PER["TEMP:RES:COEF"] = 6
 
 
 class Gastu(fake_orvex.Orvex):

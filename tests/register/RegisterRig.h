@@ -47,7 +47,7 @@ struct Rig
         if (!driver)
             return false;
         driver->setTimings(fastTimings());
-        driver->setBlockWaits(300, 20);
+        driver->setBlockWaits(600, 20);
         rtu = overPty || !driver->choosesFraming();
         if (rtu && !overPty)
             options << QStringLiteral("--rtu");

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPen>
+#include <QTimer>
 #include <QWheelEvent>
 #include <QtCharts/QChart>
 #include <QtCharts/QDateTimeAxis>
@@ -16,6 +17,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 using namespace QtCharts;
 
@@ -166,11 +168,25 @@ void ChartView::setupLiveSeries(const QStringList &names, const QString &unit1,
     }
     buildAxes(unit1, unit2);
     drawColors(seriesCount);
+    liveMode = true;
+    liveX.clear();
+    liveY = QVector<QVector<double>>(seriesCount);
+    liveFirst = 0;
     addCurves(names, false);
+    // A zoom, pan or resize by the toolkit draws the curves again for what is then in view.
+    const auto redraw = [this] {
+        if (!movingAxes)
+            scheduleRedraw();
+    };
+    connect(timeAxis, &QDateTimeAxis::rangeChanged, this, redraw);
+    connect(leftAxis, &QValueAxis::rangeChanged, this, redraw);
+    connect(rightAxis, &QValueAxis::rangeChanged, this, redraw);
+    connect(chart(), &QChart::plotAreaChanged, this, redraw);
 }
 
 void ChartView::resetForReport(int decimalPlaces)
 {
+    liveMode = false;
     decimals = decimalPlaces;
     times.clear();
     shown.clear();
@@ -225,30 +241,30 @@ void ChartView::setSeriesData(const QList<ChannelFigures> &figures)
     channelFigures = figures;
 }
 
-void ChartView::moveAxesOnce(const std::function<void()> &moveAxes,
-                             const QVector<QVector<QPointF>> &newPoints)
+void ChartView::moveAxesOnce(const std::function<void()> &moveAxes)
 {
+    if (movingAxes) {   // within an outer move: that one lays the curves out
+        moveAxes();
+        return;
+    }
     // A curve in the chart lays out its whole line again on every change of its points and of
     // its axes' ranges. Emptied while the axes move, it is laid out once, when it takes its
-    // points back. A curve out of the chart is never laid out.
+    // points back (a live curve: drawn for the new ranges). A curve out of the chart is never
+    // laid out.
+    movingAxes = true;
     QList<QPair<nLineSeries *, QVector<QPointF>>> held;
     for (int i = 0; i < series.size(); ++i) {
         nLineSeries *curve = series.at(i);
-        const bool renewed = i < newPoints.size();
-        if (!shown.value(i, false)) {
-            if (renewed)
-                curve->replace(newPoints.at(i));
+        if (!shown.value(i, false) || (!liveMode && curve->count() == 0))
             continue;
-        }
-        if (!renewed && curve->count() == 0)
-            continue;
-        held.append(qMakePair(curve, renewed ? newPoints.at(i) : curve->pointsVector()));
+        held.append(qMakePair(curve, liveMode ? QVector<QPointF>() : curve->pointsVector()));
         if (curve->count() > 0)
             curve->clear();
     }
     moveAxes();
     for (const auto &entry : qAsConst(held))
-        entry.first->replace(entry.second);
+        entry.first->replace(liveMode ? drawnPoints(entry.first->channel()) : entry.second);
+    movingAxes = false;
 }
 
 void ChartView::setYRanges(double leftMin, double leftMax, double rightMin, double rightMax)
@@ -283,11 +299,18 @@ void ChartView::setAutoScale(bool scrollX, bool scaleY)
 
 void ChartView::appendSamples(const QDateTime &t, const QList<double> &values)
 {
-    const int count = qMin(values.size(), series.size());
+    const int count = qMin(values.size(), seriesCount);
     const bool drop = times.size() >= maxTimePoints;
     if (drop) {
         times.removeFirst();
         timeMin = times.first();
+        // The oldest point goes; stale entries are removed all at once now and then.
+        if (++liveFirst >= maxTimePoints) {
+            liveX.remove(0, liveFirst);
+            for (QVector<double> &values : liveY)
+                values.remove(0, liveFirst);
+            liveFirst = 0;
+        }
     }
 
     double leftLow = yRange[0], leftHigh = yRange[1];
@@ -296,11 +319,11 @@ void ChartView::appendSamples(const QDateTime &t, const QList<double> &values)
     bool rightLowMoved = false, rightHighMoved = false;
 
     times.append(t);
-    const double x = double(t.toMSecsSinceEpoch());
-    QVector<QVector<QPointF>> curves(count);
+    liveX.append(double(t.toMSecsSinceEpoch()));
+    for (int i = 0; i < liveY.size(); ++i)
+        liveY[i].append(i < count ? values.at(i) : qQNaN());   // a missing value: no point
     for (int i = 0; i < count; ++i) {
         const double v = values.at(i);
-        curves[i] = nextCurve(series.at(i)->pointsVector(), drop, QPointF(x, v));
         if (i < channelFigures.size()) {
             ChannelFigures &figures = channelFigures[i];
             if (v > figures.max)
@@ -346,7 +369,7 @@ void ChartView::appendSamples(const QDateTime &t, const QList<double> &values)
     const AxisUpdate update = axisUpdate(drop && autoScrollX, later && autoScrollX,
                                          autoScaleY && (leftLowMoved || leftHighMoved),
                                          autoScaleY && (rightLowMoved || rightHighMoved));
-    applyCurves(curves, update);
+    applyLiveSample(update);
 }
 
 ChartView::AxisUpdate ChartView::axisUpdate(bool moveTimeMin, bool moveTimeMax, bool moveLeft,
@@ -377,33 +400,151 @@ ChartView::AxisUpdate ChartView::axisUpdate(bool moveTimeMin, bool moveTimeMax, 
     return update;
 }
 
-QVector<QPointF> ChartView::nextCurve(const QVector<QPointF> &old, bool dropOldest,
-                                      const QPointF &point)
-{
-    const int skip = dropOldest && !old.isEmpty() ? 1 : 0;
-    QVector<QPointF> next(old.size() - skip + 1);
-    std::copy(old.constBegin() + skip, old.constEnd(), next.begin());
-    next.last() = point;
-    return next;
-}
-
-void ChartView::applyCurves(const QVector<QVector<QPointF>> &curves, const AxisUpdate &update)
+void ChartView::applyLiveSample(const AxisUpdate &update)
 {
     if (!update.time && !update.left && !update.right) {
-        for (int i = 0; i < curves.size(); ++i)
-            series.at(i)->replace(curves.at(i));
+        for (int i = 0; i < series.size(); ++i)
+            if (shown.value(i, false))
+                series.at(i)->replace(drawnPoints(i));
         return;
     }
-    moveAxesOnce(
-        [this, &update] {
-            if (update.time)
-                timeAxis->setRange(update.timeFrom, update.timeTo);
-            if (update.left)
-                leftAxis->setRange(yRange[0], yRange[1]);
-            if (update.right)
-                rightAxis->setRange(yRange[2], yRange[3]);
-        },
-        curves);
+    moveAxesOnce([this, &update] {
+        if (update.time)
+            timeAxis->setRange(update.timeFrom, update.timeTo);
+        if (update.left)
+            leftAxis->setRange(yRange[0], yRange[1]);
+        if (update.right)
+            rightAxis->setRange(yRange[2], yRange[3]);
+    });
+}
+
+QVector<QPointF> ChartView::livePoints(int channel) const
+{
+    QVector<QPointF> points;
+    if (channel < 0 || channel >= liveY.size())
+        return points;
+    for (int k = liveFirst; k < liveX.size(); ++k)
+        if (!std::isnan(liveY.at(channel).at(k)))
+            points.append(QPointF(liveX.at(k), liveY.at(channel).at(k)));
+    return points;
+}
+
+QVector<QPointF> ChartView::drawnPoints(int channel) const
+{
+    if (channel < 0 || channel >= liveY.size())
+        return {};
+    const int n = liveCount();
+    const double *xs = liveX.constData() + liveFirst;
+    const double *ys = liveY.at(channel).constData() + liveFirst;
+    const QRectF area = chart()->plotArea();
+    const bool onRight = !axisFlags.value(channel, true) && rightAxis
+        && chart()->axes(Qt::Vertical).contains(rightAxis);
+    const QValueAxis *axis = onRight ? rightAxis : leftAxis;
+    const double x0 = timeAxis ? double(timeAxis->min().toMSecsSinceEpoch()) : 0.0;
+    const double x1 = timeAxis ? double(timeAxis->max().toMSecsSinceEpoch()) : 0.0;
+    const double y0 = axis ? axis->min() : 0.0;
+    const double y1 = axis ? axis->max() : 0.0;
+
+    // The points in view, and one beyond each edge so that the line reaches the edges.
+    int from = 0;
+    int to = n - 1;
+    const bool onScreen = isVisible() && area.width() >= 2 && area.height() >= 2 && x1 > x0
+        && y1 > y0;
+    if (onScreen) {
+        from = qMax(0, int(std::lower_bound(xs, xs + n, x0) - xs) - 1);
+        to = qMin(n - 1, int(std::upper_bound(xs, xs + n, x1) - xs));
+    }
+    QVector<QPointF> points;
+    for (int k = from; k <= to; ++k)
+        if (!std::isnan(ys[k]))
+            points.append(QPointF(xs[k], ys[k]));
+    if (!onScreen || points.size() <= 2)
+        return points;
+    const double sx = area.width() / (x1 - x0);
+    const double sy = area.height() / (y1 - y0);
+
+    // More points than pixels across: each column of two pixels keeps its lowest and highest
+    // point, in time order, which draws the same band.
+    if (points.size() > area.width()) {
+        QVector<QPointF> columns;
+        for (int k = 0; k < points.size();) {
+            const auto column = [&](int i) { return std::floor((points.at(i).x() - x0) * sx / 2.0); };
+            const double c = column(k);
+            int low = k;
+            int high = k;
+            int next = k + 1;
+            for (; next < points.size() && column(next) == c; ++next) {
+                if (points.at(next).y() < points.at(low).y())
+                    low = next;
+                if (points.at(next).y() > points.at(high).y())
+                    high = next;
+            }
+            columns.append(points.at(qMin(low, high)));
+            if (low != high)
+                columns.append(points.at(qMax(low, high)));
+            k = next;
+        }
+        points = columns;
+    }
+
+    // In pixels, a point may be left out when the line from the last point drawn to a later
+    // point passes within half a pixel (vertically) of it. From each point drawn, the slopes
+    // that keep every point after it within reach narrow point by point; the line ends at the
+    // last point whose own slope still lay within them.
+    const double tolerance = 0.5;
+    QVector<QPointF> drawn{points.first()};
+    int anchor = 0;
+    while (anchor < points.size() - 1) {
+        const double ax = points.at(anchor).x() * sx;
+        const double ay = points.at(anchor).y() * sy;
+        double low = -std::numeric_limits<double>::infinity();
+        double high = std::numeric_limits<double>::infinity();
+        int end = anchor + 1;
+        for (int j = anchor + 1; j < points.size(); ++j) {
+            const double dx = points.at(j).x() * sx - ax;
+            if (dx <= 0.0) {   // no later than the point drawn: it ends the line itself
+                if (j == anchor + 1)
+                    end = j;
+                break;
+            }
+            const double dy = points.at(j).y() * sy - ay;
+            if (dy / dx >= low && dy / dx <= high)
+                end = j;
+            low = qMax(low, (dy - tolerance) / dx);
+            high = qMin(high, (dy + tolerance) / dx);
+            if (low > high)
+                break;
+        }
+        drawn.append(points.at(end));
+        anchor = end;
+    }
+    return drawn;
+}
+
+void ChartView::scheduleRedraw()
+{
+    if (!liveMode || redrawPending)
+        return;
+    redrawPending = true;
+    QTimer::singleShot(0, this, [this] {
+        redrawPending = false;
+        redrawLiveCurves();
+    });
+}
+
+void ChartView::redrawLiveCurves()
+{
+    if (!liveMode)
+        return;
+    for (int i = 0; i < series.size(); ++i)
+        if (shown.value(i, false))
+            series.at(i)->replace(drawnPoints(i));
+}
+
+void ChartView::showEvent(QShowEvent *event)
+{
+    QChartView::showEvent(event);
+    scheduleRedraw();   // from every point to those the screen needs
 }
 
 void ChartView::setTimeWindow(const QDateTime &t, const QList<double> &values)
@@ -444,11 +585,11 @@ void ChartView::showSeries(int channel)
     // The curve joins the chart empty and takes its points back once its axes are attached,
     // so that it is laid out once rather than on every step.
     nLineSeries *curve = series.at(channel);
-    const QVector<QPointF> points = curve->pointsVector();
+    const QVector<QPointF> points = liveMode ? QVector<QPointF>() : curve->pointsVector();
     curve->clear();
     chart()->addSeries(curve);
     attachCurve(channel);
-    curve->replace(points);
+    curve->replace(liveMode ? drawnPoints(channel) : points);
 }
 
 void ChartView::hideSeries(int channel)
@@ -553,10 +694,25 @@ void ChartView::tooltip(int index, const QPointF &point, bool state)
 
 void ChartView::tooltip1(int index, const QPointF &point, bool state)
 {
-    if (const ChannelFigures *figures = figuresForTip(index, state))
-        showTip(QStringLiteral("Data：") + number(point.y()) + QStringLiteral("\nMin：")
-                + number(figures->min) + QStringLiteral("\nMax：") + number(figures->max)
-                + QStringLiteral("\nTime：") + tipTime(point));
+    const ChannelFigures *figures = figuresForTip(index, state);
+    if (!figures)
+        return;
+    // The sample nearest in time to the pointer, from the full data: the line on the screen
+    // may be drawn through fewer points.
+    QPointF sample = point;
+    if (index < liveY.size() && liveCount() > 0) {
+        const double *xs = liveX.constData() + liveFirst;
+        const int n = liveCount();
+        int k = int(std::lower_bound(xs, xs + n, point.x()) - xs);
+        if (k >= n || (k > 0 && point.x() - xs[k - 1] <= xs[k] - point.x()))
+            --k;
+        const double v = liveY.at(index).at(liveFirst + k);
+        if (!std::isnan(v))
+            sample = QPointF(xs[k], v);
+    }
+    showTip(QStringLiteral("Data：") + number(sample.y()) + QStringLiteral("\nMin：")
+            + number(figures->min) + QStringLiteral("\nMax：") + number(figures->max)
+            + QStringLiteral("\nTime：") + tipTime(sample));
 }
 
 void ChartView::restoreRanges()

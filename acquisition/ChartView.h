@@ -35,7 +35,10 @@ struct ChannelFigures
 // setTimeRange, setYRanges and up to six tagging lines.
 // Middle button pans, the wheel and a dragged rectangle zoom, right click and double click
 // restore the stored ranges. A live sample or a range change lays each curve in the chart out
-// once; curves out of the chart are not laid out. GUI thread only.
+// once; curves out of the chart are not laid out. While the chart is on screen a live curve is
+// drawn through as few of its points as keep the drawing within half a pixel of every point in
+// view (a smooth curve needs a handful), drawn again for the new view after every zoom, pan or
+// restore; the tool tips read the full data. GUI thread only.
 class ChartView : public QtCharts::QChartView
 {
     Q_OBJECT
@@ -83,6 +86,9 @@ public:
     void clearTaggingLines();
 
     int channelCount() const { return seriesCount; }
+    // The live points of a channel, oldest first (the curve in the chart may be drawn through
+    // fewer of them).
+    QVector<QPointF> livePoints(int channel) const;
     bool isSeriesShown(int channel) const;
     ChannelFigures channelFiguresAt(int channel) const;
     int taggingLineCount() const { return taggingLines.size(); }
@@ -93,6 +99,7 @@ public slots:
     void tooltip1(int index, const QPointF &point, bool state);
 
 protected:
+    void showEvent(QShowEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -111,13 +118,18 @@ private:
     };
     AxisUpdate axisUpdate(bool moveTimeMin, bool moveTimeMax, bool moveLeft,
                           bool moveRight) const;
-    static QVector<QPointF> nextCurve(const QVector<QPointF> &old, bool dropOldest,
-                                      const QPointF &point);
-    void applyCurves(const QVector<QVector<QPointF>> &curves, const AxisUpdate &update);
+    void applyLiveSample(const AxisUpdate &update);
     // Runs `moveAxes` (changes of axis ranges) with each curve in the chart laid out once
-    // afterwards; curves 0..newPoints.size() - 1 take those points instead of their own.
-    void moveAxesOnce(const std::function<void()> &moveAxes,
-                      const QVector<QVector<QPointF>> &newPoints = {});
+    // afterwards; live curves are drawn for the new ranges.
+    void moveAxesOnce(const std::function<void()> &moveAxes);
+    // The points a live curve is drawn through: every point while the chart is not on screen,
+    // else those in view (and one beyond each edge) that keep the line within half a pixel.
+    QVector<QPointF> drawnPoints(int channel) const;
+    int liveCount() const { return liveX.size() - liveFirst; }
+    // Draws every live curve in the chart again for the current view, once per event-loop pass
+    // however many range changes the toolkit makes (zoom, pan).
+    void scheduleRedraw();
+    void redrawLiveCurves();
     void setTimeWindowRanges(const QDateTime &time, const QList<double> &values);
     void createTipLabel();
     void buildAxes(const QString &unit1, const QString &unit2);
@@ -151,4 +163,13 @@ private:
     QList<bool> axisFlags;             // per channel: true = left axis
     QList<ChannelFigures> channelFigures;
     QLabel *tipLabel = nullptr;
+
+    // Live data: the sample times (ms since the epoch) and each channel's values, from index
+    // liveFirst on (older entries wait to be dropped all at once).
+    bool liveMode = false;
+    QVector<double> liveX;
+    QVector<QVector<double>> liveY;
+    int liveFirst = 0;
+    bool movingAxes = false;
+    bool redrawPending = false;
 };

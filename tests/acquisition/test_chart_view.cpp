@@ -127,6 +127,7 @@ private slots:
     void valueRangeGrowsWithMargin();
     void autoScaleOffThenOn();
     void liveTooltip();
+    void liveCurvesDrawnThroughFewerPoints();
     void reportSetup();
     void reportTooltipOnlyOnLeftAxis();
     void showAndHide();
@@ -348,14 +349,96 @@ void TestChartView::liveTooltip()
     QLabel *tip = tipLabel(view);
     QVERIFY(tip);
     QVERIFY(tip->isHidden());
-    const QDateTime at(QDate(2024, 5, 1), QTime(8, 0, 1, 500));
-    curve(view, 0)->tooltip(QPointF(double(at.toMSecsSinceEpoch()), 19.25), true);
+    // The tip shows the sample nearest in time to the pointer, whatever the line drawn there.
+    const QDateTime at(QDate(2024, 5, 1), QTime(8, 0, 1, 400));
+    curve(view, 0)->tooltip(QPointF(double(at.toMSecsSinceEpoch()), 20.0), true);
     QVERIFY(!tip->isHidden());
     QCOMPARE(tip->text(),
-             QStringLiteral("Data：19.25\nMin：19.25\nMax：22.13\nTime：05-01 08:00:01.500"));
+             QStringLiteral("Data：19.25\nMin：19.25\nMax：22.13\nTime：05-01 08:00:01.000"));
     QCOMPARE(tip->size(), QSize(165, 75));
+    curve(view, 0)->tooltip(QPointF(double(at.addMSecs(200).toMSecsSinceEpoch()), 20.0), true);
+    QCOMPARE(tip->text(),
+             QStringLiteral("Data：22.13\nMin：19.25\nMax：22.13\nTime：05-01 08:00:02.000"));
     curve(view, 0)->tooltip(QPointF(double(at.toMSecsSinceEpoch()), 19.25), false);
     QVERIFY(tip->isHidden());
+}
+
+namespace {
+// The largest vertical distance, in pixels, between a point of the channel's full data in view
+// and the line the chart draws for it.
+double drawnDeviation(ChartView &view, int channel)
+{
+    nLineSeries *line = curve(view, channel);
+    const QVector<QPointF> drawn = line->pointsVector();
+    const double x0 = double(timeAxis(view)->min().toMSecsSinceEpoch());
+    const double x1 = double(timeAxis(view)->max().toMSecsSinceEpoch());
+    double worst = 0;
+    for (const QPointF &p : view.livePoints(channel)) {
+        if (p.x() < x0 || p.x() > x1)
+            continue;
+        int k = 0;
+        while (k + 1 < drawn.size() && drawn.at(k + 1).x() < p.x())
+            ++k;
+        if (k + 1 >= drawn.size())
+            return 1e9;   // the line does not reach this point
+        const QPointF a = drawn.at(k), b = drawn.at(k + 1);
+        const double y = a.y() + (b.y() - a.y()) * (p.x() - a.x()) / (b.x() - a.x());
+        const QPointF on = view.chart()->mapToPosition(QPointF(p.x(), y), line);
+        worst = qMax(worst, qAbs(view.chart()->mapToPosition(p, line).y() - on.y()));
+    }
+    return worst;
+}
+}
+
+void TestChartView::liveCurvesDrawnThroughFewerPoints()
+{
+    // A smooth curve on the left axis and a noisy one on the right, 1200 samples each.
+    ChartView view;
+    view.setupLiveSeries({"smooth", "noisy"}, QStringLiteral("℃"), QStringLiteral("V"),
+                         {true, false}, 2);
+    QVERIFY(showAt(view, 800, 500));
+    view.setTimeWindow(kStart, {20, 1});
+    for (int i = 0; i < ChartView::maxTimePoints; ++i)
+        view.appendSamples(kStart.addSecs(i), {20 + 5 * std::sin(i / 150.0),
+                                               1 + std::fmod(std::sin(i * 12.9898) * 43758.5453, 1.0)});
+    QTest::qWait(50);
+    const int width = int(view.chart()->plotArea().width());
+    QVERIFY(width > 300 && width < ChartView::maxTimePoints);
+
+    // The smooth curve needs a few dozen points, drawn within half a pixel of every sample.
+    QCOMPARE(view.livePoints(0).size(), ChartView::maxTimePoints);
+    QVERIFY2(curve(view, 0)->count() < 100, qPrintable(QString::number(curve(view, 0)->count())));
+    QVERIFY2(drawnDeviation(view, 0) <= 0.5 + 1e-6, qPrintable(QString::number(drawnDeviation(view, 0))));
+    // The noisy one: at most a point per pixel across, its lowest and highest sample kept.
+    const QVector<QPointF> noisy = curve(view, 1)->pointsVector();
+    QVERIFY2(noisy.size() <= width + 4, qPrintable(QStringLiteral("%1 for %2 pixels").arg(noisy.size()).arg(width)));
+    const auto byValue = [](const QPointF &a, const QPointF &b) { return a.y() < b.y(); };
+    const QVector<QPointF> all = view.livePoints(1);
+    QCOMPARE(std::min_element(noisy.begin(), noisy.end(), byValue)->y(),
+             std::min_element(all.begin(), all.end(), byValue)->y());
+    QCOMPARE(std::max_element(noisy.begin(), noisy.end(), byValue)->y(),
+             std::max_element(all.begin(), all.end(), byValue)->y());
+
+    // Zoomed into 40 seconds, every sample in view is drawn; so after a pan, and after the
+    // restore of that range.
+    view.setAutoScale(false, false);
+    view.setTimeRange(kStart.addSecs(600), kStart.addSecs(640));
+    QTest::qWait(50);
+    QVERIFY2(curve(view, 1)->count() >= 41, qPrintable(QString::number(curve(view, 1)->count())));
+    QVERIFY(drawnDeviation(view, 0) <= 0.5 + 1e-6);
+    QVERIFY(drawnDeviation(view, 1) <= 0.5 + 1e-6);
+    QWidget *vp = view.viewport();
+    sendMouse(vp, QEvent::MouseButtonPress, Qt::MiddleButton, plotCentre(view), Qt::MiddleButton);
+    sendMouse(vp, QEvent::MouseMove, Qt::NoButton, plotCentre(view) - QPoint(200, 0), Qt::MiddleButton);
+    sendMouse(vp, QEvent::MouseButtonRelease, Qt::MiddleButton, plotCentre(view) - QPoint(200, 0), Qt::NoButton);
+    QTest::qWait(50);
+    QVERIFY(timeAxis(view)->min() > kStart.addSecs(600));
+    QVERIFY(drawnDeviation(view, 0) <= 0.5 + 1e-6);
+    QVERIFY(drawnDeviation(view, 1) <= 0.5 + 1e-6);
+    QTest::mouseDClick(vp, Qt::LeftButton, Qt::NoModifier, plotCentre(view));
+    QTest::qWait(50);
+    QCOMPARE(timeAxis(view)->min(), kStart.addSecs(600));
+    QVERIFY(drawnDeviation(view, 0) <= 0.5 + 1e-6);
 }
 
 void TestChartView::reportSetup()

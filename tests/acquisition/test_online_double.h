@@ -11,6 +11,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <cmath>
 #include <memory>
 
 // By its path: the benchmark builds this double without the test support library.
@@ -23,6 +24,7 @@ struct InstantScript
     std::atomic<int> failFetches{0};       // the next n fetches fail (counted down)
     std::atomic<int> shortLists{0};        // the next n fetches give one value too few
     std::atomic<int> fetchDelayMs{0};      // each fetch takes this long
+    std::atomic<int> noiseMilli{0};        // values vary pseudo-randomly by up to this / 1000
     std::atomic<int> opens{0};
     std::atomic<int> closes{0};
     std::atomic<int> closesOnGuiThread{0};
@@ -92,8 +94,13 @@ public:
         if (script->shortLists > 0)
             --script->shortLists;
         values.clear();
-        for (int c = 1; c <= count; ++c)
-            values.append(QString::number(instrument * 100 + c + sample / 1000.0, 'f', 3));
+        for (int c = 1; c <= count; ++c) {
+            const double noise = script->noiseMilli / 1000.0
+                * std::fabs(std::fmod(std::sin((instrument * 1000 + c) * 12.9898 + sample * 78.233)
+                                          * 43758.5453,
+                                      1.0));
+            values.append(QString::number(instrument * 100 + c + sample / 1000.0 + noise, 'f', 3));
+        }
         ++sample;
         return true;
     }

@@ -247,10 +247,14 @@ bool Collection::checkChannelOptions(const QList<ChannelRecord> &rows,
     return true;
 }
 
-bool Collection::checkChannelTable(const QList<ChannelRecord> &rows, const QList<int> &numbers,
-                                   const ChannelOptionMessages &messages, QString &error)
+bool Collection::checkChannelTable(
+    const QList<ChannelRecord> &rows, const QList<int> &numbers, QString &error,
+    const std::function<bool(const ChannelRecord &, QString &)> &rowCheck)
 {
-    if (!checkChannelOptions(rows, messages, error, numbers))
+    if (!checkChannelOptions(rows,
+                             {tr("通道未设置！"), tr(":类型错误！"), tr(":功能错误！"),
+                              tr(":接线线制错误！"), tr(":单位错误！")},
+                             error, numbers))
         return false;
     for (int i = 1; i < rows.size(); ++i) {
         if (rows[i].channelNumber.toInt() <= rows[i - 1].channelNumber.toInt()) {
@@ -266,6 +270,10 @@ bool Collection::checkChannelTable(const QList<ChannelRecord> &rows, const QList
     if (units.size() > 2) {
         error = tr("单位不许超过2个！");
         return false;
+    }
+    for (const ChannelRecord &row : rows) {
+        if (rowCheck && !rowCheck(row, error))
+            return false;
     }
     return true;
 }

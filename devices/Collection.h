@@ -35,6 +35,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class Comm;
 class QThread;
 
@@ -173,10 +175,13 @@ protected:
                              QString &error, const QList<int> &numbers = {});
     // The check of the drivers that take any of their option words on any channel in rising
     // order (the "SET OK" dialect drivers, the 159XA): checkChannelOptions with the model's
-    // channel `numbers`, then the numbers must rise strictly ("通道号需要递增！") and the rows
-    // use at most two distinct units ("单位不许超过2个！").
+    // channel `numbers` and the messages "通道未设置！", ":类型错误！", ":功能错误！",
+    // ":接线线制错误！", ":单位错误！"; then the numbers must rise strictly ("通道号需要递增！"),
+    // the rows use at most two distinct units ("单位不许超过2个！") and, when given, each row
+    // pass `rowCheck` (which sets `error` when it fails), in row order.
     bool checkChannelTable(const QList<ChannelRecord> &rows, const QList<int> &numbers,
-                           const ChannelOptionMessages &messages, QString &error);
+                           QString &error,
+                           const std::function<bool(const ChannelRecord &, QString &)> &rowCheck = {});
 
     // The record-file close most drivers share: closes `recordFile` and forgets what
     // `recordReader` knew of it; true.

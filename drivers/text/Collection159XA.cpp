@@ -260,16 +260,9 @@ bool Collection159XA::checkChannels(QList<ChannelRecord> rows, QString &error)
     QList<int> numbers;
     for (int n = 1; n <= 14; ++n)
         numbers << n;
-    if (!checkChannelTable(rows, numbers,
-                           {tr("通道未设置！"), tr(":类型错误！"), tr(":功能错误！"),
-                            tr(":接线线制错误！"), tr(":单位错误！")},
-                           error))
-        return false;
-    for (const ChannelRecord &row : rows) {
-        if (!checkCoefficientTexts(row, sentCoefficientTexts(row), error))
-            return false;
-    }
-    return true;
+    return checkChannelTable(rows, numbers, error, [this](const ChannelRecord &row, QString &e) {
+        return checkCoefficientTexts(row, sentCoefficientTexts(row), e);
+    });
 }
 
 double Collection159XA::minScanInterval(QString scanRate, QList<ChannelRecord> rows)

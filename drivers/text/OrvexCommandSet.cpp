@@ -160,16 +160,9 @@ bool OrvexCommandSet::checkSetOkChannels(const QList<ChannelRecord> &rows, QStri
     QList<int> numbers;
     for (const QString &number : channelNumberList(0))
         numbers << number.toInt();
-    if (!checkChannelTable(rows, numbers,
-                           {tr("通道未设置！"), tr(":类型错误！"), tr(":功能错误！"),
-                            tr(":接线线制错误！"), tr(":单位错误！")},
-                           error))
-        return false;
-    for (const ChannelRecord &row : rows) {
-        if (!checkSetupTexts(row, error))
-            return false;
-    }
-    return true;
+    return checkChannelTable(rows, numbers, error, [this](const ChannelRecord &row, QString &e) {
+        return checkSetupTexts(row, e);
+    });
 }
 
 bool OrvexCommandSet::readSettings(bool withFilter, QString &serial, QString &version,

@@ -600,6 +600,8 @@ private slots:
         QTest::newRow("serial") << "readSerialNumber" << 2 << 0.5 << "获取序列号失败！" << false;
         QTest::newRow("clock") << "setDeviceTime" << 2 << 0.5 << "同步设备时间失败！" << false;
         QTest::newRow("channels") << "configureChannels" << 2 << 0.5 << "通道设置失败,请退出重试!" << false;
+        QTest::newRow("channels named by the check")
+            << "checkChannels" << 2 << 0.5 << "101:系数不是数字！" << false;
         QTest::newRow("sample") << "readValues" << 2 << 0.5 << "获取通道数据失败,请退出重试!" << false;
         QTest::newRow("interval") << "setScanInterval" << 2 << 0.5 << "采集间隔异常,请退出重试!" << false;
         QTest::newRow("connection only") << "" << 0 << 0.5 << "设备测试成功！" << true;

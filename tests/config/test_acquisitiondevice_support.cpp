@@ -167,7 +167,8 @@ bool InstrumentDouble::readValues(QStringList &values)
 bool InstrumentDouble::configureChannels(QString, QList<ChannelRecord>)
 {
     Busy busy(QStringLiteral("configureChannels"));
-    return succeeds(QStringLiteral("configureChannels"));
+    return succeeds(QStringLiteral("configureChannels"))
+        && script->failAt != QStringLiteral("checkChannels");
 }
 
 bool InstrumentDouble::readDeviceSettings(QString &serial, QString &version, QString &address,

@@ -75,7 +75,9 @@ struct DoubleScript
     int openDelayMs = 0;
     QString serial = QStringLiteral("DBL-1");
     QStringList values;                  // what readValues gives
-    QString failAt;                      // the instrument operation that fails (by name)
+    QString failAt;                      // the instrument operation that fails (by name);
+                                         // "checkChannels": the set-up fails and the channel
+                                         // check names channel 101
     // Instrument settings.
     QStringList bauds;
     QStringList filters;
@@ -111,7 +113,13 @@ public:
     QStringList scanRateList() override { return script->scanRates; }
     QStringList signalModeList() override { return script->signalModes; }
     int channelCount() override { return 64; }
-    bool checkChannels(QList<ChannelRecord>, QString &) override { return true; }
+    bool checkChannels(QList<ChannelRecord>, QString &error) override
+    {
+        if (script->failAt != QStringLiteral("checkChannels"))
+            return true;
+        error = QStringLiteral("101:系数不是数字！");
+        return false;
+    }
     double minScanInterval(QString, QList<ChannelRecord>) override { return script->minInterval; }
     bool setDeviceTime(QDateTime) override;
     bool setScanInterval(double, int) override;

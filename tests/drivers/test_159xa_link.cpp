@@ -128,7 +128,9 @@ private slots:
         QFETCH(bool, opens);
         QFETCH(int, added);
         QFETCH(int, asked);
+        // The steering reaches the stand-in before the link closes.
         steer(steering);
+        sent();
         QVERIFY(runOnWorker([&] { return driver->close(); }));
         sent();
         QCOMPARE(open(), opens);
@@ -139,6 +141,7 @@ private slots:
         QCOMPARE(requests.filter(":PROB:IDEN").size(), opens ? 14 : 0);
         // A refused probe list leaves the link up: back to every probe for what follows.
         steer({"SIM:CYCLE 0", "SIM:PROBES " + everyProbe()});
+        sent();
         QVERIFY(runOnWorker([&] { return driver->close(); }));
         QVERIFY(open());
         sent();

@@ -120,8 +120,10 @@ bool CollectionFolen::checkSetupTexts(const ChannelRecord &row, QString &error)
 {
     if (!OrvexCommandSet::checkSetupTexts(row, error))
         return false;
-    if (row.type != unused && row.compensation == fixedJunction && !isNumberText(row.coldJunction)) {
-        error = tr("固定冷端温度不是数字！");
+    // The fixed cold junction goes out as its text; an empty one is sent as it stands.
+    if (row.type != unused && row.compensation == fixedJunction
+        && !row.coldJunction.trimmed().isEmpty() && !isNumberText(row.coldJunction)) {
+        error = row.channelNumber + tr(":固定冷端温度不是数字！");
         return false;
     }
     return true;

@@ -45,7 +45,9 @@ private slots:
         ChannelRecord fixed = row("104", "热电偶", "K", "二线制", "℃");
         fixed.compensation = "固定补偿";
         fixed.coldJunction = "25,0";
-        QTest::newRow("Folen cold junction text") << "Folen" << Rows{fixed} << "固定冷端温度不是数字！";
+        QTest::newRow("Folen cold junction text") << "Folen" << Rows{fixed} << "104:固定冷端温度不是数字！";
+        fixed.coldJunction = "";
+        QTest::newRow("Folen cold junction empty") << "Folen" << Rows{fixed} << "";
     }
     void checkChannels()
     {

@@ -146,6 +146,10 @@ void TestRegisterModels::endToEnd_data()
     add("Vosk-RTD", {"--station", "02", "--double", "0019", "20.5", "--double", "0059", "100", "200"}, rtd, ntcValues, its);
     add("Zenk", {"--double", "0059", "2500000"}, {row("101", "铂电阻", "ITS90", "MΩ")}, {"2.5000000000"},
         row("101", "铂电阻", "ITS90", "℃", platinum));
+    // One curve for every channel of the Jy228ND-P; resistances scaled to MΩ.
+    add("Jy228ND-P", {"--double", "0019", "20.5", "--double", "0059", "1", "2500000"},
+        {row("101", "热敏电阻", "R(T)", "℃"), row("102", "热敏电阻", "R(T)", "MΩ")}, {"20.5000000000", "2.5000000000"},
+        row("103", "热敏电阻", "T(R)", "℃", thermistor));
     // The Jy18 keeps its coefficients as singles.
     add("Jy18MD", {"--double", "0041", "20.5", "--double", "0061", "1", "2500000"},
         {row("101", "铂电阻", "ITS90", "℃"), row("102", "热敏电阻", "R(T)", "MΩ")}, {"20.5000000000", "2.5000000000"},

@@ -1,11 +1,13 @@
 #pragma once
 // The window of one on-line acquisition run. It creates one driver per planned instrument,
-// writes each instrument's channel set-up on a set-up worker, waits there for the planned start,
-// then runs an acquisition worker that reads all instruments once per interval, stores one
-// ParametersData row per project over its own "DAQ" connection and queues the sample; a GUI
-// timer shows the newest queued sample in each project's live and statistics tabs. A failed read
-// starts the recovery: one retry, close and reopen of every instrument after a pause, then the
-// operator's manual reconnect.
+// writes each instrument's channel set-up on a set-up worker (a failure is said at once), waits
+// there for the planned start (the run button can stop the wait), then runs an acquisition
+// worker that reads all instruments once per interval, stores one ParametersData row per project
+// over its own "DAQ" connection and queues the sample for display; rows the database refuses
+// stay queued in order and go with a later commit. A GUI timer shows the newest queued sample in
+// each project's live and statistics tabs. A failed read starts the recovery: one retry, close
+// and reopen of every instrument (each set up again) after a pause, then the operator's manual
+// reconnect.
 //
 // The window owns its workers: it refuses to close while a run is going, and on destruction
 // stops and joins them and closes its instruments on a worker thread while the GUI thread keeps

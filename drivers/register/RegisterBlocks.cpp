@@ -144,10 +144,14 @@ bool RegisterCollection::writeSingles(int first, const QList<float> &values)
     return first >= 0 && writeRegisters(first, data);
 }
 
-bool RegisterCollection::readSingles(int first, int count, QList<float> &values)
+bool RegisterCollection::readSingles(int first, int count, QList<float> &values, bool atLeast)
 {
+    Transaction t;
+    t.request = readRequest(first, 2 * count);
+    t.replyDigits = 6 + 8 * count;
+    t.atLeast = atLeast;
     QString reply;
-    if (first < 0 || !readOnce(first, 2 * count, reply))
+    if (first < 0 || !transact(t, reply))
         return false;
     values.clear();
     for (int k = 0; k < count; ++k)

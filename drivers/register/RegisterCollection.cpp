@@ -26,6 +26,27 @@ RegisterCollection::Profile RegisterCollection::rtuOrTcpProfile()
     return p;
 }
 
+RegisterCollection::Profile RegisterCollection::wholeFrameProfile(CrcOrder order)
+{
+    Profile p;
+    p.crcOrder = order;
+    p.replyForm = ReplyForm::Whole;
+    p.replyKeepsCrc = true;
+    p.probeReplyDigits = 8;
+    return p;
+}
+
+RegisterCollection::SettingRegisters RegisterCollection::compactSettingRegisters()
+{
+    SettingRegisters r;
+    r.serial = 0x1000;
+    r.version = -1;
+    r.ip = 0x0004;
+    r.mask = 0x0006;
+    r.port = 0x0003;
+    return r;
+}
+
 // --- Device ---------------------------------------------------------------------------------
 
 bool RegisterCollection::open(QString signalMode, QString ipCom, QString portBaudRate)
@@ -40,6 +61,11 @@ bool RegisterCollection::close()
 }
 
 bool RegisterCollection::sendCommand(QString frame)
+{
+    return sendFrame(frame);
+}
+
+bool RegisterCollection::sendFrame(const QString &frame)
 {
     QMutexLocker lock(&exchangeMutex);
     clearBuffer();
@@ -56,14 +82,21 @@ bool RegisterCollection::sendCommand(QString frame)
 
 bool RegisterCollection::readReply(QString &reply)
 {
+    return readFrame(reply, 0);
+}
+
+bool RegisterCollection::readFrame(QString &reply, int expectedDigits)
+{
     QMutexLocker lock(&exchangeMutex);
     const QString from = probing ? QString() : stationAddress;
     const bool tcp = tcpFramingInForce();
+    const int expectedBytes = expectedDigits > 0 ? expectedDigits / 2 + 2 : 0;
     for (int poll = 0; poll < timing.replyPolls; ++poll) {
         delayMs(timing.pollMs);
         const QByteArray buffer = takeBuffer();
         const Reply r = tcp ? parseTcp(buffer, from, tcpHeaderPrefix)
-                            : parseRtu(buffer, from, profile.crcOrder, profile.replyForm);
+                            : parseRtu(buffer, from, profile.crcOrder, profile.replyForm,
+                                       expectedBytes);
         if (r.state == Reply::Incomplete)
             continue;
         if (r.state == Reply::Frame) {
@@ -111,12 +144,12 @@ bool RegisterCollection::transact(const Transaction &t, QString &reply)
     const QString request = stationAddress + t.request;
     for (int attempt = 1; attempt <= t.tries; ++attempt) {
         QString text;
-        if (!sendCommand(request)) {
+        if (!sendFrame(request)) {
             if (t.sendFailureEnds)
                 return false;
             if (!t.sendFailureTrace.isEmpty())
                 qDebug() << t.sendFailureTrace;
-        } else if (readReply(text)) {
+        } else if (readFrame(text, t.replyDigits)) {
             if (profile.replyKeepsCrc && !tcpFramingInForce())
                 text.chop(4);
             if (text.size() == t.replyDigits || (t.atLeast && text.size() > t.replyDigits)) {
@@ -150,6 +183,46 @@ bool RegisterCollection::writeRegisters(int first, const QString &data, bool atL
     return transact(t, reply);
 }
 
+bool RegisterCollection::writeEchoed(int first, const QString &data, int tries)
+{
+    Transaction t;
+    t.request = writeRequest(first, data);
+    t.replyDigits = stationAddress.size() + t.request.size();
+    t.tries = tries;
+    QString reply;
+    return transact(t, reply);
+}
+
+bool RegisterCollection::writeSinglesEchoed(int first, const QList<double> &values, int tries)
+{
+    QString data;
+    for (double v : values)
+        data += floatToHex(static_cast<float>(v));
+    return writeEchoed(first, data, tries);
+}
+
+bool RegisterCollection::writeOne(int reg, const QString &value, int replyDigits, int tries)
+{
+    Transaction t;
+    t.request = QStringLiteral("06") + hex4(reg) + value;
+    t.replyDigits = replyDigits;
+    t.tries = tries;
+    QString reply;
+    return transact(t, reply);
+}
+
+bool RegisterCollection::clockData(const QDateTime &time, QString &data)
+{
+    const QDate d = time.date();
+    const QTime t = time.time();
+    if (!time.isValid() || d.year() < 2000 || d.year() > 2255)
+        return false;
+    data.clear();
+    for (int byte : {d.year() - 2000, d.month(), d.day(), t.hour(), t.minute(), t.second()})
+        data += hex2(byte);
+    return true;
+}
+
 // --- open -----------------------------------------------------------------------------------
 
 bool RegisterCollection::probeStationAddress(bool strict)
@@ -157,13 +230,14 @@ bool RegisterCollection::probeStationAddress(bool strict)
     QMutexLocker lock(&exchangeMutex);
     QString reply;
     probing = true;
-    const bool answered = sendCommand(QStringLiteral("000300010001")) && readReply(reply);
+    const bool answered = sendFrame(QStringLiteral("00") + readRequest(profile.probeRegister, 1))
+        && readFrame(reply, profile.probeReplyDigits);
     probing = false;
     if (!answered)
         return false;
     if (profile.replyKeepsCrc && !tcpFramingInForce())
         reply.chop(4);
-    if (reply.size() != 10)
+    if (reply.size() != profile.probeReplyDigits)
         return !strict && !stationAddress.isEmpty();
     stationAddress = reply.mid(6, 2);
     return true;

@@ -44,6 +44,10 @@ public:
         bool replyKeepsCrc = false;
         // The open probes in RTU framing, then in Modbus-TCP framing when RTU got no answer.
         bool tcpFallback = false;
+        // The probe: a broadcast read of this register; a good answer has this many digits
+        // (without CRC or header) and the station address at digits 6-7.
+        int probeRegister = 0x0001;
+        int probeReplyDigits = 10;
     };
     struct Timings
     {
@@ -55,6 +59,8 @@ public:
         int blockGapMs = 30;        // between the temperature and the resistance block
         int coefficientGapMs = 100; // after each coefficient write of the channel set-up
         int settingGapMs = 1000;    // between two device-settings writes
+        int settingReadGapMs = 0;   // between two device-settings reads
+        int valueReplyWindows = 52; // reply windows a value frame may take (sample request)
         int setUpSettleMs = 2000;   // after a channel set-up that ends with a settle wait
     };
 
@@ -74,6 +80,9 @@ public:
 
     // The profile of the drivers that choose RTU or Modbus-TCP framing at open.
     static Profile rtuOrTcpProfile();
+    // The profile of the instruments that answer in whole frames kept with their CRC (sent in
+    // `order`) and answer the probe with 6 bytes, "st 03 01 address".
+    static Profile wholeFrameProfile(RegisterFrame::CrcOrder order);
 
     // --- Device ----------------------------------------------------------------------------
     // openRegisterLink with a strict probe.
@@ -157,11 +166,26 @@ protected:
     // has the expected length; `reply` is then that reply without header and CRC. False at
     // once, nothing sent, while no station address is known.
     bool transact(const Transaction &t, QString &reply);
+    // sendCommand's body: the frame framed as the profile says.
+    bool sendFrame(const QString &frame);
+    // readReply's body, told the reply's length when it is known (`expectedDigits` without
+    // header and CRC; 0 for unknown): the whole form cuts the reply there.
+    bool readFrame(QString &reply, int expectedDigits);
     // Reads `count` registers from `first` in one try; the reply must cover them exactly.
     bool readOnce(int first, int count, QString &reply);
     // Writes `data` (4 digits per register) from `first`: up to 3 tries; success needs a
     // reply in read layout covering the registers written (or at least that long).
     bool writeRegisters(int first, const QString &data, bool atLeast = false);
+    // Writes `data` from `first`; success needs the request echoed as the reply.
+    bool writeEchoed(int first, const QString &data, int tries = 3);
+    // `values` as singles from `first` (2 registers each), answered by the request echoed.
+    bool writeSinglesEchoed(int first, const QList<double> &values, int tries = 3);
+    // Writes one register (function 06) with `value` (4 digits); success needs a reply of
+    // `replyDigits` (without CRC).
+    bool writeOne(int reg, const QString &value, int replyDigits, int tries);
+    // The clock bytes year − 2000, month, day, hour, minute, second as 12 digits; false for a
+    // time outside the years 2000-2255.
+    static bool clockData(const QDateTime &time, QString &data);
 
     // --- open -------------------------------------------------------------------------------
     // False at once when the link is up. Else: RTU framing; the link is brought up; the
@@ -170,8 +194,9 @@ protected:
     // of another length keeps the address known before (the open then needs one).
     bool openRegisterLink(const QString &signalMode, const QString &ipCom,
                           const QString &portBaudRate, bool strictProbe = true);
-    // The broadcast read of register 0x0001 ("000300010001"), answered by any station; a
-    // 10-digit reply gives the station address (digits 6-7). `strict`: other lengths fail.
+    // The broadcast read of the profile's probe register ("000300010001"), answered by any
+    // station; a reply of the profile's length gives the station address (digits 6-7).
+    // `strict`: other lengths fail.
     bool probeStationAddress(bool strict = true);
 
     // --- register reads ---------------------------------------------------------------------
@@ -189,6 +214,9 @@ protected:
         int filter = 0x000A;
     };
     SettingRegisters settingRegisters;
+    // The settings at 0x0001-0x0007 (port 0x0003, IP address 0x0004, subnet mask 0x0006), the
+    // serial number at 0x1000, no version register.
+    static SettingRegisters compactSettingRegisters();
     bool readDeviceId(QString &id);                 // 5 registers, text to a zero byte
     bool readVersion(QString &version);             // the 4 digits as they stand
     virtual bool readBaudRate(QString &rate);       // index into baudRateList, first byte
@@ -216,11 +244,12 @@ protected:
                            double &b4);
 
     // --- register writes (validated first: nothing is sent on a bad argument) ---------------
-    bool writeDeviceAddress(const QString &address);    // two hex digits
-    bool writeBaudRate(const QString &rate);            // an entry of baudRateList
-    bool writeIpAddress(const QString &ip);             // four decimal octets 0..255
-    bool writeSubnetMask(const QString &mask);
-    bool writePort(const QString &port);                // decimal 1..65535
+    // (The settings chain validates every argument before the first of them is written.)
+    virtual bool writeDeviceAddress(const QString &address);    // two hex digits
+    virtual bool writeBaudRate(const QString &rate);            // an entry of baudRateList
+    virtual bool writeIpAddress(const QString &ip);             // four decimal octets 0..255
+    virtual bool writeSubnetMask(const QString &mask);
+    virtual bool writePort(const QString &port);                // decimal 1..65535
     bool writeFilterIndex(const QString &filter);       // an entry of filterList
     bool writeListEntry(int first, const QStringList &list, const QString &entry);
     bool writeOctets(int first, const QString &dotted);
@@ -245,12 +274,29 @@ protected:
     // after each); then the channel mask of all rows. The first failed write ends it.
     bool writeFourDoubleSetUp(const QList<ChannelRecord> &rows, int base, const QStringList &types);
 
+    // --- record files -----------------------------------------------------------------------
+    // A record file whose heading starts with "Time" and has at least `minFields` fields; each
+    // further field of at least 4 characters names channel "1" + its characters 2-3, up to the
+    // first shorter field. Every row must be a channel of the model with a column. A refused
+    // file is closed.
+    bool openIndexedRecordFile(const QString &path, const QList<ChannelRecord> &rows, int minFields);
+    // The record within 2 s of `time` (time "yyyy-MM-dd hh:mm:ss" in field 0): each value a
+    // number, through recordValue with its row's unit, written with 6 significant digits. A
+    // field that is not a number fails the read.
+    bool readIndexedRecord(const QDateTime &time, QStringList &values);
+    // A record value in the unit of its row (the value as recorded by default).
+    virtual double recordValue(double value, const QString &unit);
+    QStringList recordUnits;                // the unit of each value of a record read
+
     // --- shared bodies ----------------------------------------------------------------------
     // Rows not empty; each row's number in channelNumberList(channelCount()) (else the number
     // + ":通道号错误！"), then its options; numbers rising; with `singleCurve` at most one type,
     // one function and one wiring; at most two units.
     bool checkRegisterChannels(const QList<ChannelRecord> &rows, QString &error,
                                bool singleCurve = false);
+    // A model's own rules on where its channels may lie, checked after the options and before
+    // the rising numbers; true when none is broken.
+    virtual bool checkChannelPlaces(const QList<ChannelRecord> &rows, QString &error);
     // The position of a channel number in the model's channel list; -1 when not in it.
     int channelPosition(const QString &number);
     // Stores the rows, the index range (up to the highest value-table index) and the block
@@ -321,7 +367,8 @@ protected:
     // A row of type "空" (or, with `resistanceToo`, "电阻") carries no coefficients.
     static bool withoutCoefficients(const ChannelRecord &row, bool resistanceToo = true);
     bool writeSingles(int first, const QList<float> &values);
-    bool readSingles(int first, int count, QList<float> &values);
+    // `count` singles from `first` in one try; `atLeast`: a longer reply is good too.
+    bool readSingles(int first, int count, QList<float> &values, bool atLeast = false);
     // A mask of `bytes` bytes at `first`, bit k set for each index k, least significant byte
     // first; false, nothing sent, for an index that has no bit.
     bool writeBitMask(int first, const QList<int> &bits, int bytes);

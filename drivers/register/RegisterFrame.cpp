@@ -133,6 +133,11 @@ bool isStationAddress(const QString &text)
     return text.size() == 2 && isHexText(text);
 }
 
+QString hex2(int value)
+{
+    return QStringLiteral("%1").arg(value & 0xFF, 2, 16, QLatin1Char('0')).toUpper();
+}
+
 QString hex4(int value)
 {
     return QStringLiteral("%1").arg(value & 0xFFFF, 4, 16, QLatin1Char('0')).toUpper();
@@ -153,7 +158,7 @@ QString writeRequest(int first, const QString &data)
 {
     const int bytes = data.size() / 2;
     return QStringLiteral("10") + hex4(first) + hex4(bytes / 2)
-        + QStringLiteral("%1").arg(bytes & 0xFF, 2, 16, QLatin1Char('0')).toUpper() + data;
+        + hex2(bytes) + data;
 }
 
 QString rtuFrame(const QString &frame, CrcOrder order)
@@ -166,7 +171,8 @@ QString tcpFrame(const QString &frame, const QString &prefix)
     return prefix + hex4(frame.size() / 2) + frame;
 }
 
-Reply parseRtu(const QByteArray &buffer, const QString &station, CrcOrder order, ReplyForm form)
+Reply parseRtu(const QByteArray &buffer, const QString &station, CrcOrder order, ReplyForm form,
+               int expectedBytes)
 {
     if (buffer.size() < 3)
         return {};
@@ -174,7 +180,9 @@ Reply parseRtu(const QByteArray &buffer, const QString &station, CrcOrder order,
         return bad(QStringLiteral("station"));
     int length = 0;
     if (form == ReplyForm::Whole) {
-        length = buffer.size();
+        const bool cut = expectedBytes >= 3 && buffer.size() > expectedBytes
+            && crcMatches(buffer.left(expectedBytes - 2), buffer.mid(expectedBytes - 2, 2), order);
+        length = cut ? expectedBytes : buffer.size();
     } else {
         const quint8 function = static_cast<quint8>(buffer.at(1));
         if (function == 0x03 || function == 0x10)

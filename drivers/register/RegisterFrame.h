@@ -38,6 +38,8 @@ double hexToDouble(QString text);
 bool isHexText(const QString &text);
 // True for exactly two hexadecimal digits (a station address).
 bool isStationAddress(const QString &text);
+// `value` (0..0xFF) as 2 upper-case digits ("0E").
+QString hex2(int value);
 // `value` (0..0xFFFF) as 4 upper-case digits, high byte first ("0019").
 QString hex4(int value);
 // `value` (0..0xFFFF) as 4 upper-case digits, low byte first (502 gives "F601").
@@ -62,7 +64,9 @@ enum class ReplyForm {
     // at that length, then its CRC is checked: a mismatch is bad.
     Checked,
     // By its CRC alone: the whole buffer is the frame once its last two bytes are the CRC of
-    // the rest; until then (incomplete or damaged) it is incomplete.
+    // the rest; until then (incomplete or damaged) it is incomplete. When the reply's length is
+    // known, the first that many bytes are a frame as soon as they end in their CRC (a stray
+    // byte after a good frame is cut off).
     Whole,
 };
 
@@ -76,9 +80,10 @@ struct Reply
 };
 
 // An RTU reply in `buffer`. A non-empty `station` (two hex digits, any case) must be the
-// reply's first byte, else the reply is bad as soon as it holds 3 bytes.
+// reply's first byte, else the reply is bad as soon as it holds 3 bytes. `expectedBytes`
+// (CRC included; 0 for unknown) is the length the whole form looks for first.
 Reply parseRtu(const QByteArray &buffer, const QString &station, CrcOrder order,
-               ReplyForm form = ReplyForm::Checked);
+               ReplyForm form = ReplyForm::Checked, int expectedBytes = 0);
 // A Modbus-TCP reply: header `prefix` (8 digits), length, then the frame of that length;
 // station as above. "03" and "10" frames must hold their byte count of data, "06" passes, any
 // other function is bad.

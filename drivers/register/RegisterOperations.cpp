@@ -54,7 +54,7 @@ bool RegisterCollection::octets(const QString &text, QString &data)
     for (const QString &part : parts) {
         if (!allDigits(part) || part.size() > 3 || part.toInt() > 255)
             return false;
-        digits += QStringLiteral("%1").arg(part.toInt(), 2, 16, QLatin1Char('0')).toUpper();
+        digits += hex2(part.toInt());
     }
     data = digits;
     return true;
@@ -348,6 +348,8 @@ bool RegisterCollection::checkRegisterChannels(const QList<ChannelRecord> &rows,
         if (!checkChannelOptions({row}, messages, error))
             return false;
     }
+    if (!checkChannelPlaces(rows, error))
+        return false;
     for (int i = 1; i < rows.size(); ++i) {
         if (rows.at(i).channelNumber.toInt() <= rows.at(i - 1).channelNumber.toInt()) {
             error = tr("通道号需要递增！");
@@ -377,6 +379,11 @@ bool RegisterCollection::checkRegisterChannels(const QList<ChannelRecord> &rows,
     return true;
 }
 
+bool RegisterCollection::checkChannelPlaces(const QList<ChannelRecord> &, QString &)
+{
+    return true;
+}
+
 QStringList RegisterCollection::baudRatesTo57600()
 {
     return {QStringLiteral("1200"),  QStringLiteral("2400"),  QStringLiteral("4800"),
@@ -399,17 +406,22 @@ bool RegisterCollection::readDeviceSettings(QString &serial, QString &version, Q
 {
     QMutexLocker lock(&exchangeMutex);
     address = stationAddress.toLower();
-    if (!readDeviceId(serial) || stationAddress.isEmpty() || !readVersion(version)
-        || !readBaudRate(baudRate))
+    if (!readDeviceId(serial) || stationAddress.isEmpty() || !readVersion(version))
         return false;
+    // The readable settings in order, each after the settings-read gap.
     const QList<bool> settable = settingMask();
-    if (settable.value(2) && !readIpAddress(ip))
-        return false;
-    if (settable.value(3) && !readSubnetMask(mask))
-        return false;
-    if (settable.value(4) && !readPort(port))
-        return false;
-    return !settable.value(5) || readFilterIndex(filter);
+    const std::function<bool()> reads[5] = {
+        [&] { return readBaudRate(baudRate); },   [&] { return readIpAddress(ip); },
+        [&] { return readSubnetMask(mask); },     [&] { return readPort(port); },
+        [&] { return readFilterIndex(filter); }};
+    for (int i = 0; i < 5; ++i) {
+        if (!settable.value(i + 1))
+            continue;
+        delayMs(timing.settingReadGapMs);
+        if (!reads[i]())
+            return false;
+    }
+    return true;
 }
 
 bool RegisterCollection::writeDeviceSettings(QString address, QString baudRate, QString ip,

@@ -17,6 +17,8 @@
 //   text REG TEXT       ASCII from REG, two characters per register
 //   raw REQ REPLY       a request (station and PDU in hex, no CRC or header) answered by REPLY
 //   writes read|echo    function-10 writes answered in read layout (default) or standard form
+//   form REG N KIND     writes (06 or 10) from REG .. REG+N-1 answered by the request itself
+//                       (KIND request) or in read layout, function kept (KIND read)
 //   probe XX            the station byte of the broadcast probe's answer (default its own)
 //   pace BAUD           each request waits its wire time at BAUD (8N1) before the answer, and
 //                       answers go out byte by byte at that rate; 0 (default) sends at once
@@ -92,6 +94,7 @@ struct Peer
     bool writesEcho = false;
     std::string fault;
     std::map<std::string, std::string> raws;
+    std::map<int, std::pair<int, std::string>> forms;   // first register: count, kind
     FILE *log = nullptr;
 
     void note(const std::string &json)
@@ -130,6 +133,8 @@ struct Peer
                     reg(w.at(1), i / 2) = static_cast<uint16_t>(b[i] << 8 | b[i + 1]);
             } else if (op == "raw") {
                 raws[hexOf(bytesOf(w.at(1)).data(), w.at(1).size() / 2)] = w.at(2);
+            } else if (op == "form") {
+                forms[std::stoi(w.at(1), nullptr, 16)] = {std::stoi(w.at(2)), w.at(3)};
             } else if (op == "writes") {
                 writesEcho = w.at(1) == "echo";
             } else if (op == "pace") {
@@ -231,6 +236,10 @@ struct Peer
         const std::string key = hexOf(req + at - 1, static_cast<size_t>(length - at + 1 - (tcp ? 0 : 2)));
         const std::string damage = takeFault();
         Bytes frame;
+        std::string form;
+        for (const auto &f : forms)
+            if (first >= f.first && first < f.first + f.second.first && (function == 0x06 || function == 0x10))
+                form = f.second.second;
         if (damage == "silence")
             return;
         if (damage == "exception")
@@ -239,15 +248,16 @@ struct Peer
             send(bytesOf(raws[key]), damage);
         else if (slave == 0 && function == 0x03 && readLayout(probeStation >= 0 ? probeStation : station, first, count, frame))
             send(frame, damage);
-        else if (function == 0x10 && !writesEcho && damage != "echo") {
-            const uint8_t *data = req + at + 6;
-            if (first + count > map->nb_registers || req[at + 5] != 2 * count)
+        else if ((function == 0x10 && !writesEcho && damage != "echo") || !form.empty()) {
+            const int n = function == 0x06 ? 1 : count;
+            const uint8_t *data = req + at + (function == 0x06 ? 3 : 6);
+            if (first + n > map->nb_registers || (function == 0x10 && req[at + 5] != 2 * count))
                 return (void)modbus_reply_exception(ctx, req, MODBUS_EXCEPTION_ILLEGAL_DATA_VALUE);
-            for (int i = 0; i < count; ++i)
+            for (int i = 0; i < n; ++i)
                 map->tab_registers[first + i] = static_cast<uint16_t>(data[2 * i] << 8 | data[2 * i + 1]);
-            frame = {static_cast<uint8_t>(station), 0x10, req[at + 5]};
-            frame.insert(frame.end(), data, data + 2 * count);
-            send(frame, damage);
+            frame = {static_cast<uint8_t>(station), static_cast<uint8_t>(function), static_cast<uint8_t>(2 * n)};
+            frame.insert(frame.end(), data, data + 2 * n);
+            send(form == "request" ? bytesOf(key) : frame, damage);
         } else if (function != 0x03 || damage == "echo" || (damage.empty() && !paceBaud && count <= 125)
                    || !readLayout(station, first, count, frame)) {
             modbus_reply(ctx, req, length, map);

@@ -1,9 +1,11 @@
 #pragma once
 // One register driver opened on a fresh libmodbus instrument (tests/peers): over a socat pty
 // pair in RTU (LINK_OVER_PTY), or over loopback TCP, in Modbus-TCP framing for the drivers that
-// choose it at open and in RTU frames through a serial bridge for the others.
+// choose it at open and in RTU frames through a serial bridge for the others. Or on a stand-in
+// of tests/sim over the link a test names (startOver).
 
 #include <QStringList>
+#include <QtTest>
 
 #include <functional>
 #include <memory>
@@ -30,29 +32,42 @@ inline RegisterCollection::Timings fastTimings()
     t.coefficientGapMs = 5;
     t.settingGapMs = 20;
     t.setUpSettleMs = 10;
+    t.valueReplyWindows = 2;
     return t;
 }
 
 struct Rig
 {
-    FakeLink link{QStringLiteral(MODBUS_PEER)};
+    explicit Rig(const QString &program = QStringLiteral(MODBUS_PEER)) : link(program) {}
+
+    FakeLink link;
     FakeInstrument &peer = link.fake();
     std::unique_ptr<RegisterCollection> driver;
     bool rtu = true;
 
+    bool make(const QString &model)
+    {
+        driver.reset(qobject_cast<RegisterCollection *>(createCollection(model)));
+        if (driver)
+            driver->setTimings(fastTimings());
+        return driver != nullptr;
+    }
     bool start(const QString &model, QStringList options = {},
                const QString &baudRate = QStringLiteral("115200"), bool opened = true)
     {
-        driver.reset(qobject_cast<RegisterCollection *>(createCollection(model)));
-        if (!driver)
+        if (!make(model))
             return false;
-        driver->setTimings(fastTimings());
         driver->setBlockWaits(600, 20);
         rtu = overPty || !driver->choosesFraming();
         if (rtu && !overPty)
             options << QStringLiteral("--rtu");
         return link.start(overPty ? QStringLiteral("串口") : QStringLiteral("网络"), options, baudRate)
             && (!opened || open());
+    }
+    // `model`'s driver opened over `mode` on a stand-in that speaks RTU on every link.
+    bool startOver(const QString &mode, const QString &model, const QStringList &options)
+    {
+        return make(model) && link.start(mode, options) && open();
     }
     bool open()
     {
@@ -63,16 +78,43 @@ struct Rig
         return runOnWorker([&] { return op(driver.get()); });
     }
     int sent() const { return peer.requests().size(); }
-    // The requests from the `from`-th on, as station address and PDU (no CRC, no header).
+    // The requests from the `from`-th on, as station address and PDU (no CRC, no header);
+    // frames of other kinds (sensor records) as they came.
     QStringList frames(int from) const
     {
         QStringList out;
         const QStringList all = peer.requests();
-        for (int i = from; i < all.size(); ++i)
-            out << (rtu ? all.at(i).chopped(4) : all.at(i).mid(12));
+        for (int i = from; i < all.size(); ++i) {
+            const QString &r = all.at(i);
+            const bool registers = QStringList{"03", "06", "10"}.contains(r.mid(2, 2));
+            out << (!rtu ? r.mid(12) : registers ? r.chopped(4) : r);
+        }
         return out;
     }
 };
+
+// A worked example: `op` on `model`'s driver gives `result` and puts exactly `frames` on the
+// wire (blanks in them are for reading only).
+struct Golden
+{
+    const char *name;
+    const char *model;
+    QStringList options;
+    std::function<bool(RegisterCollection *)> op;
+    bool result;
+    QStringList frames;
+};
+
+// Runs the example on a rig started for it; every request passed the stand-in's own checks.
+inline void checkGolden(Rig &rig, const Golden &g)
+{
+    const int before = rig.sent();
+    QVERIFY2(rig.run(g.op) == g.result, g.name);
+    QStringList expected = g.frames;
+    expected.replaceInStrings(QStringLiteral(" "), QString());
+    QCOMPARE(rig.frames(before), expected);
+    QVERIFY2(!rig.peer.logValues("check").contains(QStringLiteral("bad")), g.name);
+}
 
 inline ChannelRecord row(const char *number, const char *type, const char *function,
                          const char *unit, const QStringList &coefficients = {})

@@ -35,6 +35,8 @@ private slots:
     void channelTables_data();
     void channelTables();
     void optionLists();
+    void records_data();
+    void records();
 };
 
 void TestRegisterKit::knownAnswers_data()
@@ -165,7 +167,7 @@ void TestRegisterKit::shortestTexts()
 void TestRegisterKit::channelTables_data()
 {
     QTest::addColumn<QString>("model");
-    QTest::addColumn<QStringList>("rows");      // "number type function unit"
+    QTest::addColumn<QStringList>("rows");      // "number type function unit [wiring]"
     QTest::addColumn<QString>("error");         // empty: accepted
     const QStringList dravo{"001 铂电阻 ITS90 ℃", "101 热敏电阻 R(T) ℃", "102 热敏电阻 R(T) kΩ"};
     QTest::newRow("Dravo") << "Dravo" << dravo << "";
@@ -183,6 +185,20 @@ void TestRegisterKit::channelTables_data()
     QTest::newRow("one curve") << "Jy228ND-P" << QStringList{"101 热敏电阻 R(T) ℃", "102 热敏电阻 T(R) ℃"} << "通道功能不许超过1个！";
     QTest::newRow("rising first") << "Jy228ND-P" << QStringList{"102 热敏电阻 R(T) ℃", "101 热敏电阻 T(R) ℃"} << "通道号需要递增！";
     QTest::newRow("no channel 105") << "Jy224ND-P" << QStringList{"105 热敏电阻 R(T) ℃"} << "105:通道号错误！";
+    const QStringList pallu{"101 铂电阻 PT100-385 ℃ 二线制", "102 热电偶 K mV 二线制", "125 直流电流 1A ℃ 二线制"};
+    QTest::newRow("Pallu") << "Pallu" << pallu << "";
+    QTest::newRow("Pallu 127") << "Pallu" << QStringList{"127 电阻 自动 Ω 二线制"} << "127:通道号错误！";
+    QTest::newRow("Pallu 125 thermocouple") << "Pallu" << QStringList{"125 热电偶 K ℃ 二线制"} << "125:类型错误！";
+    QTest::newRow("113 taken") << "Pallu" << QStringList{"101 铂电阻 ITS90 ℃", "113 电阻 自动 Ω 二线制"} << "113已被占用！";
+    QTest::newRow("114 three wires") << "Pallu" << QStringList{"114 电阻 自动 Ω 三线制"} << "114不能被设置为:三线制";
+    QTest::newRow("Orvex 117") << "Orvex-NTC-V1" << QStringList{"117 热敏电阻 R(T) ℃"} << "117:通道号错误！";
+    QTest::newRow("Orvex four-wire 110") << "Orvex-RTD-V1" << QStringList{"101 铂电阻 PT385 ℃", "110 铂电阻 PT385 ℃"}
+                                         << "四线制下通道编号超限！";
+    QTest::newRow("Orvex one unit") << "Orvex-PCR" << QStringList{"101 热敏电阻 R(T) ℃ 二线制", "102 热敏电阻 R(T) Ω 二线制"}
+                                    << "通道单位不许超过1个！";
+    QTest::newRow("Mirat") << "Mirat" << QStringList{"101 铂电阻 CVD ℃ 自动", "102 热电偶 S ℃ 自动"} << "";
+    QTest::newRow("Mirat 103") << "Mirat Plus" << QStringList{"103 自动 自动 ℃ 自动"} << "103:通道号错误！";
+    QTest::newRow("Mirat wiring") << "Mirat" << QStringList{"101 铂电阻 PT100 ℃ 二线制"} << "101:接线线制错误！";
 }
 
 void TestRegisterKit::channelTables()
@@ -199,7 +215,7 @@ void TestRegisterKit::channelTables()
         c.channelNumber = f.at(0);
         c.type = f.at(1);
         c.function = f.at(2);
-        c.wireMode = QStringLiteral("四线制");
+        c.wireMode = f.value(4, QStringLiteral("四线制"));
         c.unit = f.at(3);
         records << c;
     }
@@ -223,6 +239,67 @@ void TestRegisterKit::optionLists()
     QCOMPARE(jy8->minScanInterval("3", {}), 0.34);
     QCOMPARE(jy8->minScanInterval("标准", {}), 1.0);
     QCOMPARE(jy4->settingMask(), (QList<bool>{true, true, false, false, false, true}));
+}
+
+// Record files the instruments wrote, read through the drivers: a record within the model's
+// window of the time asked for is taken, an earlier one passed over, a later one kept for the
+// next time; line ends of every kind, a byte-order mark, short and blank lines.
+void TestRegisterKit::records_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("rows");      // "number unit"
+    QTest::addColumn<QStringList>("reads");     // "hh:mm:ss values" ("-": failed); none: refused
+    const QByteArray pallu = "\xEF\xBB\xBFTime,CH01,CH02,CH03\r\n2024-01-01 09:59:58,1,2,3\r\n"
+        "2024-01-01 09:59:59,0.0105,5,0.006\r\n2024-01-01 10:00:01,7,8,9\r2024-01-01 10:00:09,10,11,12\n"
+        "2024-01-01 10:00:10,1,2\r\n2024-01-01 10:00:12,x,2,3\r\n\r\n";
+    QTest::newRow("Pallu") << "Pallu" << pallu << QStringList{"101 mV", "103 kΩ"}
+        << QStringList{"10:00:00 10.5,6e-06", "10:00:02 7000,0.009", "10:00:04 -", "10:00:06 -",
+                       "10:00:08 10000,0.012", "10:00:10 -", "10:00:12 -", "10:00:14 -"};
+    QTest::newRow("Pallu 104 missing") << "Pallu" << pallu << QStringList{"101 V", "104 V"} << QStringList{};
+    QTest::newRow("Pallu short name") << "Pallu" << QByteArray("Time,CH1,CH02\n") << QStringList{"102 V"} << QStringList{};
+    const QByteArray mirat = "Mirat Plus V1\nMODEL\n时间,通道1,通道2\n2024-01-01 09:59:58,1,2\n"
+        "2024-01-01 09:59:59,25.1,26.3\n2024-01-01 10:00:03,27,28\n\n2024-01-01 10:00:05,29,30";
+    QTest::newRow("Mirat") << "Mirat" << mirat << QStringList{"102 ℃"}
+        << QStringList{"10:00:00 26.3", "10:00:01 -", "10:00:02 28", "10:00:04 -", "10:00:05 30", "10:00:06 -"};
+    QTest::newRow("Mirat both") << "Mirat" << mirat << QStringList{"101 ℃", "102 ℃"} << QStringList{"10:00:00 25.1,26.3"};
+    QTest::newRow("Mirat English heading") << "Mirat" << QByteArray("Mirat\n\nTime,CH1,CH2\n") << QStringList{"101 ℃"}
+                                           << QStringList{};
+    QTest::newRow("Mirat three rows") << "Mirat" << mirat << QStringList{"101 ℃", "102 ℃", "102 ℃"} << QStringList{};
+    const QByteArray orvex = "Time,CH01,CH02,CH03,CH04,CH05,CH06,CH07,CH08\n"
+        "2024-01-01 10:00:01,1,2,3,4,5.25,6,7,8\n2024-01-01 10:00:08,1,2,3,4,-0.0001234567,6,7,8\n";
+    QTest::newRow("Orvex") << "Orvex-RTD-V1" << orvex << QStringList{"101 Ω", "105 Ω"}
+        << QStringList{"10:00:00 1,5.25", "10:00:03 -", "10:00:07 1,-0.000123457"};
+    QTest::newRow("Orvex 3 fields") << "Orvex-RTD-V1" << QByteArray("Time,CH01,CH02\n") << QStringList{"101 Ω"}
+                                    << QStringList{};
+}
+
+void TestRegisterKit::records()
+{
+    QFETCH(QString, model);
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, rows);
+    QFETCH(QStringList, reads);
+    QTemporaryDir dir;
+    QFile out(dir.filePath("record.csv"));
+    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
+    out.close();
+    std::unique_ptr<Collection> driver(createCollection(model));
+    QList<ChannelRecord> records;
+    for (const QString &r : rows) {
+        ChannelRecord c;
+        c.channelNumber = r.section(' ', 0, 0);
+        c.unit = r.section(' ', 1);
+        records << c;
+    }
+    QCOMPARE(driver->openRecordFile(out.fileName(), records), !reads.isEmpty());
+    for (const QString &read : reads) {
+        QStringList values;
+        const QDateTime time(QDate(2024, 1, 1), QTime::fromString(read.left(8), "hh:mm:ss"));
+        const bool found = driver->readRecordAt(time, values);
+        QCOMPARE(found ? values.join(',') : QStringLiteral("-"), read.mid(9));
+    }
+    QVERIFY(driver->closeRecordFile());
 }
 
 QTEST_GUILESS_MAIN(TestRegisterKit)

@@ -1,0 +1,59 @@
+// The record files the register instruments write themselves: a heading "Time..." whose channel
+// columns carry the two-digit channel index, then one record per line.
+
+#include "RegisterCollection.h"
+
+#include <QDebug>
+
+bool RegisterCollection::openIndexedRecordFile(const QString &path,
+                                               const QList<ChannelRecord> &rows, int minFields)
+{
+    QStringList heading;
+    if (rows.isEmpty() || !recordReader.open(path) || !recordReader.readFields(heading)
+        || heading.size() < minFields || !heading.first().startsWith(QLatin1String("Time")))
+        return recordReader.refuse();
+    QStringList columns{QString()};
+    bool naming = true;
+    for (int i = 1; i < heading.size(); ++i) {
+        naming = naming && heading.at(i).size() >= 4;
+        columns << (naming ? QStringLiteral("1") + heading.at(i).mid(2, 2) : QString());
+    }
+    QStringList wanted;
+    recordUnits.clear();
+    for (const ChannelRecord &row : rows) {
+        if (channelPosition(row.channelNumber) < 0)
+            return recordReader.refuse();
+        wanted << row.channelNumber;
+        recordUnits << row.unit;
+    }
+    return recordReader.selectColumns(columns, wanted) || recordReader.refuse();
+}
+
+bool RegisterCollection::readIndexedRecord(const QDateTime &time, QStringList &values)
+{
+    RecordLayout layout;
+    layout.timeField = 0;
+    layout.timeFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
+    layout.earlyMs = layout.lateMs = 1999;
+    QStringList fields;
+    values.clear();
+    if (!recordReader.readAt(time, fields, layout))
+        return false;
+    QStringList read;
+    for (int i = 0; i < fields.size(); ++i) {
+        bool isNumber = false;
+        const double value = fields.at(i).trimmed().toDouble(&isNumber);
+        if (!isNumber) {
+            qDebug() << "记录值不是数字：" << fields.at(i);
+            return false;
+        }
+        read << QString::number(recordValue(value, recordUnits.value(i)), 'g', 6);
+    }
+    values = read;
+    return true;
+}
+
+double RegisterCollection::recordValue(double value, const QString &)
+{
+    return value;
+}

@@ -165,7 +165,7 @@ void TestPlanDialogs::initTestCase()
     // Stored instruments (offered in import mode); number 9 has no stored configuration.
     QVERIFY(insertAcquisitionDevice(device(1, "Orvex-TC", "CfgA")));
     QVERIFY(insertAcquisitionDevice(device(2, "Pallu", "CfgB")));
-    QVERIFY(insertAcquisitionDevice(device(3, "Mirat", "CfgA")));
+    QVERIFY(insertAcquisitionDevice(device(3, "Folen", "CfgA")));
     QVERIFY(insertAcquisitionDevice(device(9, "Dravo", "Gone")));
     // An edited file: a count far beyond the configuration's lists (a model without a driver).
     ChannelConfigData huge = config("Huge", {"101"}, {"T1"}, {"℃"});
@@ -189,7 +189,7 @@ void TestPlanDialogs::init()
     settings = SystemSettings();
     // Instruments that passed the instrument test (offered on line): six of them.
     settings.devices = {device(1, "Orvex-TC", "CfgA"), device(2, "Pallu", "CfgB"),
-                        device(3, "Mirat", "CfgA"),    device(4, "Vosk", "CfgB"),
+                        device(3, "Folen", "CfgA"),    device(4, "Vosk", "CfgB"),
                         device(5, "Jy18MD", "CfgA"),   device(6, "Pirl", "CfgB")};
 }
 

@@ -250,6 +250,46 @@ private slots:
         QCOMPARE(openFixtures(dir.path()), QStringList());
     }
 
+    // The Pallu's and the Mirat's record files imported side by side: a byte-order mark and CRLF,
+    // a record two seconds early passed over, one a second early taken, values in their rows'
+    // units; a gap in the Pallu's recording fails the import and stores nothing.
+    void importsPalluAndMirat_data()
+    {
+        QTest::addColumn<QString>("third");     // the time of the Pallu's third record
+        QTest::addColumn<QString>("message");
+        QTest::newRow("a record a second") << "10:00:02" << "提示|数据保存成功！";
+        QTest::newRow("a gap") << "10:00:05" << "警告|采集数据不匹配，未能保存数据！";
+    }
+    void importsPalluAndMirat()
+    {
+        QFETCH(QString, third);
+        QFETCH(QString, message);
+        const QString day = QStringLiteral("\r\n2024-05-06 ");
+        const QString pallu = "\xEF\xBB\xBFTime,CH01,CH02,CH03" + day + "09:59:58,9,9,9" + day
+            + "09:59:59,0.0015,0,2.5" + day + "10:00:01,0.002,0,3" + day + third + ",0.0025,0,3.5";
+        const QString mirat = QStringLiteral("Mirat\nV1\n时间,通道1,通道2\n2024-05-06 10:00:00,20.5,-1\n"
+                                             "2024-05-06 10:00:01,20.6,-2\n2024-05-06 10:00:02,20.7,-3\n");
+        for (const QString &name : {QStringLiteral("pallu.csv"), QStringLiteral("mirat.csv")}) {
+            QFile out(file(name));
+            QVERIFY(out.open(QIODevice::WriteOnly)
+                    && out.write((name.startsWith('p') ? pallu : mirat).toUtf8()) > 0);
+        }
+        PlannedInstrument p = instrument({0, 0}), m = instrument({0});
+        p.model = QStringLiteral("Pallu");
+        p.channelNumbers = QStringList{"101", "103"};
+        p.units = QStringList{"mV", "V"};
+        m.model = QStringLiteral("Mirat");
+        m.channelNumbers = QStringList{"102"};
+        fillPlan(settings, {p, m}, {"P1"}, recordStart, recordStart.addSecs(3));
+        settings.acquisitionMode = QStringLiteral("导入");
+        QCOMPARE(import({"pallu.csv", "mirat.csv"}), message);
+        QList<QStringList> expected;
+        if (message.endsWith(QStringLiteral("数据保存成功！")))
+            expected = {{"P1", sampleTime(0), "1.5,2.5,-1"}, {"P1", sampleTime(1), "2,3,-2"},
+                        {"P1", sampleTime(2), "2.5,3.5,-3"}};
+        QCOMPARE(rows("select Name, Time, Data from ParametersData order by rowid"), expected);
+    }
+
     // A plan whose channel rows of an instrument are fewer than its configuration's channels
     // (the driver reads one value per configured channel) never shifts values: refused.
     void valueCountMismatchRefused()

@@ -14,7 +14,6 @@ class Shared : public StubCollection
 {
 public:
     using Collection::channelNumbersUpTo;
-    using Collection::checkChannelTable;
     using Collection::closeRecord;
     using Collection::rateScanInterval;
     using Collection::recordFile;
@@ -46,8 +45,6 @@ private slots:
     void closeRecordClosesTheFile();
     void plainDeviceSharesPortsAndLinkState();
     void recordLinesAcrossReadPieces();
-    void channelTable_data();
-    void channelTable();
 };
 
 void TestSharedBodies::channelNumbersUpTo_data()
@@ -162,52 +159,6 @@ void TestSharedBodies::recordLinesAcrossReadPieces()
     out.close();
     QVERIFY(!reader.open(path));
     QVERIFY(!file.isOpen());
-}
-
-void TestSharedBodies::channelTable_data()
-{
-    QTest::addColumn<QStringList>("numbers");
-    QTest::addColumn<QStringList>("units");
-    QTest::addColumn<QString>("error");
-    QTest::newRow("good") << QStringList{"1", "101", "105"} << QStringList{"℃", "Ω", "℃"} << "";
-    QTest::newRow("number outside the model") << QStringList{"101", "121"}
-                                              << QStringList{"℃", "℃"} << "121:通道号错误！";
-    QTest::newRow("number not an integer") << QStringList{"1a"} << QStringList{"℃"}
-                                           << "1a:通道号错误！";
-    QTest::newRow("not rising") << QStringList{"101", "101"} << QStringList{"℃", "℃"}
-                                << "通道号需要递增！";
-    QTest::newRow("three units") << QStringList{"101", "102", "103"}
-                                 << QStringList{"℃", "Ω", "V"} << "单位不许超过2个！";
-}
-
-// The table check of the drivers that take any option on any channel: model numbers, rising
-// numbers, at most two units (the option tests themselves pass here).
-void TestSharedBodies::channelTable()
-{
-    QFETCH(QStringList, numbers);
-    QFETCH(QStringList, units);
-    QFETCH(QString, error);
-    class Open : public Shared
-    {
-    public:
-        QStringList typeList(int) override { return {QString()}; }
-        QStringList functionList(QString) override { return {QString()}; }
-        QStringList wiringList(QString) override { return {QString()}; }
-        QStringList unitList(QString) override { return {"℃", "Ω", "V"}; }
-    } driver;
-    QList<ChannelRecord> rows;
-    for (int i = 0; i < numbers.size(); ++i) {
-        ChannelRecord row;
-        row.channelNumber = numbers[i];
-        row.unit = units[i];
-        rows << row;
-    }
-    QList<int> model{1};
-    for (int n = 101; n <= 120; ++n)
-        model << n;
-    QString got;
-    QCOMPARE(driver.checkChannelTable(rows, model, got), error.isEmpty());
-    QCOMPARE(got, error);
 }
 
 QTEST_GUILESS_MAIN(TestSharedBodies)

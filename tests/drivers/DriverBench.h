@@ -1,12 +1,6 @@
 #pragma once
-// A text driver of class D and its instrument stand-in of tests/sim, over the link of the test
-// program (a socat pty pair or loopback TCP). A link test derives from it beside QObject:
-//
-//     class TestGastuLink : public QObject, DriverBench<CollectionGastu>
-//     {
-//         ...  TestGastuLink() : DriverBench("fake_gastu.py") {}
-//         QVERIFY(link.start("网络")); driver.reset(new CollectionGastu); QVERIFY(open());
-//         steer({"SIM:SPLIT 2"}); QCOMPARE(sent(1), QStringList{"DATA?\r\n"});
+// A text driver of class D and its instrument stand-in of tests/sim over the test's link (pty
+// pair or loopback TCP); a link test derives from it beside QObject (see test_gastu_link.cpp).
 
 #include <QStringList>
 #include <QtTest>

@@ -1,20 +1,8 @@
 #!/usr/bin/python3
-"""A stand-in for the Gastu resistance-thermometer scanner: the "SET OK" dialect of
-fake_orvex.py (identity, clock, key lock, scale, wiring, network, baud rate, SIM:FAIL ...) with
-the Gastu's own commands, on 21 channels.
-
-    /usr/bin/python3 fake_gastu.py --tcp [--port N] | --pty PATH  [--idn TEXT]
-
-Its own commands:
-  SCAN 0|1, SCAN?                        the instrument's timed scanning
-  RATE 1..4 (or nothing), INTERVAL n, STORE:TIME n   scan settings (SET OK)
-  TEMP:RES:TYPE c,(@i)                   resistance curve 0 .. 10 of channel i
-  TEMP:RES:COEF v1,..,v6,(@i)            six curve coefficients; TEMP:RES:COEF?(@i) reads them
-  DATA?                                  the channels switched on, in index order, two fields
-                                         each: the channel, then its reading as in fake_orvex
-
-Steering of its own:
-  SIM:ANSWER HEAD=TEXT                   the next query with this header is answered TEXT
+"""A stand-in for the Gastu: the "SET OK" dialect of fake_orvex.py on 21 channels, plus
+SCAN 0|1, RATE 1..4, INTERVAL n, STORE:TIME n, TEMP:RES:TYPE c,(@i), TEMP:RES:COEF v1..v6,(@i)
+(read back with TEMP:RES:COEF?(@i)) and DATA? (per channel switched on: index, reading).
+SIM:ANSWER HEAD=TEXT: the next query with this header is answered TEXT.
 """
 
 import os

@@ -13,7 +13,7 @@
 template <class D> class DriverBench
 {
 protected:
-    explicit DriverBench(const QString &script) : link(script) {}
+    DriverBench(const QString &script, const QString &query) : query(query), link(script) {}
 
     // The driver's open on a worker thread, over the stand-in's link.
     bool open()
@@ -37,6 +37,20 @@ protected:
         return since;
     }
 
+    // Every command received since the last call: `query` (answered, left out) sent while the
+    // link is up marks the end.
+    QStringList sentAll()
+    {
+        QString reply;
+        if (driver->isConnected())
+            runOnWorker([&] { return driver->sendCommand(query) && driver->readReply(reply); });
+        QStringList since = sent(0);
+        if (!since.isEmpty() && since.last() == query)
+            since.removeLast();
+        return since;
+    }
+
+    QString query;   // a query the stand-in answers at once, with its line end
     FakeLink link;
     std::unique_ptr<D> driver;
     int mark = 0;

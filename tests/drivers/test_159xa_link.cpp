@@ -29,26 +29,12 @@ class Test159XALink : public QObject, DriverBench<Collection159XA>
 {
     Q_OBJECT
 public:
-    Test159XALink() : DriverBench(QStringLiteral("fake_159xa.py")) {}
+    Test159XALink() : DriverBench("fake_159xa.py", "SYST:CODE:VERS?\r\n") {}
 
 private:
-    using DriverBench::sent;
-    // All sent since the last call, ended by an answered query (left out) while the link is up.
-    QStringList sent()
-    {
-        QString v;
-        if (driver->isConnected())
-            runOnWorker([&] {
-                return driver->sendCommand("SYST:CODE:VERS?\r\n") && driver->readReply(v);
-            });
-        QStringList since = sent(0);
-        if (!since.isEmpty() && since.last() == "SYST:CODE:VERS?\r\n")
-            since.removeLast();
-        return since;
-    }
     bool reopen()
     {
-        return runOnWorker([&] { return driver->close(); }) && (sent(), open());
+        return runOnWorker([&] { return driver->close(); }) && (sentAll(), open());
     }
     QStringList fetch(bool &ok)
     {
@@ -91,14 +77,14 @@ private slots:
         QFETCH(bool, opens);
         QFETCH(int, asked);
         steer(steering);
-        sent();   // the steering reached the stand-in before the close
+        sentAll();   // the steering reached the stand-in before the close
         QCOMPARE(reopen(), opens);
-        QCOMPARE(sent().filter(QRegularExpression("PROB:(FIRS|NEXT)")).size(), asked);
+        QCOMPARE(sentAll().filter(QRegularExpression("PROB:(FIRS|NEXT)")).size(), asked);
         // A refused list leaves the link up: back to every probe.
         steer({"SIM:CYCLE 0", "SIM:PROBES " + everyProbe});
-        sent();
+        sentAll();
         QVERIFY(reopen());
-        sent();
+        sentAll();
     }
 
     void identity_data()
@@ -108,7 +94,6 @@ private slots:
         QTest::addColumn<bool>("settings");
         QTest::newRow("159XA") << "FLUKE,1594A,A1B2C3,1.20" << true << true;
         QTest::newRow("another model of the vendor") << "FLUKE,1586A,1,1" << false << true;
-        QTest::newRow("not the vendor") << "ACME,1594A,1,1" << false << false;
     }
     void identity()
     {
@@ -124,13 +109,13 @@ private slots:
                  }),
                  settings);
         QCOMPARE(version + a, settings ? QString("1.20a") : QString("a"));
-        sent();
+        sentAll();
     }
 
     void configurationSequence()
     {
         QVERIFY(runOnWorker([&] { return driver->configureChannels("中速", configuration); }));
-        QCOMPARE(sent(),
+        QCOMPARE(sentAll(),
                  QStringList({"SENS:APER:SAMP 2\r\n", "SENS:APER[:DISP] 2\r\n",
                               "ROUTE:SCAN (@2,4,6)\r\n", probe(2, "TYPE,PRT"),
                               probe(2, "CONV,ITS_90"), probe(2, "NOM_CURR,1"),
@@ -144,29 +129,29 @@ private slots:
         for (int n = 1; n <= 14; ++n)
             fourteen << channelRow(QString::number(n), "电阻", "自动", "二线制", "Ω");
         QVERIFY(!runOnWorker([&] { return driver->configureChannels("快速", fourteen); }));
-        QCOMPARE(sent(), QStringList({"SENS:APER:SAMP 1\r\n", "SENS:APER[:DISP] 2\r\n"}));
+        QCOMPARE(sentAll(), QStringList({"SENS:APER:SAMP 1\r\n", "SENS:APER[:DISP] 2\r\n"}));
         const Rows bad{withCoefficients(configuration.first(), {"3.9e-3", "x", "", "", "100"})};
         QVERIFY(!runOnWorker([&] { return driver->configureChannels("快速", bad); }));
-        QCOMPARE(sent(), QStringList());
+        QCOMPARE(sentAll(), QStringList());
     }
 
     // Measurement starts once per open; one value per scanned channel, eight decimals.
     void sampling()
     {
         QVERIFY(runOnWorker([&] { return driver->configureChannels("快速", configuration); }));
-        sent();
+        sentAll();
         const QStringList expected{"20.20000000", "20.40000000", "20.60000000"};
         const QStringList asked{"FETCH? 2\r\n", "FETCH? 4\r\n", "FETCH? 6\r\n"};
         bool ok = false;
         QCOMPARE(fetch(ok), expected);
         QVERIFY(ok);
-        QCOMPARE(sent(), QStringList{"INIT:CONT 1\r\n"} + asked);
+        QCOMPARE(sentAll(), QStringList{"INIT:CONT 1\r\n"} + asked);
         QCOMPARE(fetch(ok), expected);
-        QCOMPARE(sent(), asked);
+        QCOMPARE(sentAll(), asked);
         QVERIFY(reopen());
-        sent();
+        sentAll();
         QCOMPARE(fetch(ok), expected);
-        QCOMPARE(sent().first(), QString("INIT:CONT 1\r\n"));
+        QCOMPARE(sentAll().first(), QString("INIT:CONT 1\r\n"));
     }
 
     // An error reply is asked again; a stale line is passed over; a reply whose second half
@@ -191,14 +176,14 @@ private slots:
         QFETCH(int, asked);
         const Rows one = configuration.mid(0, 1);
         QVERIFY(runOnWorker([&] { return driver->configureChannels("快速", one); }));
-        sent();
+        sentAll();
         steer(steering);
         bool got = !ok;
         const QStringList values = fetch(got);
         steer({"SIM:SPLIT 1", "SIM:GAP 0", "SIM:MUTE 0"});
         QCOMPARE(got, ok);
         QCOMPARE(values, ok ? QStringList{"20.20000000"} : QStringList());
-        QCOMPARE(sent().filter("FETCH? 2").size(), asked);
+        QCOMPARE(sentAll().filter("FETCH? 2").size(), asked);
     }
 
     // Written as sent, read back as the instrument answers; no record files.
@@ -207,7 +192,7 @@ private slots:
         const ChannelRecord row = withCoefficients(
             channelRow("7", "热敏电阻", "R(T)", "二线制", "℃"), {"1e-3", "2e-4", "", "4e-9"});
         QVERIFY(runOnWorker([&] { return driver->writeChannelCoefficients(row); }));
-        QCOMPARE(sent(), QStringList({probe(7, "B0,1.0000000000e-03"),
+        QCOMPARE(sentAll(), QStringList({probe(7, "B0,1.0000000000e-03"),
                                       probe(7, "B1,2.0000000000e-04"),
                                       probe(7, "B2,0.0000000000e+00"),
                                       probe(7, "B3,4.0000000000e-09")}));
@@ -221,7 +206,7 @@ private slots:
         QStringList values{"kept"};
         QVERIFY(!driver->openRecordFile("any.csv", configuration));
         QVERIFY(!driver->readRecordAt(QDateTime::currentDateTime(), values) && values.isEmpty());
-        sent();
+        sentAll();
     }
 };
 

@@ -33,18 +33,7 @@ class TestGastuLink : public QObject, DriverBench<CollectionGastu>
 {
     Q_OBJECT
 public:
-    TestGastuLink() : DriverBench(QStringLiteral("fake_gastu.py")) {}
-
-private:
-    // All sent since the last call, ended by an answered query (left out).
-    QStringList sentAll()
-    {
-        QString reply;
-        runOnWorker([&] { return driver->query("SCAN?\r\n", reply); });
-        QStringList all = sent(1);
-        all.removeLast();
-        return all;
-    }
+    TestGastuLink() : DriverBench("fake_gastu.py", "SCAN?\r\n") {}
 
 private slots:
     void initTestCase()

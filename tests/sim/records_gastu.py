@@ -1,14 +1,7 @@
 #!/usr/bin/python3
-"""Writes Gastu record files for tests, with the helpers of records_orvex.py.
-
-    /usr/bin/python3 records_gastu.py OUTDIR
-
-Record k (from 0) holds its number k + 1, its time START + k s and, per channel column c,
-value(k, c) = "%.3f" % (c / 10 + k * 0.5), c being the channel number the column stands for.
-
-  gastu.csv   heading Record, Time, Ch1(℃), Note, Ch2(Ω), Ch3(℃) (channels 001, none, 101, 102);
-              records 0..5, "\\r" line ends; record 3 carries one field more than the heading
-"""
+"""records_gastu.py OUTDIR: gastu.csv, a Gastu record file with "\\r" line ends: heading Record,
+Time, Ch1(℃), Note, Ch2(Ω), Ch3(℃) (channels 001, none, 101, 102), records k = 0..5 at START + k s
+holding value(k, c) = c / 10 + k * 0.5 (records_orvex.py); record 3 has one field too many."""
 
 import os
 import sys
@@ -16,16 +9,9 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from records_orvex import START, record, write  # noqa: E402
 
-
-def main():
-    out = sys.argv[1]
-    os.makedirs(out, exist_ok=True)
-    lines = ["Record,Time,Ch1(℃),Note,Ch2(Ω),Ch3(℃)"]
-    for k in range(6):
-        r = record(k, START, k, [1, 101, 102])
-        lines.append(",".join(r[:3] + ["n"] + r[3:] + (["extra"] if k == 3 else [])))
-    write(os.path.join(out, "gastu.csv"), lines, end="\r")
-
-
-if __name__ == "__main__":
-    main()
+lines = ["Record,Time,Ch1(℃),Note,Ch2(Ω),Ch3(℃)"]
+for k in range(6):
+    r = record(k, START, k, [1, 101, 102])
+    lines.append(",".join(r[:3] + ["n"] + r[3:] + (["extra"] if k == 3 else [])))
+os.makedirs(sys.argv[1], exist_ok=True)
+write(os.path.join(sys.argv[1], "gastu.csv"), lines, end="\r")

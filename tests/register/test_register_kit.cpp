@@ -198,7 +198,6 @@ void TestRegisterKit::channelTables_data()
                                     << "通道单位不许超过1个！";
     QTest::newRow("Mirat") << "Mirat" << QStringList{"101 铂电阻 CVD ℃ 自动", "102 热电偶 S ℃ 自动"} << "";
     QTest::newRow("Mirat 103") << "Mirat Plus" << QStringList{"103 自动 自动 ℃ 自动"} << "103:通道号错误！";
-    QTest::newRow("Mirat wiring") << "Mirat" << QStringList{"101 铂电阻 PT100 ℃ 二线制"} << "101:接线线制错误！";
 }
 
 void TestRegisterKit::channelTables()

@@ -154,10 +154,15 @@ int Collection1586A::channelCount() { return 45; }
 
 bool Collection1586A::checkChannels(QList<ChannelRecord> rows, QString &error)
 {
+    // The scanner's channels are the 44 numbers of its list and 001 (the 45th); any other
+    // number gives the number + ":通道号错误！".
+    QList<int> modelNumbers{1};
+    for (const QString &number : channelNumberList(0))
+        modelNumbers << number.toInt();
     if (!checkChannelOptions(rows,
                              {tr("通道未设置！"), tr(":类型错误！"), tr(":量程错误！"),
                               tr(":接线线制错误！"), tr(":单位错误！")},
-                             error))
+                             error, modelNumbers))
         return false;
     QList<int> numbers;
     for (const ChannelRecord &row : rows)

@@ -220,21 +220,11 @@ bool CollectionGastu::setCoefficients(int channel, const QStringList &texts)
 
 bool CollectionGastu::queryCoefficients(int channel, QList<double> &values)
 {
-    QString reply;
-    if (!query("TEMP:RES:COEF?(@" + QString::number(channel) + ")\r\n", reply))
+    double v[6] = {0, 0, 0, 0, 0, 0};
+    if (!queryNumbers("TEMP:RES:COEF?(@" + QString::number(channel) + ")\r\n",
+                      {&v[0], &v[1], &v[2], &v[3], &v[4], &v[5]}))
         return false;
-    const QStringList parts = reply.split(',', Qt::KeepEmptyParts);
-    if (parts.size() != 6)
-        return false;
-    QList<double> numbers;
-    for (const QString &part : parts) {
-        if (!isNumberText(part)) {
-            qDebug() << "Gastu: coefficient reply is not a number:" << reply;
-            return false;
-        }
-        numbers << part.trimmed().toDouble();
-    }
-    values = numbers;
+    values = {v[0], v[1], v[2], v[3], v[4], v[5]};
     return true;
 }
 

@@ -177,7 +177,6 @@ bool CollectionOrvex_VS::sendChannelSetup(const QList<ChannelRecord> &rows)
 RecordLayout CollectionOrvex_VS::recordLayout()
 {
     RecordLayout layout = CollectionOrvex::recordLayout();
-    layout.lateMs = 100 * 1000 + 999;
     layout.checkLine = checkLine;
     return layout;
 }

@@ -98,8 +98,8 @@ public:
 protected:
     // When the first row is a thermocouple: its letter for the instrument, correction, range.
     bool sendChannelSetup(const QList<ChannelRecord> &rows) override;
-    // A record is taken up to 100 s after the time asked for; each record line ends in two
-    // check characters, the XOR of all its other bytes as lower-case hex (checkLine).
+    // The family's time window; each record line ends in two check characters, the XOR of all
+    // its other bytes as lower-case hex (checkLine).
     RecordLayout recordLayout() override;
 
 public:

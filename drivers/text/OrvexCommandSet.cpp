@@ -212,9 +212,15 @@ bool OrvexCommandSet::queryNumbers(const QString &command, std::initializer_list
     const QStringList parts = reply.split(',', Qt::KeepEmptyParts);
     if (parts.size() != int(fields.size()))
         return false;
+    for (const QString &part : parts) {
+        if (!isNumberText(part)) {
+            qDebug() << "回复不是数字：" << command.trimmed() << reply;
+            return false;
+        }
+    }
     int i = 0;
     for (double *field : fields)
-        *field = parts[i++].toDouble();
+        *field = parts[i++].trimmed().toDouble();
     return true;
 }
 
@@ -252,13 +258,13 @@ bool OrvexCommandSet::queryNetwork(QString &address, QString &mask, QString &gat
 bool OrvexCommandSet::queryScale(int index, float &gain, float &offset)
 {
     QMutexLocker lock(&exchangeMutex);
-    QString reply;
-    if (!query("CALC:SCAL:GAIN?" + oneChannel(index), reply))
+    double number = 0.0;
+    if (!queryNumbers("CALC:SCAL:GAIN?" + oneChannel(index), {&number}))
         return false;
-    gain = reply.toFloat();
-    if (!query("CALC:SCAL:OFFS?" + oneChannel(index), reply))
+    gain = float(number);
+    if (!queryNumbers("CALC:SCAL:OFFS?" + oneChannel(index), {&number}))
         return false;
-    offset = reply.toFloat();
+    offset = float(number);
     return true;
 }
 
@@ -645,10 +651,11 @@ bool OrvexCommandSet::closeRecordFile() { return closeRecord(); }
 
 RecordLayout OrvexCommandSet::recordLayout()
 {
-    // A record up to 999 ms before the time asked for, or less than 1001 s after it.
+    // A record up to 999 ms before the time asked for, or up to 1000 ms after it; a later one
+    // is kept for the next call, so a gap in the recording fails only the times inside it.
     RecordLayout layout;
     layout.earlyMs = 999;
-    layout.lateMs = 1000 * 1000 + 999;
+    layout.lateMs = 1000;
     layout.longerRecords = true;
     return layout;
 }

@@ -103,8 +103,8 @@ public:
     bool queryBaudRate(QString &baud);
     // "SYST:NET:IP?": exactly three ";"-separated parts, else false with the outputs untouched.
     bool queryNetwork(QString &address, QString &mask, QString &gateway);
-    // "CALC:SCAL:GAIN?(@i)" then "CALC:SCAL:OFFS?(@i)"; the gain is written as soon as it came,
-    // so a failed offset query leaves it written.
+    // "CALC:SCAL:GAIN?(@i)" then "CALC:SCAL:OFFS?(@i)", each reply one number; the gain is
+    // written as soon as it came, so a failed offset query leaves it written.
     bool queryScale(int index, float &gain, float &offset);
     // "TEMP:NTC:COEF?(@i)": exactly four numbers A, B, C, D, else false, outputs untouched.
     bool queryNtcCoefficients(int index, double &a, double &b, double &c, double &d);
@@ -212,8 +212,8 @@ protected:
     bool selectsCurvePerRow = false;
 
     // The record rules: time "yyyy-MM-dd hh:mm:ss.zzz", a record taken from 999 ms before the
-    // time asked for up to 1000 s (whole seconds) after it; fields after the heading's are not
-    // read.
+    // time asked for up to 1000 ms after it (a later one is kept for the next call); fields
+    // after the heading's are not read.
     virtual RecordLayout recordLayout();
     // The channel number of a record file's heading column "Ch<index>": index + 100.
     virtual int recordChannel(int index);
@@ -224,7 +224,8 @@ protected:
     // nothing sent for an empty list.
     bool setCodes(const QString &header, const QList<ChannelRecord> &rows,
                   QString (*code)(const ChannelRecord &row));
-    // A query whose reply holds exactly `fields.size()` numbers separated by ",".
+    // A query whose reply holds exactly `fields.size()` numbers separated by ","; a field that
+    // is not a number (isNumberText) fails it. On failure the fields are left untouched.
     bool queryNumbers(const QString &command, std::initializer_list<double *> fields);
 
 private:

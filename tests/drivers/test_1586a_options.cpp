@@ -197,8 +197,9 @@ private slots:
         QTest::newRow("one thermocouple") << Rows{thermocouple("101")} << true << "";
         QTest::newRow("type not on a voltage-only channel")
             << Rows{thermocouple("121")} << false << "121:类型错误！";
-        QTest::newRow("number not a number reads as 0 and passes")
-            << Rows{thermocouple("abc")} << true << "";
+        QTest::newRow("number outside the list")
+            << Rows{thermocouple("001"), thermocouple("123")} << false << "123:通道号错误！";
+        QTest::newRow("number not a number") << Rows{thermocouple("abc")} << false << "abc:通道号错误！";
         QTest::newRow("frequency has no range")
             << Rows{channelRow("101", "频率", "", "二线制", "V")} << false << "101:量程错误！";
         QTest::newRow("ac voltage has no range")

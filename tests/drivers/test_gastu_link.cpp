@@ -123,27 +123,32 @@ private slots:
         QTest::addColumn<ChannelRecord>("row");
         QTest::addColumn<QStringList>("written");    // empty: refused, nothing sent
         QTest::addColumn<QStringList>("readBack");   // A, B, C, D, R0, A4, B4
+        QTest::addColumn<QString>("garbled");        // a query answered with a non-number
         QTest::newRow("PT on channel 001")
             << platinum
             << QStringList{"TEMP:RES:TYPE 0,(@1)\r\n", "CALC:SCAL:GAIN 1.5,(@1)\r\n",
                            "CALC:SCAL:OFFS -0.25,(@1)\r\n", platinumCoefficients}
             << QStringList{"3.9083000000E-03", "-5.7750000000E-07", "0.0000000000E+00", "d",
-                           "1.0000000000E+02", "a4", "b4"};
+                           "1.0000000000E+02", "a4", "b4"}
+            << "CALC:SCAL:GAIN=Undefined";
         QTest::newRow("NTC, sent with a leading 0")
             << thermistor
             << QStringList{"TEMP:RES:TYPE 4,(@2)\r\n", "TEMP:RES:COEF " + zeros
                                + ",3.0000000000e+00," + zeros + "," + zeros + "," + zeros + ","
                                + zeros + ",(@2)\r\n"}
-            << QStringList{"0.0000000000E+00", "3.0000000000E+00", "c", "d", "r0", "a4", "b4"};
+            << QStringList{"0.0000000000E+00", "3.0000000000E+00", "c", "d", "r0", "a4", "b4"}
+            << "TEMP:RES:COEF=1,2,3,4,5,Undefined";
         ChannelRecord outside = platinum;
         outside.channelNumber = "121";
-        QTest::newRow("channel outside the model") << outside << QStringList{} << QStringList{};
+        QTest::newRow("channel outside the model") << outside << QStringList{} << QStringList{}
+                                                   << QString();
     }
     void coefficients()
     {
         QFETCH(ChannelRecord, row);
         QFETCH(QStringList, written);
         QFETCH(QStringList, readBack);
+        QFETCH(QString, garbled);
         QCOMPARE(runOnWorker([&] { return driver->writeChannelCoefficients(row); }),
                  !written.isEmpty());
         QCOMPARE(sentAll(), written);
@@ -156,10 +161,12 @@ private slots:
         QCOMPARE(back.channelNumber, row.channelNumber);   // the caller's number stays
         QCOMPARE(back.mxbM, row.mxbM == -1000.0f ? 1.0f : row.mxbM);
         // A reply that is not all numbers fails the read and changes nothing.
-        back.a_c0 = "a";
-        steer({"SIM:ANSWER TEMP:RES:COEF=1,2,3,4,5,Undefined"});
+        back = withCoefficients(row, {"a", "b", "c", "d", "r0", "a4", "b4"});
+        back.mxbM = 7.0f;
+        steer({"SIM:ANSWER " + garbled});
         QVERIFY(!runOnWorker([&] { return driver->readChannelCoefficients(back); }));
-        QCOMPARE(back.a_c0, QString("a"));
+        QCOMPARE(coefficientsOf(back), QStringList({"a", "b", "c", "d", "r0", "a4", "b4"}));
+        QCOMPARE(back.mxbM, 7.0f);
         sentAll();
     }
 };

@@ -250,6 +250,28 @@ private slots:
         closed(std::move(d));
     }
 
+    // A coefficient or correction reply field that is not a number fails the read and leaves
+    // the caller's record as it was.
+    void garbledCoefficientReplies()
+    {
+        const ChannelRecord rtd = withCoefficients(channelRow("102", "铂电阻", "CVD", "四线制", "℃", 7.0f, 7.0f),
+                                                   QVector<QString>(7, "7").toList());
+        for (const char *answer : {"TEMP:RTD:COEF=100,0.0039083,-5.775e-07,n/a,0,0", "CALC:SCAL:OFFS=Undefined"}) {
+            std::unique_ptr<OrvexCommandSet> d;
+            if (QByteArray(answer).startsWith("CALC"))
+                d = opened<CollectionFolen>();
+            else
+                d = opened<CollectionOrvex_RTD>();
+            QVERIFY(d);
+            steer(*d, {QString("SIM:ANSWER ") + answer});
+            ChannelRecord back = rtd;
+            QVERIFY2(!ON_WORKER(d->readChannelCoefficients(back)), answer);
+            QCOMPARE(coefficientsOf(back), coefficientsOf(rtd));
+            QCOMPARE(QPair(back.mxbM, back.mxbB), QPair(7.0f, 7.0f));
+            closed(std::move(d));
+        }
+    }
+
     // The settings that carry the link in use change last; the HT scanner has no filter.
     void deviceSettings()
     {

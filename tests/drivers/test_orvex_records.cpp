@@ -50,14 +50,16 @@ private slots:
         QTest::addColumn<QList<int>>("records");
         const qint64 s = 1000;
         // Values in the order asked, from the first Ch1 column, past the "Avg" column; a record
-        // up to 999 ms early or 1000 s late is taken, a later one kept; a short line fails.
+        // up to 999 ms early or 1000 ms late is taken, a later one kept: the times inside the
+        // gap fail, the one after it takes the record after it; a short line fails.
         QTest::newRow("Orvex") << "Orvex-NTC-V2" << "orvex.csv" << QList<int>{103, 101}
-                               << QList<qint64>{-750, 2500, 10 * s, 2005 * s, 2006 * s, 2007 * s, 2010 * s, 2011 * s}
-                               << QList<int>{0, 2, -1, 5, 6, 7, -1, -1};
-        // Up to 100 s late; a line whose check is written in upper case fails.
+                               << QList<qint64>{-750, 2500, 10 * s, 1500 * s, 2004 * s - 1, 2004 * s,
+                                                2006 * s, 2007 * s, 2010 * s, 2011 * s}
+                               << QList<int>{0, 2, -1, -1, -1, 5, 6, 7, -1, -1};
+        // The family's window; a line whose check is written in upper case fails.
         QTest::newRow("VS") << "Orvex-VS" << "vs.csv" << QList<int>{101, 102}
-                            << QList<qint64>{0, 1 * s, 2 * s, 3 * s, 5 * s, 150 * s}
-                            << QList<int>{0, 1, -1, 3, -1, 5};
+                            << QList<qint64>{0, 1 * s, 2 * s, 3 * s, 5 * s, 100 * s, 150 * s}
+                            << QList<int>{0, 1, -1, 3, -1, -1, 5};
         // Whole seconds, up to 1 s late (2 s is refused and kept); the "Max" line ends the data.
         QTest::newRow("HT") << "Orvex-HT" << "ht.csv" << QList<int>{101, 116}
                             << QList<qint64>{-1 * s, 1 * s, 3 * s, 8 * s, 10 * s, 12 * s}

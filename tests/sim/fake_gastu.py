@@ -2,7 +2,6 @@
 """A stand-in for the Gastu: the "SET OK" dialect of fake_orvex.py on 21 channels, plus
 SCAN 0|1, RATE 1..4, INTERVAL n, STORE:TIME n, TEMP:RES:TYPE c,(@i), TEMP:RES:COEF v1..v6,(@i)
 (read back with TEMP:RES:COEF?(@i)) and DATA? (per channel switched on: index, reading).
-SIM:ANSWER HEAD=TEXT: the next query with this header is answered TEXT.
 """
 
 import os
@@ -19,22 +18,8 @@ fake_orvex.PER["TEMP:RES:COEF"] = 6
 
 
 class Gastu(fake_orvex.Orvex):
-    def __init__(self, options):
-        super().__init__(options)
-        self.answers = {}
-
-    def steer(self, command):
-        head, _, arg = command.partition(" ")
-        if head.upper() == "ANSWER":
-            key, _, text = arg.partition("=")
-            self.answers[key] = text
-            return None
-        return super().steer(command)
-
     def query(self, head, channels):
-        if head in self.answers:
-            return self.answers.pop(head)
-        if head == "DATA":
+        if head == "DATA" and head not in self.answers:
             on = sorted(i for i, c in self.channels.items() if c.get("ROUT:CHAN:STAT") == ["1"])
             return ",".join("%d,%.3f" % (i, self.reading(i)) for i in on)
         return super().query(head, channels)

@@ -9,7 +9,8 @@ Settings are answered "SET OK" ("SET ERR" when malformed, out of range or on an 
 "<HEAD> v1,..,vn,(@i1,..,in)" (PER_CHANNEL; COEF takes 4 or 6 values) with "<HEAD>?(@i)".
 SYST:COMM:BAND is not answered on a serial link, SYST:NET:IP not over TCP. DATA:OFFS? gives the
 channels switched on in index order, (20 + i / 10) * gain + offset. SIM:FAIL HEAD: the next
-command with this header is answered "SET ERR" and not carried out.
+command with this header is answered "SET ERR" and not carried out. SIM:ANSWER HEAD=TEXT: the
+next query with this header is answered TEXT.
 """
 
 import os
@@ -44,11 +45,16 @@ class Orvex(Instrument):
                          "SYST:COMM:BAND": "9600", "EDITION:SOFT": "V2.03", "*IDN": options.idn,
                          "SYST:NET:IP": "192.168.1.10;255.255.255.0;192.168.1.1"}
         self.channels = {}
+        self.answers = {}
 
     def steer(self, command):
         head, _, arg = command.partition(" ")
         if head.upper() == "FAIL":
             return self.fail_next.add(arg.strip())
+        if head.upper() == "ANSWER":
+            key, _, text = arg.partition("=")
+            self.answers[key] = text
+            return None
         return super().steer(command)
 
     def answer(self, request):
@@ -78,6 +84,8 @@ class Orvex(Instrument):
         return "SET OK"
 
     def query(self, head, channels):
+        if head in self.answers:
+            return self.answers.pop(head)
         if head == "DATA:OFFS":
             on = sorted(i for i, c in self.channels.items() if c.get("ROUT:CHAN:STAT") == ["1"])
             return ",".join("%.3f" % self.reading(i) for i in on)

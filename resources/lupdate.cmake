@@ -1,4 +1,5 @@
-# Script for the `lupdate` target: refreshes resources/translations/<name>_zh.ts and _en.ts.
+# Script for the `lupdate` target: refreshes resources/translations/<name>_en.ts and makes sure
+# <name>_zh.ts exists (Chinese is the source language, so it stays without messages).
 #   cmake -DLUPDATE=<lupdate> -DSRC=<source dir> -P lupdate.cmake
 # A folder's texts may be kept in more than one pair of files (store_*.ts and shell-store_*.ts
 # both hold texts of store/). Each source file is scanned into exactly one pair, so that no
@@ -19,6 +20,7 @@ if(NOT LUPDATE OR NOT SRC)
 endif()
 set(_tsdir ${SRC}/resources/translations)
 set(_areas platform store devices drivers config acquisition calibration reports app)
+set(_empty_zh "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!DOCTYPE TS>\n<TS version=\"2.1\" language=\"zh_CN\" sourcelanguage=\"zh_CN\">\n</TS>\n")
 
 # Contexts already held by each pair (read from its English file).
 file(GLOB _known ${_tsdir}/*_en.ts)
@@ -85,15 +87,16 @@ foreach(area ${_areas})
     if(NOT _files_${name})
       continue()
     endif()
-    foreach(lang zh_CN en)
-      string(SUBSTRING ${lang} 0 2 short)
-      execute_process(COMMAND ${LUPDATE} -silent -no-obsolete -locations none
-                              -source-language zh_CN -target-language ${lang}
-                              ${_files_${name}} -ts ${_tsdir}/${name}_${short}.ts
-                      RESULT_VARIABLE _result)
-      if(NOT _result EQUAL 0)
-        message(FATAL_ERROR "lupdate failed for ${name}_${short}.ts")
-      endif()
-    endforeach()
+    execute_process(COMMAND ${LUPDATE} -silent -no-obsolete -locations none
+                            -source-language zh_CN -target-language en
+                            ${_files_${name}} -ts ${_tsdir}/${name}_en.ts
+                    RESULT_VARIABLE _result)
+    if(NOT _result EQUAL 0)
+      message(FATAL_ERROR "lupdate failed for ${name}_en.ts")
+    endif()
+    # Chinese is the source language: the Chinese file of a pair lists no messages.
+    if(NOT EXISTS ${_tsdir}/${name}_zh.ts)
+      file(WRITE ${_tsdir}/${name}_zh.ts "${_empty_zh}")
+    endif()
   endforeach()
 endforeach()

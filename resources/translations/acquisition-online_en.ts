@@ -202,5 +202,25 @@
         <source>正在采集中，请先结束！</source>
         <translation>Acquisition is running, please finish it first!</translation>
     </message>
+    <message>
+        <source>数据库十分钟内无法保存数据（%1），采集已停止，%2组数据未能保存！</source>
+        <translation>The database could not save data for ten minutes (%1): the acquisition is stopped, %2 scans were not saved!</translation>
+    </message>
+    <message>
+        <source>采集结束，%1组数据未能保存（%2）！</source>
+        <translation>Acquisition finished, %1 scans were not saved (%2)!</translation>
+    </message>
+    <message>
+        <source>数据保存失败：%1，数据暂存，每次采集时重试。</source>
+        <translation>Saving the data failed: %1. The data are held and saved again at every scan.</translation>
+    </message>
+    <message>
+        <source>存储异常</source>
+        <translation>Storage fault</translation>
+    </message>
+    <message>
+        <source>暂存数据已全部保存。</source>
+        <translation>All held data are saved.</translation>
+    </message>
 </context>
 </TS>

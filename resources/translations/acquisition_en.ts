@@ -56,6 +56,81 @@
     </message>
 </context>
 <context>
+    <name>ParametersImport</name>
+    <message>
+        <source>数据导入</source>
+        <translation>Data Import</translation>
+    </message>
+    <message>
+        <source>设备1文件：</source>
+        <translation>Instrument 1 file:</translation>
+    </message>
+    <message>
+        <source>选择</source>
+        <translation>Choose</translation>
+    </message>
+    <message>
+        <source>设备2文件：</source>
+        <translation>Instrument 2 file:</translation>
+    </message>
+    <message>
+        <source>设备3文件：</source>
+        <translation>Instrument 3 file:</translation>
+    </message>
+    <message>
+        <source>设备4文件：</source>
+        <translation>Instrument 4 file:</translation>
+    </message>
+    <message>
+        <source>设备5文件：</source>
+        <translation>Instrument 5 file:</translation>
+    </message>
+    <message>
+        <source>设备6文件：</source>
+        <translation>Instrument 6 file:</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>警告</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>选择文件</source>
+        <translation>Choose file</translation>
+    </message>
+    <message>
+        <source>未检测到通道！</source>
+        <translation>No channels found!</translation>
+    </message>
+    <message>
+        <source>数据导入中，请稍等...</source>
+        <translation>Importing the data, please wait...</translation>
+    </message>
+    <message>
+        <source>数据保存失败！</source>
+        <translation>Saving the data failed!</translation>
+    </message>
+    <message>
+        <source>数据保存成功！</source>
+        <translation>Data saved!</translation>
+    </message>
+    <message>
+        <source>采集数据保存失败！</source>
+        <translation>Saving the acquired data failed!</translation>
+    </message>
+    <message>
+        <source>采集数据不匹配，未能保存数据！</source>
+        <translation>The recorded data do not match, nothing was saved!</translation>
+    </message>
+</context>
+<context>
     <name>ParametersMode</name>
     <message>
         <source>采集参数</source>
@@ -211,6 +286,144 @@
     <message>
         <source>采集时间</source>
         <translation>Acquisition Time</translation>
+    </message>
+</context>
+<context>
+    <name>ViewLog</name>
+    <message>
+        <source>起始日期：</source>
+        <translation>From:</translation>
+    </message>
+    <message>
+        <source>结束日期：</source>
+        <translation>To:</translation>
+    </message>
+    <message>
+        <source>操作类型：</source>
+        <translation>Type:</translation>
+    </message>
+    <message>
+        <source>查询</source>
+        <translation>Search</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>警告</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>操作时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>操作类型</source>
+        <translation>Type</translation>
+    </message>
+    <message>
+        <source>详细信息</source>
+        <translation>Details</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>确认删除通知？</source>
+        <translation>Delete the listed alarms?</translation>
+    </message>
+    <message>
+        <source>删除数据失败！</source>
+        <translation>Deleting the data failed!</translation>
+    </message>
+    <message>
+        <source>打开文件</source>
+        <translation>Save file</translation>
+    </message>
+    <message>
+        <source>保存成功！</source>
+        <translation>Saved!</translation>
+    </message>
+    <message>
+        <source>保存失败！</source>
+        <translation>Saving failed!</translation>
+    </message>
+    <message>
+        <source>警告信息</source>
+        <translation>Alarm Log</translation>
+    </message>
+    <message>
+        <source>操作说明</source>
+        <translation>Details</translation>
+    </message>
+</context>
+<context>
+    <name>ViewLogSet</name>
+    <message>
+        <source>通知设置</source>
+        <translation>Alarm Settings</translation>
+    </message>
+    <message>
+        <source>邮箱1：</source>
+        <translation>E-mail 1:</translation>
+    </message>
+    <message>
+        <source>邮箱2：</source>
+        <translation>E-mail 2:</translation>
+    </message>
+    <message>
+        <source>邮箱3：</source>
+        <translation>E-mail 3:</translation>
+    </message>
+    <message>
+        <source>触发间隔：</source>
+        <translation>Mail interval:</translation>
+    </message>
+    <message>
+        <source>s</source>
+        <translation>s</translation>
+    </message>
+    <message>
+        <source>触发发送</source>
+        <translation>Mail on alarm</translation>
+    </message>
+    <message>
+        <source>发送</source>
+        <translation>Send</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>输入的邮件地址不合法！</source>
+        <translation>The e-mail address is not valid!</translation>
+    </message>
+    <message>
+        <source>触发间隔不能小于10秒！</source>
+        <translation>The mail interval must be at least 10 s!</translation>
+    </message>
+    <message>
+        <source>当前无报警信息！</source>
+        <translation>There are no alarms!</translation>
+    </message>
+    <message>
+        <source>未设置邮箱地址！</source>
+        <translation>No e-mail address is set!</translation>
+    </message>
+    <message>
+        <source>采集器报警</source>
+        <translation>Data logger alarm</translation>
+    </message>
+    <message>
+        <source>邮件发送成功！</source>
+        <translation>Mail sent!</translation>
+    </message>
+    <message>
+        <source>当前无网络，邮件发送失败！</source>
+        <translation>No network: sending the mail failed!</translation>
     </message>
 </context>
 </TS>

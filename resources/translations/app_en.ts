@@ -98,6 +98,22 @@
         <source>请先选择需要下载的通知!</source>
         <translation>Please open the alarm log first to download alarms!</translation>
     </message>
+    <message>
+        <source>数据库文件缺失，原数据库保存在%1，无法放回，请手动改名为%2！</source>
+        <translation>The database file is missing! The previous database is kept as %1 and could not be put back: please rename it to %2 by hand!</translation>
+    </message>
+    <message>
+        <source>帮助文档打开失败：</source>
+        <translation>Opening the user guide failed: </translation>
+    </message>
+    <message>
+        <source>自动备份失败，备份路径不存在：%1</source>
+        <translation>Automatic backup failed, the backup folder does not exist: %1</translation>
+    </message>
+    <message>
+        <source>自动备份失败，无法写入：%1</source>
+        <translation>Automatic backup failed, cannot write: %1</translation>
+    </message>
 </context>
 <context>
     <name>HalvoranClass</name>
@@ -199,13 +215,6 @@
     <message>
         <source>确定</source>
         <translation>OK</translation>
-    </message>
-</context>
-<context>
-    <name>QObject</name>
-    <message>
-        <source>此功能暂未开放</source>
-        <translation>This function is not available yet</translation>
     </message>
 </context>
 <context>

@@ -215,6 +215,10 @@
         <source>通道数不匹配！</source>
         <translation>The channel count does not match!</translation>
     </message>
+    <message>
+        <source>序列号%1已登记为%2型号的设备，不能以另一型号保存！</source>
+        <translation>Serial number %1 is registered as a %2 instrument and cannot be saved as another model!</translation>
+    </message>
 </context>
 <context>
     <name>AcquisitionSet</name>

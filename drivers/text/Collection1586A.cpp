@@ -58,7 +58,7 @@ bool Collection1586A::readReply(QString &reply)
 bool Collection1586A::sendCommand(QString command)
 {
     QMutexLocker lock(&exchangeMutex);
-    return sendText(command);
+    return sendText(command, settleMs.load());
 }
 
 bool Collection1586A::readSerialNumber(QString &identity)
@@ -265,6 +265,11 @@ bool Collection1586A::fetchValues(QStringList &values)
 {
     QMutexLocker lock(&exchangeMutex);
     return collectValues(values);
+}
+
+void Collection1586A::setSettleTime(int ms)
+{
+    settleMs = qMax(0, ms);
 }
 
 void Collection1586A::setSampleReplyBudget(int ms)

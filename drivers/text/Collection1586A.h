@@ -2,8 +2,8 @@
 // Collection1586A: the driver of the 1586A 45-channel temperature scanner, which speaks
 // SCPI-style text lines over a serial port or TCP. Created by the model registry for "1586A".
 //
-// Lines go out through the shared text exchange of Collection (200 ms settle per command,
-// replies collected in 10 ms polls). Every link operation holds the exchange lock for its whole
+// Lines go out through the shared text exchange of Collection (a settle wait after every
+// command, 200 ms unless the driver is given another; replies collected in 10 ms polls). Every link operation holds the exchange lock for its whole
 // send-and-reply sequence.
 
 #include "Collection.h"
@@ -87,6 +87,10 @@ public:
     static constexpr int defaultSampleReplyBudgetMs = 40 * 300 * 10;
     void setSampleReplyBudget(int ms);
     int sampleReplyBudget() const { return sampleReplyBudgetMs.load(); }
+    // The wait after every command for the scanner to take it; a driver may be given a shorter
+    // one (at least 0 ms) for a stand-in that takes its commands at once.
+    static constexpr int defaultSettleMs = 200;
+    void setSettleTime(int ms);
 
 private:
     // Waits up to the sample reply budget for one complete reply line and splits it into values.
@@ -132,6 +136,7 @@ public:
 
 private:
     std::atomic<int> sampleReplyBudgetMs{defaultSampleReplyBudgetMs};
+    std::atomic<int> settleMs{defaultSettleMs};
     // Channels the last successful configureChannels switched on; -1 when not known.
     std::atomic<int> scannedChannels{-1};
 };

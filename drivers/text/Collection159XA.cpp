@@ -81,6 +81,7 @@ void Collection159XA::setWaits(const Waits &waits)
     configureMs = qMax(0, waits.configureMs);
     startMs = qMax(0, waits.startMs);
     pollMs = qMax(1, waits.pollMs);
+    channelMs = qMax(0, waits.channelMs);
 }
 
 // --- Device ---------------------------------------------------------------------------------
@@ -319,7 +320,7 @@ bool Collection159XA::fetchValues(QStringList &values)
                 && isNumberText(reply.section(',', 0, 0)) && !reply.contains('"'))
                 reading = QString::number(reply.section(',', 0, 0).trimmed().toDouble(), 'f', 8);
             else
-                delayMs(300);
+                delayMs(channelMs.load());
         }
         // A silent channel is no reading of 0: the sample fails.
         if (reading.isEmpty()) {
@@ -327,7 +328,7 @@ bool Collection159XA::fetchValues(QStringList &values)
             return false;
         }
         readings << reading;
-        delayMs(300);
+        delayMs(channelMs.load());
     }
     values = readings;
     return true;

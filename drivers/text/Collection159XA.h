@@ -96,6 +96,7 @@ public:
         int configureMs = 5000;     // before and after a channel set-up
         int startMs = 30000;        // after continuous measurement starts
         int pollMs = 10;            // the step of the reply wait
+        int channelMs = 300;        // after each channel's reading, and after a try without one
     };
     void setWaits(const Waits &waits);
 
@@ -133,4 +134,5 @@ private:
     std::atomic<int> configureMs{Waits().configureMs};
     std::atomic<int> startMs{Waits().startMs};
     std::atomic<int> pollMs{Waits().pollMs};
+    std::atomic<int> channelMs{Waits().channelMs};
 };

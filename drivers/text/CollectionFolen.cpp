@@ -189,7 +189,7 @@ bool CollectionFolen::setColdJunction(const QList<ChannelRecord> &rows)
             return row.compensation == fixedJunction ? QString("1") : QString("0");
         }))
         return false;
-    delayMs(500);
+    delayMs(settingWaitMs.load());
     if (fixed.isEmpty())
         return true;
     return setCodes("TEMP:TC:COLD ", fixed,

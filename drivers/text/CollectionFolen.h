@@ -34,7 +34,7 @@ public:
     bool setSensorTypes(const QList<ChannelRecord> &rows);
     // "TEMP:VOLT": "℃" 0, any other unit 1; every row.
     bool setOutputUnits(const QList<ChannelRecord> &rows);
-    // "TEMP:TC:COLDTYPE" for the rows with external or fixed compensation, 500 ms, then
+    // "TEMP:TC:COLDTYPE" for the rows with external or fixed compensation, a setting wait, then
     // "TEMP:TC:COLD" with the fixed rows' cold-junction texts; true with nothing sent when
     // no row asks for it.
     bool setColdJunction(const QList<ChannelRecord> &rows);

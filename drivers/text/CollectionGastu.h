@@ -49,9 +49,9 @@ public:
     bool fetchValues(QStringList &values) override;
 
     // --- channel set-up and coefficients ---------------------------------------------------
-    // Reset, interval, storage, then channel by channel: switched on (1500 ms), resistance
-    // type, wiring, correction, output unit and, when the leading one is set, the curve
-    // coefficients; then scanning on and a wait of one scan cycle.
+    // Reset, interval, storage, then channel by channel: switched on (the switch-on wait),
+    // resistance type, wiring, correction, output unit and, when the leading one is set, the
+    // curve coefficients; then scanning on and a wait of one scan cycle.
     bool configureChannels(QString scanRate, QList<ChannelRecord> rows) override;
     bool writeChannelCoefficients(ChannelRecord channel) override;
     // The caller's channel number is left as it is.

@@ -141,6 +141,12 @@ void OrvexCommandSet::setReplyBudgets(int replyMs, int sampleMs)
     sampleBudgetMs = qMax(10, sampleMs);
 }
 
+void OrvexCommandSet::setFixedWaits(int switchOnMs, int settingMs)
+{
+    switchOnWaitMs = qMax(0, switchOnMs);
+    settingWaitMs = qMax(0, settingMs);
+}
+
 int OrvexCommandSet::linkKind() const
 {
     return comm ? comm->transportKind() : Comm::None;
@@ -381,7 +387,7 @@ bool OrvexCommandSet::setChannelStates(const QList<ChannelRecord> &rows)
         on << "1";
     if (!setOk("ROUT:CHAN:STAT " + on.join(',') + "," + channelList(rows) + "\r\n"))
         return false;
-    delayMs(1500);
+    delayMs(switchOnWaitMs.load());
     return true;
 }
 
@@ -438,7 +444,7 @@ bool OrvexCommandSet::setScale(const QList<ChannelRecord> &rows)
         return true;
     if (!setOk("CALC:SCAL:GAIN " + gains.join(',') + "," + channelList(kept) + "\r\n"))
         return false;
-    delayMs(500);
+    delayMs(settingWaitMs.load());
     return setOk("CALC:SCAL:OFFS " + offsets.join(',') + "," + channelList(kept) + "\r\n");
 }
 

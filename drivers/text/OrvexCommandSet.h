@@ -93,6 +93,12 @@ public:
     static constexpr int defaultSampleBudgetMs = 3 * defaultReplyBudgetMs;
     void setReplyBudgets(int replyMs, int sampleMs);
     int sampleBudget() const { return sampleBudgetMs.load(); }
+    // The instrument's fixed waits: after channels are switched on, and between the two commands
+    // of one setting (correction gain and offset, cold-junction kind and temperature). Tests
+    // give shorter ones (at least 0 ms).
+    static constexpr int defaultSwitchOnWaitMs = 1500;
+    static constexpr int defaultSettingWaitMs = 500;
+    void setFixedWaits(int switchOnMs, int settingMs);
 
     // --- queries -------------------------------------------------------------------------------
     // "*IDN?": the whole reply line, unchecked.
@@ -126,7 +132,8 @@ public:
     bool setNetwork(QString address, QString mask, QString gateway);
 
     // --- setters on a list of rows (every row takes part; an empty list sends nothing) ---------
-    bool setChannelStates(const QList<ChannelRecord> &rows);   // "ROUT:CHAN:STAT 1,...", 1500 ms
+    // "ROUT:CHAN:STAT 1,...", then the switch-on wait.
+    bool setChannelStates(const QList<ChannelRecord> &rows);
     bool setNtcType(const QList<ChannelRecord> &rows);         // "TEMP:NTC:TYPE" by function
     bool setRtdType(const QList<ChannelRecord> &rows);         // "TEMP:RTD:TYPE" by function
     bool setNtcRange(const QList<ChannelRecord> &rows);        // "TEMP:NTC:RES" by unit
@@ -135,7 +142,7 @@ public:
     bool setWiring(const QList<ChannelRecord> &rows);          // "WIRE" by wire mode
     // "TEMP:TC:TYPE <letter>" of the first row, for the whole instrument (no channel list).
     bool setTcType(const QList<ChannelRecord> &rows);
-    // "CALC:SCAL:GAIN" then, 500 ms later, "CALC:SCAL:OFFS" for the rows that are not "空" and
+    // "CALC:SCAL:GAIN" then, a setting wait later, "CALC:SCAL:OFFS" for the rows that are not "空" and
     // carry a correction (gain not -1000); true with nothing sent when none does.
     bool setScale(const QList<ChannelRecord> &rows);
 
@@ -210,6 +217,7 @@ protected:
     bool sendsRate = true;
     bool sendsCoefficients = true;
     bool selectsCurvePerRow = false;
+    std::atomic<int> settingWaitMs{defaultSettingWaitMs};   // setFixedWaits
 
     // The record rules: time "yyyy-MM-dd hh:mm:ss.zzz", a record taken from 999 ms before the
     // time asked for up to 1000 ms after it (a later one is kept for the next call); fields
@@ -231,4 +239,5 @@ protected:
 private:
     std::atomic<int> replyBudgetMs{defaultReplyBudgetMs};
     std::atomic<int> sampleBudgetMs{defaultSampleBudgetMs};
+    std::atomic<int> switchOnWaitMs{defaultSwitchOnWaitMs};
 };

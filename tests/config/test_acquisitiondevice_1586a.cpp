@@ -14,10 +14,12 @@
 
 #include "AcquisitionDevice.h"
 #include "AcquisitionSet.h"
+#include "Collection1586A.h"
 #include "Database.h"
 #include "FakeInstrument.h"
 #include "PtyPair.h"
 #include "QWaiting.h"
+#include "Registry.h"
 #include "SystemSettings.h"
 #include "Terms.h"
 #include "test_acquisitiondevice_support.h"
@@ -145,6 +147,14 @@ private slots:
     void initTestCase()
     {
         QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+        // The pages' 1586A settles 20 ms after a command: the stand-in takes it at once. (The
+        // built-in drivers register first.)
+        QVERIFY(registeredCollectionClasses().contains("Collection1586A"));
+        registerCollectionClass("Collection1586A", []() -> Collection * {
+            auto *driver = new Collection1586A;
+            driver->setSettleTime(20);
+            return driver;
+        });
     }
 
     void goodTestStoresTheInstrument_data()

@@ -117,6 +117,7 @@ private slots:
             portOrBaud = fake.portText();
         }
         driver.reset(new ProbedDriver);
+        driver->setSettleTime(20);   // the stand-in takes a command at once
         QVERIFY(runOnWorker([&] { return driver->open(mode, address, portOrBaud); }));
         QVERIFY(driver->isConnected());
     }

@@ -48,10 +48,10 @@ private slots:
     {
         QVERIFY(link.start(LINK_OVER_PTY ? "串口" : "网络", {"--probes", "CH1,CH3,OTHER"}));
         driver.reset(new Collection159XA);
-        driver->setWaits({800, 0, 50, 200, 2});
+        driver->setWaits({800, 0, 50, 200, 2, 20});
         QVERIFY(open());
         // Read to the empty name; the missing probes added, then every input assigned.
-        const QStringList got = sent(32);
+        const QStringList got = sent(30);
         QCOMPARE(got.mid(0, 5), QStringList({"INP:PROB:FIRS?\r\n", "INP:PROB:NEXT?\r\n",
                                              "INP:PROB:NEXT?\r\n", "INP:PROB:NEXT?\r\n",
                                              "INP:PROB:ADD \"CH2\"\r\n"}));

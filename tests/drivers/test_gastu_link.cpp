@@ -42,6 +42,7 @@ private slots:
         driver.reset(new CollectionGastu);
         driver->setReplyBudgets(800, 2400);
         driver->setScanCycleWait(10);
+        driver->setFixedWaits(20, 20);
         QVERIFY(open());
         QCOMPARE(sent(1), QStringList{"SCAN 0\r\n"});
     }

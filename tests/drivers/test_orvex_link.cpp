@@ -41,6 +41,7 @@ class TestOrvexLink : public QObject
     {
         auto d = std::make_unique<D>();
         d->setReplyBudgets(1000, 4000);
+        d->setFixedWaits(20, 20);
         if (!ON_WORKER(d->open(link.mode(), link.address(), link.portOrBaud())))
             return nullptr;
         mark = link.fake().requests().size();
@@ -295,7 +296,7 @@ private slots:
         filter = "kept";
         QVERIFY(ON_WORKER(ht->readDeviceSettings(serial, version, address, baud, ip, mask, port, filter)));
         QCOMPARE(filter, QStringLiteral("kept"));
-        sent(5);
+        QCOMPARE(sent(4).size(), 4);
         steer(*ht, {"SIM:FAIL SYST:COMM:BAND"});
         const bool ok = ON_WORKER(ht->writeDeviceSettings("01", "19200", "10.0.0.5", "255.0.0.0", "10.0.0.1", "5", message));
         // Over TCP the refused baud rate stops the write; over a serial link it is not answered.

@@ -2,10 +2,13 @@
 
 #include <QDateTime>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPdfWriter>
+#include <QRawFont>
 
 #include <functional>
 
@@ -16,6 +19,7 @@ namespace {
 constexpr int lineHeight = 70;
 constexpr int linesPerPage = 25;
 constexpr int channelsPerGroup = 10;
+constexpr int cellGap = 12;   // pixels kept free after a text scaled down to fit its cell
 const QColor bandColour(205, 205, 193);
 const QColor ruleColour(144, 166, 188);
 
@@ -92,8 +96,123 @@ int VerificationReportPDF::countPages() const
 
 void VerificationReportPDF::setFont(int points)
 {
+    // The report font, or where it is not installed the CJK font the set-up installs (Qt
+    // would otherwise fall back to a Latin font of other widths).
     QFont font(QStringLiteral("宋体"));
+    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"),
+                      QStringLiteral("WenQuanYi Micro Hei")});
     font.setPointSize(points);
+    painter->setFont(font);
+}
+
+QVector<QTextLayout::FormatRange> VerificationReportPDF::blankRanges(const QString &text)
+{
+    QVector<QTextLayout::FormatRange> ranges;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.unicode() < 0x2000 || c.isSpace() || c.isSurrogate())
+            continue;
+        auto known = blankGlyphs.constFind(c);
+        if (known == blankGlyphs.constEnd()) {
+            const QRawFont raw = QRawFont::fromFont(painter->font());
+            const QVector<quint32> glyph = raw.glyphIndexesForString(QString(c));
+            known = blankGlyphs.insert(c, glyph.value(0) != 0
+                                              && raw.pathForGlyph(glyph.at(0)).isEmpty());
+        }
+        if (known.value()) {
+            QTextLayout::FormatRange range;
+            range.start = i;
+            range.length = 1;
+            ranges << range;
+        }
+    }
+    return ranges;
+}
+
+qreal VerificationReportPDF::layOut(QTextLayout &layout, const QFont &font,
+                                    const QVector<QTextLayout::FormatRange> &blanks,
+                                    const QPaintDevice *device)
+{
+    QFont sans(QStringLiteral("Sans Serif"));
+    sans.setStyleHint(QFont::SansSerif);
+    sans.setPointSizeF(font.pointSizeF());
+    sans = QFont(sans, device);
+    QVector<QTextLayout::FormatRange> ranges = blanks;
+    for (QTextLayout::FormatRange &range : ranges)
+        range.format.setFont(sans);
+    layout.setFont(font);
+    layout.setFormats(ranges);
+    layout.clearLayout();
+    layout.beginLayout();
+    const QTextLine line = layout.createLine();
+    layout.endLayout();
+    return line.naturalTextWidth();
+}
+
+bool VerificationReportPDF::fitsAsIs(const QString &text, int width)
+{
+    // Most cells hold digits: the sum of the characters' cached advances decides, unless it
+    // comes near the width; then the shaped text is measured.
+    const QFont font = painter->font();
+    const QFontMetricsF metrics(font, writer);
+    qreal sum = 0;
+    for (const QChar c : text) {
+        if (c.isSurrogate())
+            return metrics.horizontalAdvance(text) <= width;
+        const quint32 key = quint32(font.pointSize()) << 16 | c.unicode();
+        auto known = advances.constFind(key);
+        if (known == advances.constEnd())
+            known = advances.insert(key, metrics.horizontalAdvance(c));
+        sum += known.value();
+    }
+    return sum <= width * 0.95 || metrics.horizontalAdvance(text) <= width;
+}
+
+void VerificationReportPDF::drawText(const QRect &rect, int flags, const QString &text, bool fit)
+{
+    const QVector<QTextLayout::FormatRange> blanks = blankRanges(text);
+    if (blanks.isEmpty() && (!fit || fitsAsIs(text, rect.width()))) {
+        painter->drawText(rect, flags, text);
+        return;
+    }
+    const QFont font = painter->font();
+    QTextLayout layout(text, font, writer);
+    auto widthIn = [&](const QFont &f) {
+        return blanks.isEmpty() ? QFontMetricsF(f, writer).horizontalAdvance(text)
+                                : layOut(layout, f, blanks, writer);
+    };
+    QFont used = font;
+    qreal width = widthIn(font);
+    if (fit && width > rect.width()) {
+        // Too wide for its cell: the font scaled down until the text fits, with a small gap
+        // to the next cell.
+        const qreal room = qMax(1, rect.width() - cellGap);
+        qreal points = font.pointSizeF() * room / width;
+        for (;;) {
+            used.setPointSizeF(points);
+            width = widthIn(used);
+            if (width <= room || points < 0.5)
+                break;
+            points *= 0.97;
+        }
+    }
+    painter->setFont(used);
+    if (blanks.isEmpty()) {
+        painter->drawText(rect, flags, text);
+    } else {
+        // Characters the font draws blank (the degree signs of some CJK fonts) come from the
+        // general sans-serif font.
+        layOut(layout, used, blanks, writer);
+        const QTextLine line = layout.lineAt(0);
+        QPointF at = rect.topLeft();
+        if (flags & Qt::AlignHCenter)
+            at.rx() += (rect.width() - width) / 2;
+        else if (flags & Qt::AlignRight)
+            at.rx() += rect.width() - width;
+        if (flags & Qt::AlignVCenter)
+            at.ry() += (rect.height() - line.height()) / 2;
+        layout.draw(painter, at);
+    }
     painter->setFont(font);
 }
 
@@ -122,14 +241,14 @@ void VerificationReportPDF::drawHeader()
         painter->drawImage(QRect(0, 0, 250, 90), logo);
     painter->setPen(QPen(Qt::black, 3));
     setFont(16);
-    painter->drawText(QRect(250, 0, pageWidth - 500, 90), Qt::AlignCenter, tr("采集报告"));
+    drawText(QRect(250, 0, pageWidth - 500, 90), Qt::AlignCenter, tr("采集报告"));
     painter->setPen(QPen(ruleColour, 6));
     painter->drawLine(0, 100, pageWidth, 100);
     setFont(10);
-    painter->drawText(QRect(0, 106, pageWidth / 2, 50), Qt::AlignLeft,
+    drawText(QRect(0, 106, pageWidth / 2, 50), Qt::AlignLeft,
                       QStringLiteral("VAZUV ") + model.versionText);
     if (showPrintTime)
-        painter->drawText(QRect(pageWidth / 2, 106, pageWidth / 2, 50), Qt::AlignRight,
+        drawText(QRect(pageWidth / 2, 106, pageWidth / 2, 50), Qt::AlignRight,
                           tr("打印时间：") + printTime);
 }
 
@@ -141,7 +260,7 @@ void VerificationReportPDF::drawFooter()
     painter->setPen(QPen(Qt::black, 6));
     setFont(12);
     const int w = pageWidth / 7;
-    painter->drawText(QRect(6 * w, pageHeight - 70, w, 70), Qt::AlignRight,
+    drawText(QRect(6 * w, pageHeight - 70, w, 70), Qt::AlignRight,
                       tr("第") + QString::number(pageNumber) + tr("页,共")
                           + QString::number(total) + tr("页"));
 }
@@ -155,18 +274,18 @@ bool VerificationReportPDF::writeSummary()
     const int half = contentWidth / 2;
     painter->setPen(QPen(Qt::black, 3));
     setFont(14);
-    painter->drawText(QRect(30, 190, half, 90), Qt::AlignLeft,
+    drawText(QRect(30, 190, half, 90), Qt::AlignLeft,
                       tr("项目名称:") + model.project.Name);
-    painter->drawText(QRect(30, 280, half, 90), Qt::AlignLeft,
+    drawText(QRect(30, 280, half, 90), Qt::AlignLeft,
                       tr("项目时间:") + model.project.CreateTime);
     const int bottom = writeDeviceList();
     setFont(14);
-    painter->drawText(QRect(30, bottom + 45, half, 90), Qt::AlignLeft, tr("报告概述:"));
+    drawText(QRect(30, bottom + 45, half, 90), Qt::AlignLeft, tr("报告概述:"));
     setFont(12);
     for (int i = 0; i < model.sectionNames.size(); ++i) {
         const int x = 60 + 700 * (i % 5);
         const int y = bottom + 155 + 100 * (i / 5);
-        painter->drawText(QRect(x, y, half, 90), Qt::AlignLeft,
+        drawText(QRect(x, y, half, 90), Qt::AlignLeft,
                           QString::number(i + 1) + QStringLiteral(".") + model.sectionNames.at(i));
     }
     return opened;
@@ -177,7 +296,7 @@ int VerificationReportPDF::writeDeviceList()
     const int n = model.project.Model.size();
     painter->setPen(QPen(Qt::black, 3));
     setFont(14);
-    painter->drawText(QRect(30, 400, contentWidth / 2, 90), Qt::AlignLeft, tr("设备列表:"));
+    drawText(QRect(30, 400, contentWidth / 2, 90), Qt::AlignLeft, tr("设备列表:"));
     const int bottom = 610 + 110 * n;
     for (int k = 0; k <= n + 1; ++k)
         painter->drawLine(30, 500 + 110 * k, contentWidth - 60, 500 + 110 * k);
@@ -188,7 +307,7 @@ int VerificationReportPDF::writeDeviceList()
     const int ws[] = {250, 470, 1650, contentWidth - 2710, 250};
     auto rowOf = [&](int y, const QStringList &cells) {
         for (int c = 0; c < 5; ++c)
-            painter->drawText(QRect(xs[c], y, ws[c], 110), Qt::AlignCenter, cells.value(c));
+            drawText(QRect(xs[c], y, ws[c], 110), Qt::AlignCenter, cells.value(c), true);
     };
     rowOf(500, {tr("序号"), tr("设备型号"), tr("设备序列号"), tr("通道文件"), tr("通道个数")});
     for (int k = 1; k <= n; ++k)
@@ -209,13 +328,13 @@ bool VerificationReportPDF::beginTablePage(const QString &title, int segment)
     painter->setBrush(Qt::NoBrush);
     painter->setPen(QPen(Qt::black, 3));
     setFont(14);
-    painter->drawText(QRect(0, bandTop, contentWidth, 90), Qt::AlignCenter, title);
+    drawText(QRect(0, bandTop, contentWidth, 90), Qt::AlignCenter, title);
     if (segment >= model.startTexts.size())
         return false;
     setFont(12);
-    painter->drawText(QRect(30, bandTop + 100, contentWidth / 2, 70), Qt::AlignLeft,
+    drawText(QRect(30, bandTop + 100, contentWidth / 2, 70), Qt::AlignLeft,
                       ReportModel::startTimeLabel() + model.startTexts.at(segment));
-    painter->drawText(QRect(contentWidth / 2 - 30, bandTop + 100, contentWidth / 2, 70),
+    drawText(QRect(contentWidth / 2 - 30, bandTop + 100, contentWidth / 2, 70),
                       Qt::AlignRight, ReportModel::endTimeLabel() + model.endTexts.at(segment));
     return true;
 }
@@ -232,7 +351,7 @@ void VerificationReportPDF::fillStrip(int y)
 
 void VerificationReportPDF::drawMarker(const QString &text, int y)
 {
-    painter->drawText(QRect(400, y, 1500, lineHeight), Qt::AlignLeft | Qt::AlignVCenter, text);
+    drawText(QRect(400, y, 1500, lineHeight), Qt::AlignLeft | Qt::AlignVCenter, text);
 }
 
 void VerificationReportPDF::drawChannelHeader(int firstChannel, int count)
@@ -241,10 +360,10 @@ void VerificationReportPDF::drawChannelHeader(int firstChannel, int count)
     const QStringList titles = model.workDataTitles();
     const int cw = (contentWidth - firstColumnWidth) / channelsPerGroup;
     const int flags = Qt::AlignLeft | Qt::AlignVCenter;
-    painter->drawText(QRect(0, tableTop, firstColumnWidth, lineHeight), flags, titles.at(0));
+    drawText(QRect(0, tableTop, firstColumnWidth, lineHeight), flags, titles.at(0), true);
     for (int c = 0; c < count; ++c)
-        painter->drawText(QRect(firstColumnWidth + c * cw, tableTop, cw, lineHeight), flags,
-                          titles.value(firstChannel + c + 1));
+        drawText(QRect(firstColumnWidth + c * cw, tableTop, cw, lineHeight), flags,
+                          titles.value(firstChannel + c + 1), true);
 }
 
 void VerificationReportPDF::drawDataRow(int row, int firstChannel, int count, int &line)
@@ -254,10 +373,10 @@ void VerificationReportPDF::drawDataRow(int row, int firstChannel, int count, in
         fillStrip(y);
     const int cw = (contentWidth - firstColumnWidth) / channelsPerGroup;
     const int flags = Qt::AlignLeft | Qt::AlignVCenter;
-    painter->drawText(QRect(0, y, firstColumnWidth, lineHeight), flags, model.rows.timeText(row));
+    drawText(QRect(0, y, firstColumnWidth, lineHeight), flags, model.rows.timeText(row), true);
     for (int c = 0; c < count; ++c)
-        painter->drawText(QRect(firstColumnWidth + c * cw, y, cw, lineHeight), flags,
-                          model.number(model.value(row, firstChannel + c)));
+        drawText(QRect(firstColumnWidth + c * cw, y, cw, lineHeight), flags,
+                          model.number(model.value(row, firstChannel + c)), true);
     ++line;
 }
 
@@ -324,10 +443,10 @@ void VerificationReportPDF::drawHorizontalHeader(const QString &quantity)
     const QStringList titles = ReportModel::horizontalTitles(quantity);
     const int hw = (contentWidth - firstColumnWidth) / 9;
     const int flags = Qt::AlignLeft | Qt::AlignVCenter;
-    painter->drawText(QRect(0, tableTop, firstColumnWidth, lineHeight), flags, titles.at(0));
+    drawText(QRect(0, tableTop, firstColumnWidth, lineHeight), flags, titles.at(0), true);
     for (int k = 0; k < 9; ++k)
-        painter->drawText(QRect(firstColumnWidth + k * hw, tableTop, hw, lineHeight), flags,
-                          titles.at(k + 1));
+        drawText(QRect(firstColumnWidth + k * hw, tableTop, hw, lineHeight), flags,
+                          titles.at(k + 1), true);
 }
 
 void VerificationReportPDF::drawHorizontalRow(const QStringList &texts, int &line)
@@ -337,10 +456,10 @@ void VerificationReportPDF::drawHorizontalRow(const QStringList &texts, int &lin
         fillStrip(y);
     const int hw = (contentWidth - firstColumnWidth) / 9;
     const int flags = Qt::AlignLeft | Qt::AlignVCenter;
-    painter->drawText(QRect(0, y, firstColumnWidth, lineHeight), flags, texts.value(0));
+    drawText(QRect(0, y, firstColumnWidth, lineHeight), flags, texts.value(0), true);
     for (int k = 0; k < 9; ++k)
-        painter->drawText(QRect(firstColumnWidth + k * hw, y, hw, lineHeight), flags,
-                          texts.value(k + 1));
+        drawText(QRect(firstColumnWidth + k * hw, y, hw, lineHeight), flags,
+                          texts.value(k + 1), true);
     ++line;
 }
 
@@ -374,10 +493,10 @@ void VerificationReportPDF::drawSegmentSummary(const QString &quantity, const QS
     const QStringList rightLabels = ReportModel::summaryRightLabels();
     for (int i = 0; i < 5; ++i) {
         const int y = y0 + h * i;
-        painter->drawText(QRect(u, y, 3 * u, h), Qt::AlignCenter, leftLabels.at(i));
-        painter->drawText(QRect(4 * u, y, 2 * u, h), Qt::AlignCenter, texts.value(i));
-        painter->drawText(QRect(6 * u, y, 3 * u, h), Qt::AlignCenter, rightLabels.at(i));
-        painter->drawText(QRect(9 * u, y, 2 * u, h), Qt::AlignCenter, texts.value(i + 5));
+        drawText(QRect(u, y, 3 * u, h), Qt::AlignCenter, leftLabels.at(i), true);
+        drawText(QRect(4 * u, y, 2 * u, h), Qt::AlignCenter, texts.value(i), true);
+        drawText(QRect(6 * u, y, 3 * u, h), Qt::AlignCenter, rightLabels.at(i), true);
+        drawText(QRect(9 * u, y, 2 * u, h), Qt::AlignCenter, texts.value(i + 5), true);
     }
 }
 
@@ -388,8 +507,8 @@ void VerificationReportPDF::drawVerticalHeader(const QString &quantity, bool con
     const QStringList titles = ReportModel::verticalTitles(quantity);
     const int vw = contentWidth / 10;
     for (int k = 0; k < 8; ++k)
-        painter->drawText(QRect(k * vw, y, vw, lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                          titles.at(k));
+        drawText(QRect(k * vw, y, vw, lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                          titles.at(k), true);
 }
 
 void VerificationReportPDF::drawVerticalRow(const QStringList &texts, int &line)
@@ -399,8 +518,8 @@ void VerificationReportPDF::drawVerticalRow(const QStringList &texts, int &line)
         fillStrip(y);
     const int vw = contentWidth / 10;
     for (int k = 0; k < 8; ++k)
-        painter->drawText(QRect(k * vw, y, vw, lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                          texts.value(k));
+        drawText(QRect(k * vw, y, vw, lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                          texts.value(k), true);
     ++line;
 }
 

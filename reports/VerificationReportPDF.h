@@ -1,15 +1,19 @@
 #pragma once
 // The PDF report writer: a summary page, the chosen tables of the report model and the chart
 // picture on the last page, A4 landscape at 300 dots per inch, every page with a header and a
-// footer "第N页,共M页". Created, used and destroyed by one (worker) thread.
+// footer "第N页,共M页". Created, used and destroyed by one (worker) thread. Text is set in
+// 宋体, or where that is not installed in the CJK font the set-up installs; a table cell's
+// text wider than its cell is drawn with its font scaled down to fit.
 //
 // Use: construct on the output path, setData, writeSummary, writeSelectedTables, addImage (each
 // only when the step before succeeded), then finish in every case.
 
 #include <QFile>
 #include <QImage>
+#include <QHash>
 #include <QObject>
 #include <QString>
+#include <QTextLayout>
 
 #include <functional>
 
@@ -51,6 +55,18 @@ private:
     void fillStrip(int y);
     int lineTop(int line) const;
     void drawMarker(const QString &text, int y);
+    // Text in the painter's font. With `fit` (a table cell) a text wider than the rectangle is
+    // drawn with the font scaled down until it fits; a text that fits is drawn as it is.
+    void drawText(const QRect &rect, int flags, const QString &text, bool fit = false);
+    // The characters of a text the report font maps to an empty glyph.
+    QVector<QTextLayout::FormatRange> blankRanges(const QString &text);
+    // Lays the text out on one line in `font`, the blank characters in a sans-serif font of
+    // the same size; its natural width.
+    static qreal layOut(QTextLayout &layout, const QFont &font,
+                        const QVector<QTextLayout::FormatRange> &blanks,
+                        const QPaintDevice *device);
+    // Whether a text without blank characters fits the width in the painter's font.
+    bool fitsAsIs(const QString &text, int width);
     void drawChannelHeader(int firstChannel, int count);
     void drawDataRow(int row, int firstChannel, int count, int &line);
     void drawHorizontalHeader(const QString &quantity);
@@ -91,4 +107,6 @@ private:
     int total = 0;         // M of the footer
     int pageNumber = 0;    // N of the footer
     ReportModel model;
+    QHash<QChar, bool> blankGlyphs;   // per character: the report font draws it blank
+    QHash<quint32, qreal> advances;   // per point size and character: its advance
 };

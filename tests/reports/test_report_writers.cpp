@@ -1,6 +1,8 @@
 // The report model and both report writers, read back with poppler and openpyxl.
+#include <QFontDatabase>
 #include <QJsonArray>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtTest>
 
 #include "ReportExportRun.h"
@@ -47,6 +49,8 @@ private slots:
     void pdfPages_data();
     void pdfPages();
     void pdfContentAndBreaks();
+    void pdfCellsFit_data();
+    void pdfCellsFit();
     void pdfWriteErrors();
     void workbook();
     void workbookSheetNames();
@@ -239,6 +243,74 @@ void TestReportWriters::pdfContentAndBreaks()
     const QString next = pdfPage(path, 3);
     QVERIFY(next.contains(QRegularExpression("段一\\s+结束")));
     QCOMPARE(sampleTimes(next), 0);
+}
+
+void TestReportWriters::pdfCellsFit_data()
+{
+    QTest::addColumn<bool>("english");
+    QTest::newRow("Chinese") << false;
+    QTest::newRow("English") << true;
+}
+
+void TestReportWriters::pdfCellsFit()
+{
+    // Work data with six decimals and the horizontal analysis, read back word by word: every
+    // word of a header or data row lies inside the column it begins in, and the words of each
+    // column give its whole text.
+    QFETCH(bool, english);
+    QTranslator translator;
+    if (english) {
+        QVERIFY(translator.load(QStringLiteral(VAZUV_BIN_DIR "/halvoran_en.qm")));
+        QCoreApplication::installTranslator(&translator);
+    }
+    const QStringList units{"℃", "℃", "℃"};
+    const ReportSamples s = samples(3, 5, [](int r, int c) { return -1234.5 - 111.1 * r - c; });
+    const QList<bool> flags{true, true, false, false, false};
+    const ReportModel m = modelOf(units, s, flags, {0}, {4000}, 6);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("r.pdf");
+    VerificationReportPDF pdf(path);
+    pdf.setData(6, flags, project("p", units), s, at({0}), at({4000}), {"x"}, "V");
+    QVERIFY(pdf.writeSummary() && pdf.writeSelectedTables() && pdf.finish());
+    // Without the report font the set-up's CJK font is used, not Qt's Latin fallback.
+    if (!QFontDatabase().hasFamily(QStringLiteral("宋体")))
+        QVERIFY(run("pdffonts", {path}).contains(QStringLiteral("WenQuanYiMicroHei")));
+    const QStringList horizontal = ReportModel::horizontalTitles(m.leftQuantity);
+    if (english)
+        QCOMPARE(horizontal.at(2), QStringLiteral("Max Temperature Channel"));
+    const QRegularExpression wordPattern(QStringLiteral(
+        "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)<"));
+    // Points to pixels at 300 dpi inside the page margins of 20 points (83 pixels) of A4.
+    const auto px = [](QString points) { return points.toDouble() * 300 / 72 - 83; };
+    const int width = qRound(px("842")) - 83;
+    for (int page : {2, 3}) {
+        const int columns = page == 2 ? 4 : 10;   // time and 3 channels, or time and 9 results
+        QVector<int> edges{0};   // left edge of each column, then the right edge of the last
+        for (int k = 0; k < columns; ++k)
+            edges << 480 + k * ((width - 480) / (page == 2 ? 10 : 9));
+        QMap<int, QStringList> cells;   // strip of the line grid -> text of each column
+        const QString n = QString::number(page);
+        auto it = wordPattern.globalMatch(run("pdftotext", {"-bbox", "-f", n, "-l", n, path, "-"}));
+        while (it.hasNext()) {
+            const QRegularExpressionMatch w = it.next();
+            const int strip = qFloor(((px(w.captured(2)) + px(w.captured(4))) / 2 - 400) / 70);
+            if (strip != 0 && (strip < 2 || strip > 6))   // the header and the five rows
+                continue;
+            const double left = px(w.captured(1)), right = px(w.captured(3));
+            const int col = std::upper_bound(edges.begin(), edges.end(), left + 1) - edges.begin() - 1;
+            QVERIFY2(col >= 0 && col < columns && right <= edges.at(col + 1) + 1,
+                     qPrintable(w.captured(5)));
+            QStringList &row = cells[strip];
+            while (row.size() <= col)
+                row << QString();
+            row[col] += (row[col].isEmpty() ? "" : " ") + w.captured(5);
+        }
+        QCOMPARE(cells.value(0), (page == 2 ? m.workDataTitles() : horizontal).mid(0, columns));
+        for (int r = 0; r < 5; ++r) {
+            QCOMPARE(cells.value(r + 2).value(0), m.rows.timeText(r));
+            QCOMPARE(cells.value(r + 2).size(), columns);
+        }
+    }
 }
 
 void TestReportWriters::pdfWriteErrors()

@@ -29,7 +29,8 @@ private slots:
 };
 
 namespace {
-// Drivers made by the run answer a lost scan within a few seconds instead of two minutes.
+// Drivers made by the run answer a lost scan within a few seconds instead of two minutes, and
+// settle 20 ms after a command (the stand-ins take it at once).
 constexpr int replyBudgetMs = 3000;
 
 struct ShortBudgetDrivers
@@ -41,6 +42,7 @@ struct ShortBudgetDrivers
                 return nullptr;
             auto *driver = new Collection1586A;
             driver->setSampleReplyBudget(replyBudgetMs);
+            driver->setSettleTime(20);
             return driver;
         });
     }

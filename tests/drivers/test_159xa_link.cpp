@@ -48,7 +48,7 @@ private slots:
     {
         QVERIFY(link.start(LINK_OVER_PTY ? "串口" : "网络", {"--probes", "CH1,CH3,OTHER"}));
         driver.reset(new Collection159XA);
-        driver->setWaits({800, 0, 50, 200, 2, 20});
+        driver->setWaits({1000, 0, 50, 200, 2, 20});
         QVERIFY(open());
         // Read to the empty name; the missing probes added, then every input assigned.
         const QStringList got = sent(30);
@@ -166,7 +166,7 @@ private slots:
         QTest::newRow("stale line") << QStringList{"SIM:REPLY 99.0000,2\\r\\n20.2000,2"}
                                     << true << 1;
         QTest::newRow("split across the reply wait")
-            << QStringList{"SIM:SPLIT 2", "SIM:GAP 1200"} << true << 1;
+            << QStringList{"SIM:SPLIT 2", "SIM:GAP 1500"} << true << 1;
         QTest::newRow("silent channel") << QStringList{"SIM:MUTE 2"} << false << 3;
     }
     void awkwardReplies()

@@ -1,5 +1,8 @@
 #include "SampleRows.h"
 
+#include <cmath>
+#include <limits>
+
 namespace {
 
 const QString kSampleTimeFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz");
@@ -27,6 +30,25 @@ int digitsAt(const QString &text, int from, int width)
 }
 
 } // namespace
+
+bool storedSampleValue(const QString &text, double &value)
+{
+    bool ok = false;
+    const double v = text.trimmed().toDouble(&ok);
+    if (ok && std::isfinite(v)) {
+        value = v;
+        return true;
+    }
+    value = std::numeric_limits<double>::quiet_NaN();
+    return false;
+}
+
+double storedSampleValue(const QString &text)
+{
+    double v;
+    storedSampleValue(text, v);
+    return v;
+}
 
 QString formatSampleTime(const QDateTime &time)
 {

@@ -16,6 +16,13 @@ bool parseSampleTimeFields(const QString &text, QDate &date, QTime &time);
 // Parses "yyyy-MM-dd hh:mm:ss.zzz" as local time; a text that does not parse gives an invalid
 // time.
 QDateTime parseSampleTime(const QString &text);
+// One stored sample value: true with the number when the text is a finite number. A text that
+// is not ("nan", "inf", empty, or no number at all, as in rows of older databases) is a missing
+// value: false, and `value` is NaN. Every consumer reads stored values through this, so a
+// missing value is never taken as 0.
+bool storedSampleValue(const QString &text, double &value);
+// The same as a number: the value, or NaN for a missing one.
+double storedSampleValue(const QString &text);
 // One row from its three column texts; the values split on "," keeping empty parts.
 ParametersDataRow decodeParametersDataRow(const QString &name, const QString &timeText,
                                           const QString &dataText);

@@ -3,6 +3,8 @@
 #include "Registry.h"
 #include "Terms.h"
 
+#include <QDebug>
+#include <QElapsedTimer>
 #include <QMutexLocker>
 
 #include <cmath>
@@ -206,12 +208,35 @@ bool CollectionPallu::decodeValues(const QString &frame, QStringList &values)
 
 bool CollectionPallu::readValueFrame(QString &frame)
 {
-    for (int window = 0; window < timing.valueReplyWindows; ++window) {
-        if (readFrame(frame, 6 + 8 * configuredCount)) {
-            frame.chop(4);
+    QMutexLocker lock(&exchangeMutex);
+    // One budget for the whole frame: at a slow baud rate a frame may start late in one reply
+    // window and end in the next, so nothing received is dropped until the frame is judged.
+    const qint64 budgetMs = qint64(timing.valueReplyWindows) * timing.replyPolls * timing.pollMs;
+    const int expectedBytes = 3 + 4 * configuredCount + 2;
+    QElapsedTimer clock;
+    clock.start();
+    do {
+        delayMs(timing.pollMs);
+        const QByteArray buffer = takeBuffer();
+        const Reply r = parseRtu(buffer, stationAddress, CrcOrder::LowFirst, ReplyForm::Whole,
+                                 expectedBytes);
+        if (r.state == Reply::Frame) {
+            clearBuffer();
+            frame = QString::fromLatin1(r.frame.toHex());
             return true;
         }
-    }
+        // A frame of the expected length that does not end in its CRC is damaged: waiting on
+        // cannot mend it.
+        if (r.state == Reply::Incomplete && buffer.size() >= expectedBytes) {
+            qDebug() << "Crc失败：" << QString::fromLatin1(buffer.toHex());
+            clearBuffer();
+            return false;
+        }
+        if (r.state == Reply::Bad)
+            break;
+    } while (clock.elapsed() < budgetMs);
+    qDebug() << "读取失败：" << QString::fromLatin1(takeBuffer().toHex());
+    clearBuffer();
     return false;
 }
 

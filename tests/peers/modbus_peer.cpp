@@ -26,6 +26,8 @@
 //                       station), crc (a CRC byte flipped; Modbus-TCP: the protocol id),
 //                       truncate, exception (code 02), silence, trailing (a stray byte after
 //                       the frame), echo (a write answered in standard form); none clears
+//   split N MS          the next reply goes out in two parts: its first N bytes (N < 0: all
+//                       but the last -N), then the rest MS milliseconds later
 // A station address written to register 0x0001 takes effect when the instrument restarts,
 // which it does when the next broadcast request arrives. Reads of more than the 125 registers
 // of a standard reply (the instruments' value blocks) are answered in read layout all the same,
@@ -46,6 +48,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
@@ -95,6 +98,10 @@ struct Peer
     std::string fault;
     std::map<std::string, std::string> raws;
     std::map<int, std::pair<int, std::string>> forms;   // first register: count, kind
+    // --- split replies: the next reply in two parts, a pause between them ---
+    bool splitPending = false;
+    int splitAt = 0, splitMs = 0;
+    std::function<void()> forward;   // over the TCP bridge: passes what was written on at once
     FILE *log = nullptr;
 
     void note(const std::string &json)
@@ -141,6 +148,10 @@ struct Peer
                 paceBaud = std::stoi(w.at(1));
             } else if (op == "probe") {
                 probeStation = std::stoi(w.at(1), nullptr, 16);
+            } else if (op == "split") {
+                splitAt = std::stoi(w.at(1));
+                splitMs = std::stoi(w.at(2));
+                splitPending = true;
             } else if (op == "fault") {
                 fault = w.at(1) == "none" ? "" : w.at(1);
                 faultsLeft = w.size() > 2 ? std::stoi(w[2]) : 1;
@@ -185,12 +196,32 @@ struct Peer
         clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &t, nullptr);
     }
 
-    // Station and PDU out through libmodbus, or built here (too long for libmodbus, damaged or
-    // paced), each byte at its wire time when paced.
+    // Writes the reply split as the last split statement says; false when none is pending.
+    bool sendSplit(const Bytes &adu)
+    {
+        if (!splitPending)
+            return false;
+        splitPending = false;
+        const long at = splitAt < 0 ? static_cast<long>(adu.size()) + splitAt : splitAt;
+        const size_t head = static_cast<size_t>(std::clamp<long>(at, 0, static_cast<long>(adu.size())));
+        const int fd = modbus_get_socket(ctx);
+        if (write(fd, adu.data(), head) < 0)
+            std::perror("write");
+        if (forward)
+            forward();
+        timespec pause{splitMs / 1000, (splitMs % 1000) * 1000000L};
+        nanosleep(&pause, nullptr);
+        if (write(fd, adu.data() + head, adu.size() - head) < 0)
+            std::perror("write");
+        return true;
+    }
+
+    // Station and PDU out through libmodbus, or built here (too long for libmodbus, damaged,
+    // paced or split), each byte at its wire time when paced.
     void send(const Bytes &frame, const std::string &damage)
     {
         if (damage != "crc" && damage != "truncate" && damage != "trailing" && !paceBaud
-            && frame.size() <= MODBUS_MAX_PDU_LENGTH + 1) {
+            && !splitPending && frame.size() <= MODBUS_MAX_PDU_LENGTH + 1) {
             modbus_send_raw_request(ctx, frame.data(), static_cast<int>(frame.size()));
             return;
         }
@@ -204,6 +235,8 @@ struct Peer
             adu.resize(adu.size() - (tcp ? 1 : 2));
         if (damage == "trailing")
             adu.push_back(0xA5);
+        if (sendSplit(adu))
+            return;
         timespec start{};
         clock_gettime(CLOCK_MONOTONIC, &start);
         for (size_t i = 0, n = paceBaud ? 1 : adu.size(); i < adu.size(); i += n) {
@@ -347,6 +380,15 @@ int main(int argc, char **argv)
             return std::perror("openpty"), 1;
         close(slaveFd);
         device = name;
+        peer.forward = [&masterFd, &clientFd] {
+            fd_set ready;
+            for (timeval wait{0, 50000};; wait = {0, 50000}) {
+                FD_ZERO(&ready);
+                FD_SET(masterFd, &ready);
+                if (select(masterFd + 1, &ready, nullptr, nullptr, &wait) <= 0 || !pass(masterFd, clientFd))
+                    return;
+            }
+        };
     }
     peer.ctx = peer.tcp ? modbus_new_tcp("127.0.0.1", 0) : modbus_new_rtu(device.c_str(), 9600, 'N', 8, 1);
     peer.map->tab_registers[1] = 0x0100;

@@ -42,6 +42,7 @@ class TestOrvexPalluMirat : public QObject
 private slots:
     void goldenFrames();
     void palluEndToEnd();
+    void palluValueFrameAcrossWindows();
     void orvexEndToEnd();
     void miratEndToEnd();
     void faults_data();
@@ -159,6 +160,47 @@ void TestOrvexPalluMirat::palluEndToEnd()
     QVERIFY(rig.run([&](RegisterCollection *d) { return d->readChannelCoefficients(r); }));
     QCOMPARE(coefficientsOf(r), (QStringList{"0.0011331", "0.00023", "1e-07", "-4.5e-09", "0", "0", "0"}));
     QCOMPARE(r.mxbM, 0.998f);
+}
+
+// The value frame has one budget (16 windows of 0.5 s here): a frame that arrives in pieces
+// across a window boundary is taken whole as soon as its last byte is in; a damaged frame or
+// another station's ends the sample at once.
+void TestOrvexPalluMirat::palluValueFrameAcrossWindows()
+{
+    Rig rig;
+    const QString frame = "01030C" + singles({1.5f, -2.25f, 300.0f});
+    QVERIFY(start(rig, "Pallu", {"--raw", "0106101A0001", frame}));
+    RegisterCollection::Timings t = rig.driver->timings();
+    t.valueReplyWindows = 16;
+    rig.driver->setTimings(t);
+    QVERIFY(rig.run([](RegisterCollection *d) {
+        return d->configureChannels("快速", {wired(row("101", "直流电压", "自动", "V"), "二线制"),
+                                             wired(row("102", "直流电压", "自动", "V"), "二线制"),
+                                             wired(row("103", "电阻", "自动", "Ω"), "二线制")}); }));
+    const struct
+    {
+        const char *name;
+        QString statement;
+        bool taken;
+    } cases[] = {
+        {"head, then the rest after the window", "split 5 600", true},
+        {"last byte 2.9 s late", "split -1 2900", true},
+        {"damaged", "fault crc", false},
+        {"another station", "raw 0106101A0001 02030C" + singles({1, 2, 3}), false},
+    };
+    for (const auto &c : cases) {
+        QVERIFY2(rig.peer.command(c.statement), c.name);
+        QStringList values{"old"};
+        QElapsedTimer clock;
+        clock.start();
+        const bool taken = rig.run([&](RegisterCollection *d) {
+            return d->requestValues() && d->fetchValues(values); });
+        QVERIFY2(taken == c.taken, c.name);
+        QVERIFY2(clock.elapsed() < 6000, c.name);   // never the whole 8 s budget
+        if (taken)
+            QCOMPARE(values, (QStringList{"1.500000", "-2.250000", "300.000000"}));
+        QVERIFY(rig.peer.command("raw 0106101A0001 " + frame));
+    }
 }
 
 void TestOrvexPalluMirat::orvexEndToEnd()

@@ -119,7 +119,28 @@ QList<bool> CollectionPallu::coefficientMask(QString function)
 
 bool CollectionPallu::checkChannels(QList<ChannelRecord> rows, QString &error)
 {
-    return checkRegisterChannels(rows, error);
+    if (!checkRegisterChannels(rows, error))
+        return false;
+    double value = 0;
+    if (!coldJunctionValue(rows.first(), value)) {
+        error = rows.first().channelNumber + tr(":固定冷端温度不是数字！");
+        return false;
+    }
+    return true;
+}
+
+bool CollectionPallu::coldJunctionValue(const ChannelRecord &first, double &value)
+{
+    value = 0;
+    if (first.type == unused || first.compensation != QStringLiteral("固定冷端"))
+        return true;
+    bool isNumber = false;
+    const double number = first.coldJunction.toDouble(&isNumber);
+    // The instrument takes a single: "nan", "inf" and numbers past its range are no temperature.
+    if (!isNumber || !std::isfinite(static_cast<float>(number)))
+        return false;
+    value = number;
+    return true;
 }
 
 bool CollectionPallu::checkChannelPlaces(const QList<ChannelRecord> &rows, QString &error)
@@ -335,9 +356,8 @@ bool CollectionPallu::configureChannels(QString scanRate, QList<ChannelRecord> r
     const ChannelRecord &first = rows.first();
     const bool coldJunction = first.type != unused
         && first.compensation == QStringLiteral("固定冷端");
-    bool isNumber = false;
-    const double coldJunctionValue = first.coldJunction.toDouble(&isNumber);
-    if (coldJunction && !isNumber)
+    double coldJunctionTemperature = 0;
+    if (!coldJunctionValue(first, coldJunctionTemperature))
         return false;
 
     const int speed = scanRates.indexOf(scanRate);
@@ -368,7 +388,7 @@ bool CollectionPallu::configureChannels(QString scanRate, QList<ChannelRecord> r
         if (!written || (r.mxbM != -1000.0f && !writeBlock(p, {r.mxbM, r.mxbB})))
             return false;
     }
-    if (coldJunction && !writeSinglesEchoed(0x01F0, {coldJunctionValue}, 4))
+    if (coldJunction && !writeSinglesEchoed(0x01F0, {coldJunctionTemperature}, 4))
         return false;
     return writeRegisters(0x1700, QStringLiteral("%1").arg(enabled, 16, 16, QLatin1Char('0')).toUpper());
 }

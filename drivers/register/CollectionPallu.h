@@ -35,6 +35,8 @@ public:
     QStringList functionList(QString type) override;
     QStringList channelNumberList(int count) override;
     int channelCount() override;
+    // Also refuses, naming the first row's channel, a fixed cold junction of the first row that
+    // is no finite number (the set-up sends only that one).
     bool checkChannels(QList<ChannelRecord> rows, QString &error) override;
     double minScanInterval(QString scanRate, QList<ChannelRecord> rows) override;
 
@@ -72,6 +74,9 @@ protected:
     double recordValue(double value, const QString &unit) override;
 
 private:
+    // The fixed cold junction the set-up sends for its first row (0 when it sends none); false
+    // when its text is no finite number.
+    static bool coldJunctionValue(const ChannelRecord &first, double &value);
     // The values of a value frame (CRC removed) for the rows of the last set-up.
     bool decodeValues(const QString &frame, QStringList &values);
     // Waits for the value frame of one sample request.

@@ -133,6 +133,10 @@
 <context>
     <name>CollectionPallu</name>
     <message>
+        <source>:固定冷端温度不是数字！</source>
+        <translation>: the fixed cold-junction temperature is not a number!</translation>
+    </message>
+    <message>
         <source>已被占用！</source>
         <translation> is already in use!</translation>
     </message>

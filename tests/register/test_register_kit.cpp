@@ -191,6 +191,11 @@ void TestRegisterKit::channelTables_data()
     QTest::newRow("Pallu 125 thermocouple") << "Pallu" << QStringList{"125 热电偶 K ℃ 二线制"} << "125:类型错误！";
     QTest::newRow("113 taken") << "Pallu" << QStringList{"101 铂电阻 ITS90 ℃", "113 电阻 自动 Ω 二线制"} << "113已被占用！";
     QTest::newRow("114 three wires") << "Pallu" << QStringList{"114 电阻 自动 Ω 三线制"} << "114不能被设置为:三线制";
+    // A sixth field: the row's fixed cold junction (the set-up sends the first row's).
+    for (const char *text : {"nan", "inf", "-inf", "1e39", "25,5", ""})
+        QTest::addRow("Pallu cold junction '%s'", text) << "Pallu" << QStringList{QString("102 热电偶 K ℃ 二线制 ") + text, "103 热电偶 K ℃ 二线制"}
+                                                     << "102:固定冷端温度不是数字！";
+    QTest::newRow("Pallu cold junction -25.5") << "Pallu" << QStringList{"102 热电偶 K ℃ 二线制 -25.5", "103 热电偶 K ℃ 二线制 nan"} << "";
     QTest::newRow("Orvex 117") << "Orvex-NTC-V1" << QStringList{"117 热敏电阻 R(T) ℃"} << "117:通道号错误！";
     QTest::newRow("Orvex four-wire 110") << "Orvex-RTD-V1" << QStringList{"101 铂电阻 PT385 ℃", "110 铂电阻 PT385 ℃"}
                                          << "四线制下通道编号超限！";
@@ -216,6 +221,10 @@ void TestRegisterKit::channelTables()
         c.function = f.at(2);
         c.wireMode = f.value(4, QStringLiteral("四线制"));
         c.unit = f.at(3);
+        if (f.size() > 5) {
+            c.compensation = QStringLiteral("固定冷端");
+            c.coldJunction = f.at(5);
+        }
         records << c;
     }
     QString message = QStringLiteral("unchanged");

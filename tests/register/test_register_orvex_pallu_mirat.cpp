@@ -76,6 +76,11 @@ void TestOrvexPalluMirat::goldenFrames()
              return d->configureChannels("慢速", {junction}); },
          true, {"010610180000", "0106000E0001", "01061020A740", "01100010000408" + singles({1.5f, -0.5f}),
                 "011001F00002040000C841", "0110170000040800000000 00000001"}},
+        {"cold junction nan", "Pallu", {}, [&](RegisterCollection *d) {
+             ChannelRecord nan = junction;
+             nan.coldJunction = "nan";
+             return d->configureChannels("慢速", {nan}); },
+         false, {}},
         {"settings answered in read layout", "Pallu", {}, [&](RegisterCollection *d) {
              return d->writeDeviceSettings("05", "9600", "192.168.1.10", "255.255.255.0", "502", "", message); },
          true, {"011000010001020500", "011000020001020300", "01100004000204C0A8010A",

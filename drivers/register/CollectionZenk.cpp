@@ -88,6 +88,15 @@ bool CollectionZenk::checkChannels(QList<ChannelRecord> rows, QString &error)
     return false;
 }
 
+bool CollectionZenk::readValues(QStringList &values)
+{
+    QStringList read;
+    if (!RegisterCollection::readValues(read))
+        return false;
+    values = read;
+    return true;
+}
+
 // --- channel set-up and coefficients --------------------------------------------------------
 
 bool CollectionZenk::configureChannels(QString, QList<ChannelRecord> rows)

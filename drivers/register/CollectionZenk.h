@@ -36,6 +36,8 @@ public:
     bool configureChannels(QString scanRate, QList<ChannelRecord> rows) override;
     bool writeChannelCoefficients(ChannelRecord channel) override;
     bool readChannelCoefficients(ChannelRecord &channel) override;
+    // The one value (fetchValues too); a failed read leaves `values` as it was.
+    bool readValues(QStringList &values) override;
 
     QStringList baudRateList() override;    // up to "57600"
     QList<bool> settingMask() override;     // address, baud rate and filter

@@ -215,6 +215,9 @@ void TestRegisterModels::blockFaults_data()
     QTest::newRow("Pirl crc once") << "Pirl-NTC-32CH" << "crc" << true << 2;
     QTest::newRow("Pirl trailing byte") << "Pirl-NTC-32CH" << "trailing" << true << 1;
     QTest::newRow("Vosk-TC trailing byte") << "Vosk-TC" << "trailing" << true << 1;
+    // The Zenk tries its value three times; a failed read leaves the caller's list alone.
+    QTest::newRow("Zenk crc thrice") << "Zenk" << "crc 3" << false << 3;
+    QTest::newRow("Zenk crc once") << "Zenk" << "crc" << true << 2;
 }
 
 void TestRegisterModels::blockFaults()
@@ -224,16 +227,17 @@ void TestRegisterModels::blockFaults()
     QFETCH(bool, result);
     QFETCH(int, requests);
     Rig rig;
-    const bool tc = model == QLatin1String("Vosk-TC");
-    QVERIFY(rig.start(model, {"--set", tc ? "0139" : "0095", tc ? singles({-1.5f}) : doubles({-1.5})}));
-    const ChannelRecord last = tc ? row("168", "热电偶", "K", "℃") : row("132", "热敏电阻", "R(T)", "℃");
+    const bool tc = model == QLatin1String("Vosk-TC"), zenk = model == QLatin1String("Zenk");
+    QVERIFY(rig.start(model, {"--set", tc ? "0139" : zenk ? "0019" : "0095", tc ? singles({-1.5f}) : doubles({-1.5})}));
+    const ChannelRecord last = tc ? row("168", "热电偶", "K", "℃")
+        : zenk ? row("101", "铂电阻", "ITS90", "℃") : row("132", "热敏电阻", "R(T)", "℃");
     QVERIFY(rig.run([&](RegisterCollection *d) { return d->configureChannels("标准", {last}); }));
     QVERIFY(rig.peer.command("fault " + fault));
     const int before = rig.sent();
     QStringList values{"old"};
     QCOMPARE(rig.run([&](RegisterCollection *d) { return d->readValues(values); }), result);
     QCOMPARE(rig.sent() - before, requests);
-    QCOMPARE(values, result ? QStringList{"-1.5000000000"} : QStringList{});
+    QCOMPARE(values, result ? QStringList{"-1.5000000000"} : zenk ? QStringList{"old"} : QStringList{});
 }
 
 // Without a station address the Vosk-TC and the Zenk close the link again and send nothing.

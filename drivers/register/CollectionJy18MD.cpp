@@ -17,8 +17,21 @@ const QStringList platinumFunctions{QStringLiteral("ITS90"), QStringLiteral("CVD
                                     QStringLiteral("PT")};
 } // namespace
 
+namespace {
+// The instruments answer the probe, the identity and settings reads, the coefficient block and
+// every write with at least the bytes asked for; the probe and the baud rate with at least one
+// data byte.
+RegisterCollection::Profile jy18Profile()
+{
+    RegisterCollection::Profile p;
+    p.longerReplies = true;
+    p.probeReplyDigits = 8;
+    return p;
+}
+} // namespace
+
 CollectionJy18MD::CollectionJy18MD(QObject *parent)
-    : RegisterCollection(Profile(), parent)
+    : RegisterCollection(jy18Profile(), parent)
 {
 }
 
@@ -81,6 +94,22 @@ QList<bool> CollectionJy18MD::coefficientMask(QString function)
 bool CollectionJy18MD::checkChannels(QList<ChannelRecord> rows, QString &error)
 {
     return checkRegisterChannels(rows, error);
+}
+
+bool CollectionJy18MD::readBaudRate(QString &rate)
+{
+    Transaction t;
+    t.request = RegisterFrame::readRequest(settingRegisters.baudRate, 1);
+    t.replyDigits = 8;
+    t.atLeast = true;
+    QString reply;
+    if (!transact(t, reply))
+        return false;
+    const int index = reply.mid(6, 2).toInt(nullptr, 16);
+    if (index >= baudRateList().size())
+        return false;
+    rate = baudRateList().at(index);
+    return true;
 }
 
 bool CollectionJy18MD::platinumChannel(const QString &number)

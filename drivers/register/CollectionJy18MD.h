@@ -44,6 +44,8 @@ public:
     QList<bool> settingMask() override;     // address, baud rate and filter
 
 protected:
+    // Digits 6-7 of a reply of at least one data byte.
+    bool readBaudRate(QString &rate) override;
     bool readTemperatureBlock(QList<double> &values) override;
     int resistanceBase() const override { return 0x0061; }
     bool platinumChannel(const QString &number);

@@ -169,6 +169,7 @@ bool RegisterCollection::readOnce(int first, int count, QString &reply)
     Transaction t;
     t.request = readRequest(first, count);
     t.replyDigits = 6 + 4 * count;
+    t.atLeast = profile.longerReplies;
     return transact(t, reply);
 }
 
@@ -177,7 +178,7 @@ bool RegisterCollection::writeRegisters(int first, const QString &data, bool atL
     Transaction t;
     t.request = writeRequest(first, data);
     t.replyDigits = 6 + data.size();
-    t.atLeast = atLeast;
+    t.atLeast = atLeast || profile.longerReplies;
     t.tries = 3;
     QString reply;
     return transact(t, reply);
@@ -237,7 +238,8 @@ bool RegisterCollection::probeStationAddress(bool strict)
         return false;
     if (profile.replyKeepsCrc && !tcpFramingInForce())
         reply.chop(4);
-    if (reply.size() != profile.probeReplyDigits)
+    if (reply.size() != profile.probeReplyDigits
+        && !(profile.longerReplies && reply.size() > profile.probeReplyDigits))
         return !strict && !stationAddress.isEmpty();
     stationAddress = reply.mid(6, 2);
     return true;

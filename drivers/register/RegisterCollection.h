@@ -48,6 +48,9 @@ public:
         // (without CRC or header) and the station address at digits 6-7.
         int probeRegister = 0x0001;
         int probeReplyDigits = 10;
+        // The probe, the identity and settings reads, the coefficient reads and the register
+        // writes take a reply of their length or longer.
+        bool longerReplies = false;
     };
     struct Timings
     {

@@ -39,6 +39,7 @@ private slots:
     void blockFaults_data();
     void blockFaults();
     void stationMustBeLearned();
+    void jy18TakesLongerReplies();
 #ifdef LINK_OVER_PTY
     void blockWaitFollowsBaudRate();
     void everyModelName();
@@ -257,6 +258,47 @@ void TestRegisterModels::stationMustBeLearned()
     QVERIFY(zenk.peer.command("fault silence 3"));
     QVERIFY(!zenk.run([](RegisterCollection *d) {
         return d->configureChannels("标准", {row("101", "热敏电阻", "R(T)", "℃", {"1"})}); }));
+}
+
+// The Jy18 takes the replies of the probe, identity, settings, coefficient block and writes at
+// their length or longer; the baud rate and the probe with one data byte.
+void TestRegisterModels::jy18TakesLongerReplies()
+{
+    const QString block = doubles({100.25, 3.9083e-3, -5.775e-7, -4.183e-12, 0, 0});
+    const ChannelRecord written = row("101", "铂电阻", "ITS90", "℃", {"0.0039083", "-5.775e-07", "-4.183e-12", "0", "100.25", "0", "0"});
+    QString request;
+    {   // the coefficient write, as the driver sends it
+        Rig probe;
+        QVERIFY(probe.start("Jy18MD"));
+        QVERIFY(probe.run([&](RegisterCollection *d) { return d->writeChannelCoefficients(written); }));
+        request = probe.frames(probe.sent() - 1).value(0);
+    }
+    const QStringList raws{"000300010001", "01030101",
+                           "010300110005", "01030C" + QString("JY18-00042XY").toLatin1().toHex().toUpper(),
+                           "010300160001", "0103040107FFFF",
+                           "010300020001", "01030103",
+                           "0103000A0001", "01030405000000",
+                           "010300810018", "010332" + block + "0000",
+                           "011000010001020200", "01100402000000",
+                           "011000020001020200", "01100402000000",
+                           "0110000A0001020300", "01100403000000",
+                           request, "011032" + request.mid(14) + "0000"};
+    QStringList options;
+    for (int i = 0; i < raws.size(); i += 2)
+        options << "--raw" << raws.at(i) << raws.at(i + 1);
+    Rig rig;
+    QVERIFY(rig.start("Jy18MD", options));
+    QCOMPARE(rig.driver->station(), QStringLiteral("01"));
+    QString serial, version, address, baud, ip, mask, port, filter, message;
+    QVERIFY(rig.run([&](RegisterCollection *d) {
+        return d->readDeviceSettings(serial, version, address, baud, ip, mask, port, filter); }));
+    QCOMPARE((QStringList{serial, version, baud, filter}), (QStringList{"JY18-00042", "0107", "9600", "5"}));
+    ChannelRecord back = row("101", "铂电阻", "ITS90", "℃");
+    QVERIFY(rig.run([&](RegisterCollection *d) { return d->readChannelCoefficients(back); }));
+    QCOMPARE(coefficientsOf(back), coefficientsOf(written));
+    QVERIFY(rig.run([&](RegisterCollection *d) {
+        return d->writeDeviceSettings("02", "4800", "", "", "", "3", message) && d->writeChannelCoefficients(written); }));
+    QVERIFY(!rig.peer.logValues("check").contains(QStringLiteral("bad")));
 }
 
 #ifdef LINK_OVER_PTY

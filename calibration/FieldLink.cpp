@@ -121,19 +121,15 @@ bool FieldLink::readReply(QString &reply)
 bool FieldLink::takeNewestLine(QString &reply)
 {
     QMutexLocker locker(&lock);
-    while (!replyQueue.isEmpty()) {
-        QString line = replyQueue.takeFirst();
-        if (stripLineEnds) {
-            line.remove(QLatin1Char('\r'));
-            line.remove(QLatin1Char('\n'));
-        }
-        if (!line.isEmpty()) {
-            reply = line;
-            replyQueue.clear();
-            return true;
-        }
+    if (replyQueue.isEmpty())
+        return false;
+    reply = replyQueue.first();
+    replyQueue.clear();
+    if (stripLineEnds) {
+        reply.remove(QLatin1Char('\r'));
+        reply.remove(QLatin1Char('\n'));
     }
-    return false;
+    return true;
 }
 
 void FieldLink::dropStaleLines()
@@ -151,7 +147,8 @@ void FieldLink::received(const QByteArray &bytes)
     while ((end = receiveBuffer.indexOf('\n')) >= 0) {
         const QByteArray line = receiveBuffer.left(end + 1);
         receiveBuffer.remove(0, end + 1);
-        if (stripLineEnds && line.size() == 1)
+        // A blank line (an extra line end after a reply) is no reply of either source.
+        if (line.trimmed().isEmpty())
             continue;
         replyQueue.prepend(QString::fromUtf8(line));
     }

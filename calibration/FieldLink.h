@@ -6,7 +6,8 @@
 // lines that the link collects.
 //
 // Replies: received bytes are cut into lines at "\n"; each complete line is queued (newest
-// first). Every command sent drops the lines (and the unfinished rest) still queued from
+// first), except a blank one (nothing but blanks and line ends), which is no reply of either
+// source. Every command sent drops the lines (and the unfinished rest) still queued from
 // before, and a reply is the newest complete line, so a late answer to an earlier command is
 // never joined to or taken for the answer to this one.
 
@@ -82,8 +83,7 @@ protected:
     QList<QPair<QString, QString>> ranges;      // per model: low, high
     QString otherBand;
 
-    // Bath: a lone "\n" is not queued, and a reply loses its "\r" and "\n" (lines that hold
-    // nothing else are not replies).
+    // Bath: a reply loses its "\r" and "\n".
     bool stripLineEnds = false;
 
 private:

@@ -98,6 +98,36 @@ private slots:
         QCOMPARE(t, 7.0);
     }
 
+    // A reply followed by an extra line end: the blank line is no reply, for either source.
+    void blankLineAfterReply_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("eol");
+        QTest::newRow("dry well, LF") << "dry" << "CRLFLF";
+        QTest::newRow("dry well, CRLF") << "dry" << "CRLFCRLF";
+        if (LINK_OVER_PTY)   // the bath has only the serial link
+            QTest::newRow("bath, CRLF") << "bath" << "CRLFCRLF";
+    }
+    void blankLineAfterReply()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, eol);
+        FakeLink link(QStringLiteral("fake_source.py"));
+        FieldDry dry;
+        FieldTank bath;
+        FieldLink &source = kind == "dry" ? static_cast<FieldLink &>(dry) : bath;
+        QVERIFY(openOn(source, link, kind == "dry" ? kLink : QStringLiteral("串口"),
+                       {"--kind", kind, "--temperature", "42.5", "--eol", eol}));
+        double t = 0.0;
+        bool stable = false;
+        QVERIFY(ON_WORKER(source.readTemperature(t)));
+        QCOMPARE(t, 42.5);
+        QVERIFY(ON_WORKER(source.setTemperature(60.0) && source.isStable(stable)) && stable);
+        // Set on the first try: one set command, one read-back.
+        QCOMPARE(link.fake().requests().count(kind == "dry" ? "s 60.00\r\n" : "s=60.00\r\n"), 1);
+        QCOMPARE(link.fake().requests().count("s\r\n"), 1);
+    }
+
 #if LINK_OVER_PTY
     void bathProtocol()
     {

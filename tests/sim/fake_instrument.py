@@ -19,7 +19,8 @@ Reply texts may hold escapes such as \\r, \\n, \\x00, \\\\; the line end below i
 
 How it answers (command line option, or at run time a request line "SIM:..." that is neither
 answered nor logged):
-    --eol CRLF|LF|CR|NONE   / SIM:EOL ...        line end appended to replies (default CRLF)
+    --eol CRLF|LF|CR|NONE   / SIM:EOL ...        line end appended to replies (default CRLF);
+                                                 CRLFLF and CRLFCRLF add an extra, blank line
     --late MS               / SIM:LATE MS        wait before each reply
     --split N               / SIM:SPLIT N        send each reply in N pieces ...
     --gap MS                / SIM:GAP MS         ... with this pause between them
@@ -50,7 +51,8 @@ import termios
 import time
 import tty
 
-EOLS = {"CRLF": "\r\n", "LF": "\n", "CR": "\r", "NONE": ""}
+EOLS = {"CRLF": "\r\n", "LF": "\n", "CR": "\r", "NONE": "", "CRLFLF": "\r\n\n",
+        "CRLFCRLF": "\r\n\r\n"}
 
 
 def unescape(text):

@@ -182,6 +182,7 @@ private:
 
     CalibrationWaits waits;
     AcquisitionDeviceWorker worker;
+    int runningPoint = -1;       // the manual point whose worker runs (GUI thread)
     bool endRequested = false;   // "结束" of an automatic run: fit when its worker has ended
     bool closing = false;        // the destructor runs: show nothing more
 };

@@ -358,6 +358,11 @@ void ChannelCalibration::Temp_Clicked(int point)
         showInformation(tr("当前为自动模式，此按钮不可用!"));
         return;
     }
+    // While a point runs, only its own button is enabled, and only while its next batch is
+    // awaited; any other click (one queued before the buttons were disabled) is no request.
+    const bool nextBatch = runningPoint >= 0;
+    if (nextBatch && (point != runningPoint || !waitingNextBatch))
+        return;
     if (!criteria) {
         bool ok = false;
         const double typed = QInputDialog::getDouble(this, tr("标准"), tr("请输入标准温度："), 0.1,
@@ -366,18 +371,20 @@ void ChannelCalibration::Temp_Clicked(int point)
             return;
         manualTemperature = typed;
     }
-    if (waitingNextBatch) {
-        // The running point goes on with its next batch.
+    if (nextBatch) {
+        // The running point goes on with its next batch; no second worker is started.
+        if (runningPoint != point || !waitingNextBatch)
+            return;
+        pointButtons.at(point)->setEnabled(false);
         waitingNextBatch = false;
         running.wake();
         return;
     }
     ui->pushButton_Open->setEnabled(false);
     ui->pushButton_Close->setEnabled(false);
-    for (int p = 0; p < pointButtons.size(); ++p) {
-        if (p != point)
-            pointButtons.at(p)->setEnabled(false);
-    }
+    for (QPushButton *button : qAsConst(pointButtons))
+        button->setEnabled(false);
+    runningPoint = point;
     waitingNextBatch = false;
     log(tr("温度点") + QString::number(point + 1));
     startWorker([this, point] { readPoint(point); });
@@ -405,10 +412,16 @@ void ChannelCalibration::readPoint(int point)
             measured = false;
             break;
         }
-        waitingNextBatch = true;
         takeBatch(b, reference, values, references, data);
+        if (b + 1 == batchCount)
+            break;
+        // The operator rewires the sensors and starts the next batch with this point's button.
+        waitingNextBatch = true;
         const QString next = tr("批次") + QString::number(b + 2);
-        onGui([this, point, next] { pointButtons.at(point)->setText(next); });
+        onGui([this, point, next] {
+            pointButtons.at(point)->setText(next);
+            pointButtons.at(point)->setEnabled(true);
+        });
     }
     onGui([this, point, measured, references, data, failure] {
         pointEnded(point, measured, references, data, failure);
@@ -419,6 +432,7 @@ void ChannelCalibration::pointEnded(int point, bool measured, QStringList refere
                                     QStringList data, QString failure)
 {
     waitingNextBatch = false;
+    runningPoint = -1;
     const int doneBefore = pointsDone();
     if (measured) {
         commitPoint(point, references, data);

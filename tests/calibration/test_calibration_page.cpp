@@ -28,6 +28,22 @@ double listValue(const QStringList &list, int i)
     return list.value(i).toDouble();
 }
 
+// "结束" of a manual thermocouple run of two points: the fit inverts the stand-in's readings
+// 1.002 t + 0.1 (channel 101) and + 0.2 (102) and writes them back.
+void endAndCheckFit(CalibrationBench &b)
+{
+    b.button("pushButton_Close")->click();
+    QVERIFY(b.waitIdle());
+    QCOMPARE(b.modal.messages, QStringList{"热电偶校准只需要2个温度点，温度点不匹配会造成校准失败!"});
+    QCOMPARE(b.caption(), QStringLiteral("开始"));
+    QVERIFY(b.logText().contains("校准数据保存成功！"));
+    const QStringList gains = b.configColumn("[MX+B_M]"), offsets = b.configColumn("[MX+B_B]");
+    for (int ch = 0; ch < 2; ++ch) {
+        QVERIFY(std::fabs(listValue(gains, ch) - 1 / 1.002) < 1e-5);
+        QVERIFY(std::fabs(listValue(offsets, ch) + 0.1 * (ch + 1) / 1.002) < 1e-4);
+    }
+}
+
 // An instrument that answers one reading whatever number of channels it scans.
 class OneReading : public StubCollection
 {
@@ -182,22 +198,71 @@ private slots:
         QCOMPARE(b.db.cell(state.arg("CalibrationCriteria")),
                  QStringLiteral("30.0000,30.0000;50.0000,50.0000"));
 
-        b.button("pushButton_Close")->click();
-        QVERIFY(b.waitIdle());
-        QCOMPARE(b.modal.messages, QStringList{"热电偶校准只需要2个温度点，温度点不匹配会造成校准失败!"});
-        QCOMPARE(b.caption(), QStringLiteral("开始"));
-        QVERIFY(b.logText().contains("校准数据保存成功！"));
-        // Readings 1.002 t + 0.1 (channel 101) and + 0.2 (102): the fit inverts them.
-        const QStringList gains = b.configColumn("[MX+B_M]"), offsets = b.configColumn("[MX+B_B]");
-        for (int ch = 0; ch < 2; ++ch) {
-            QVERIFY(std::fabs(listValue(gains, ch) - 1 / 1.002) < 1e-5);
-            QVERIFY(std::fabs(listValue(offsets, ch) + 0.1 * (ch + 1) / 1.002) < 1e-4);
-        }
+        endAndCheckFit(b);
         QCOMPARE(b.db.rows("select ChannelNumber, CalibrationData1, CalibrationData2 "
                            "from ChannelCalibrationData"),
                  (QList<QStringList>{{"1_101,1_102", "30.160;30.260", "50.200;50.300"}}));
         QVERIFY(b.scanner.waitForEvent("closed"));
         QVERIFY(!b.button("pushButton_Temp1")->isEnabled());
+    }
+
+    // The operator double-clicks a point's button (and types the reference twice): the second
+    // click falls on a batch being read, when every point button is disabled, so it neither
+    // starts a second reading nor stops the page; the next batch waits for its own click.
+    void doubleClickDuringABatch_data()
+    {
+        QTest::addColumn<QString>("perBatch");
+        QTest::addColumn<int>("batches");
+        QTest::newRow("one batch") << "8" << 1;
+        QTest::newRow("two batches") << "1" << 2;
+    }
+    void doubleClickDuringABatch()
+    {
+        QFETCH(QString, perBatch);
+        QFETCH(int, batches);
+        CalibrationBench b;
+        QVERIFY(b.open("热电偶", "K", 2));
+        QVERIFY(b.store({{"FieldName", "手动"}, {"CriteriaName", "手动"}}));
+        b.createPage();
+        b.page->show();
+        b.setPoints({}, "", perBatch);
+        b.start();
+        QTRY_COMPARE_WITH_TIMEOUT(b.caption(), QStringLiteral("暂停"), 30000);
+
+        auto doubleClick = [&b](QPushButton *button, double t) {
+            QVERIFY(b.writeTemperature(t));
+            b.modal.steps << typed(t) << typed(t);
+            // As the window system delivers a double click.
+            QTest::mouseClick(button, Qt::LeftButton);
+            QTest::mouseDClick(button, Qt::LeftButton);
+            QTest::mouseRelease(button, Qt::LeftButton);
+            QCOMPARE(b.modal.steps.size(), 1);   // one reference asked for, one batch read
+            b.modal.steps.clear();
+            for (const char *name : {"pushButton_Temp1", "pushButton_Temp2", "pushButton_Open",
+                                     "pushButton_Close"})
+                QVERIFY2(!b.button(name)->isEnabled(), name);
+        };
+        for (int point = 0; point < 2; ++point) {
+            QPushButton *button = point ? b.button("pushButton_Temp2") : b.button("pushButton_Temp1");
+            for (int batch = 0; batch < batches; ++batch) {
+                doubleClick(button, 30.0 + 20 * point);
+                if (QTest::currentTestFailed())
+                    return;
+                if (batch + 1 < batches) {
+                    QTRY_VERIFY_WITH_TIMEOUT(button->isEnabled(), 20000);
+                    QCOMPARE(button->text(), QStringLiteral("批次2"));
+                    QVERIFY(!b.button(point ? "pushButton_Temp1" : "pushButton_Temp2")->isEnabled());
+                    QVERIFY(!b.button("pushButton_Open")->isEnabled());
+                }
+            }
+            QTRY_COMPARE_WITH_TIMEOUT(button->text(), QStringLiteral("重采"), 20000);
+        }
+        QVERIFY(b.button("pushButton_Temp3")->isEnabled());
+        QCOMPARE(b.db.cell("select Data from ChannelCalibration where Name = 'CalibrationCriteria'"),
+                 batches == 1 ? QStringLiteral("30.0000;50.0000")
+                              : QStringLiteral("30.0000,30.0000;50.0000,50.0000"));
+        endAndCheckFit(b);
+        QCOMPARE(b.logText().count("温度点1"), 1);   // point 1 was read once
     }
 
     // Fewer readings than chosen channels would move every later channel onto another's

@@ -78,12 +78,15 @@ bool Collection::openLink(const QString &signalMode, const QString &ipCom,
     QMutexLocker lock(&exchangeMutex);
     const int ticket = ++openRequests;
     emit Open_signals(signalMode, ipCom, portBaudRate.toInt());
-    if (signalMode == QStringLiteral("网络")) {
+    const bool tcp = signalMode == QStringLiteral("网络");
+    if (tcp || signalMode == QStringLiteral("蓝牙")) {
         // The transport tries each local address on the instrument's subnet for up to 3 s
-        // before the unbound attempt: wait for its verdict on this open (bounded by that), then
-        // for its report to reach this driver.
-        const qint64 bound = qint64(qMax(1, Comm::localCandidates(ipCom).size())) * Comm::tcpAttemptMs
-                             + qint64(polls) * stepMs;
+        // before the unbound attempt; a Bluetooth LE link takes its connect and the steps after
+        // it. Wait for the transport's verdict on this open (bounded by that), then for its
+        // report to reach this driver.
+        const qint64 linkMs = tcp ? qint64(qMax(1, Comm::localCandidates(ipCom).size())) * Comm::tcpAttemptMs
+                                  : qint64(Comm::bleOpenBudgetMs());
+        const qint64 bound = linkMs + qint64(polls) * stepMs;
         QElapsedTimer clock;
         clock.start();
         while (comm->openVerdicts() < ticket && clock.elapsed() < bound)

@@ -110,8 +110,8 @@ protected:
     // --- shared bodies of the link operations ----------------------------------------------
     // Emits Open_signals with the port or baud rate as an integer (0 when not a number). A TCP
     // open ("网络") first waits for the transport's verdict on this open, which may take 3 s per
-    // local candidate address (bounded by that, plus the polls below); a refusal gives false at
-    // once. Then up to `polls` times: true as soon as `connected` is set, else waits `stepMs`.
+    // local candidate address (bounded by that, plus the polls below), and so does a Bluetooth
+    // LE open ("蓝牙"), bounded by the link's connect budget; a refusal gives false at once. Then up to `polls` times: true as soon as `connected` is set, else waits `stepMs`.
     // After the last wait the result is `connected`. The text drivers use 12 polls.
     bool openLink(const QString &signalMode, const QString &ipCom, const QString &portBaudRate,
                   int polls = 12, int stepMs = 100);

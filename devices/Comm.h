@@ -42,6 +42,8 @@ public:
 
     // How long a TCP open waits for the connection from one local candidate.
     static constexpr int tcpAttemptMs = 3000;
+    // The longest a Bluetooth LE open may take before its verdict (the layer's link budget).
+    static int bleOpenBudgetMs();
 
     // The number of Open_slots calls that have given their verdict (their State_signals), and
     // whether the last one left the link up. Read from any thread: a driver waits on them for

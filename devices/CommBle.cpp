@@ -93,6 +93,11 @@ void takeLink(const Comm *comm, bool forget, ble::SerialLink &link)
 constexpr int scanMs = 1500;
 } // namespace
 
+int Comm::bleOpenBudgetMs()
+{
+    return ble::serialLinkBudgetMs();
+}
+
 bool Comm::scanBle()
 {
     BleState &s = bleState();

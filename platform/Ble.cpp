@@ -13,6 +13,7 @@ std::shared_ptr<Backend> installed;   // null: the Qt back end
 
 std::atomic<int> connectLimit{WaitLimits().connectMs};
 std::atomic<int> operationLimit{WaitLimits().operationMs};
+std::atomic<int> discoveryLimit{WaitLimits().discoveryMs};
 } // namespace
 
 QString statusText(Status status)
@@ -40,6 +41,7 @@ WaitLimits waitLimits()
     WaitLimits limits;
     limits.connectMs = connectLimit;
     limits.operationMs = operationLimit;
+    limits.discoveryMs = discoveryLimit;
     return limits;
 }
 
@@ -47,6 +49,27 @@ void setWaitLimits(const WaitLimits &limits)
 {
     connectLimit = limits.connectMs;
     operationLimit = limits.operationMs;
+    discoveryLimit = limits.discoveryMs;
+}
+
+int serialLinkBudgetMs()
+{
+    const WaitLimits limits = waitLimits();
+    return 2 * limits.connectMs + limits.discoveryMs + 4 * limits.operationMs;
+}
+
+bool connectKnownDevice(const std::function<ConnectOutcome()> &connect,
+                        const std::function<bool(int limitMs)> &discover)
+{
+    const ConnectOutcome outcome = connect();
+    if (outcome != ConnectOutcome::UnknownDevice)
+        return outcome == ConnectOutcome::Connected;
+    qDebug() << "蓝牙设备未知，重新查找";
+    if (!discover(waitLimits().discoveryMs)) {
+        qDebug() << "蓝牙设备未找到";
+        return false;
+    }
+    return connect() == ConnectOutcome::Connected;
 }
 
 std::shared_ptr<Backend> backend()

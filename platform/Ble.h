@@ -55,14 +55,20 @@ enum class Radio { On, Off, Failed };   // Failed: its state could not be read
 QString shortId(const QUuid &uuid);
 
 // How long the layer waits for the platform, in milliseconds: a connect with its service
-// discovery, and every other operation (characteristics, subscription, write).
+// discovery, every other operation (characteristics, subscription, write), and the discovery
+// that looks for a device the platform no longer knows before the connect is tried again.
 struct WaitLimits
 {
     int connectMs = 10000;
     int operationMs = 5000;
+    int discoveryMs = 10000;
 };
 WaitLimits waitLimits();
 void setWaitLimits(const WaitLimits &limits);   // tests shorten them
+// The longest the open of a serial link (openSerialLink) may take at the present limits: the
+// connect, one discovery and the second connect of a device the platform had forgotten, then
+// the characteristics of two services and a subscription in each.
+int serialLinkBudgetMs();
 
 class Characteristic
 {
@@ -181,6 +187,16 @@ bool openSerialLink(const DevicePtr &device, const std::function<void(const QByt
                     SerialLink &link);
 
 // ---- for back ends ------------------------------------------------------------------------------
+
+// A device's connect as a back end reports it: the platform may not know the device any more
+// (BlueZ forgets a device it has not paired soon after a scan or a disconnect, and then refuses
+// to connect to its address).
+enum class ConnectOutcome { Connected, Failed, UnknownDevice };
+// The connect every back end makes: `connect` once; when the platform does not know the device,
+// one `discover` of at most the discovery limit for it (true when it was seen), then `connect`
+// once more. True when a connect succeeded.
+bool connectKnownDevice(const std::function<ConnectOutcome()> &connect,
+                        const std::function<bool(int limitMs)> &discover);
 
 // A handler slot: calls run under its lock, so that set() returns only once a running call has
 // ended and no later call sees the old handler. A handler may replace itself.

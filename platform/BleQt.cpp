@@ -359,10 +359,24 @@ public:
 
     bool services(QList<ServicePtr> &list) override
     {
+        QList<QBluetoothUuid> found;
+        if (!connectKnownDevice([this, &found] { return connectOnce(found); },
+                                [this](int limitMs) { return rediscover(limitMs); }))
+            return false;
+        for (const QBluetoothUuid &uuid : qAsConst(found))
+            list.append(std::make_shared<QtService>(link, uuid));
+        return true;
+    }
+
+private:
+    // One connect with its service discovery; `result` gets the services' identifiers.
+    ConnectOutcome connectOnce(QList<QBluetoothUuid> &result)
+    {
         auto found = std::make_shared<QList<QBluetoothUuid>>();
         const std::shared_ptr<Link> device = link;
-        const Status status = layer().run(waitLimits().connectMs, [device, found](QObject *operation,
-                                                                                 const Finish &finish) {
+        auto unknown = std::make_shared<std::atomic<bool>>(false);
+        const Status status = layer().run(waitLimits().connectMs, [device, found, unknown](QObject *operation,
+                                                                                          const Finish &finish) {
             if (device->closed)
                 return finish(Status::Canceled);
             if (!device->controller) {
@@ -384,7 +398,11 @@ public:
             };
             QObject::connect(controller, &QLowEnergyController::discoveryFinished, operation, collect);
             QObject::connect(controller, QOverload<QLowEnergyController::Error>::of(&QLowEnergyController::error),
-                             operation, [finish](QLowEnergyController::Error) { finish(Status::Error); });
+                             operation, [finish, unknown](QLowEnergyController::Error error) {
+                                 // BlueZ refuses an address it does not know (any more).
+                                 *unknown = error == QLowEnergyController::UnknownRemoteDeviceError;
+                                 finish(Status::Error);
+                             });
             QObject::connect(controller, &QLowEnergyController::disconnected, operation,
                              [finish] { finish(Status::Canceled); });
             QObject::connect(controller, &QLowEnergyController::connected, operation,
@@ -403,13 +421,60 @@ public:
                 break;   // connecting or discovering: the signals above end it
             }
         });
-        if (status != Status::Completed)
-            return false;
-        for (const QBluetoothUuid &uuid : qAsConst(*found))
-            list.append(std::make_shared<QtService>(link, uuid));
-        return true;
+        if (status == Status::Completed) {
+            result = *found;
+            return ConnectOutcome::Connected;
+        }
+        if (!*unknown)
+            return ConnectOutcome::Failed;
+        // The controller that failed goes: the next connect makes a new one for the address.
+        layer().call([device] {
+            if (QLowEnergyController *controller = device->controller) {
+                controller->disconnect();
+                controller->deleteLater();
+                device->controller = nullptr;
+            }
+        });
+        return ConnectOutcome::UnknownDevice;
     }
 
+    // A Low Energy discovery of at most `limitMs` that ends as soon as it sees this device's
+    // address (BlueZ then knows it again); true when it was seen.
+    bool rediscover(int limitMs)
+    {
+        const QBluetoothAddress address = link->info.address();
+        if (address.isNull())
+            return false;
+        const Status status = layer().run(limitMs + waitLimits().operationMs, [address, limitMs](
+                                                                              QObject *operation, const Finish &finish) {
+            auto *agent = new QBluetoothDeviceDiscoveryAgent(operation);
+            agent->setLowEnergyDiscoveryTimeout(qMax(1, limitMs));
+            QObject::connect(agent, &QBluetoothDeviceDiscoveryAgent::deviceDiscovered, operation,
+                             [address, finish](const QBluetoothDeviceInfo &info) {
+                                 if (info.address() != address)
+                                     return;
+                                 {
+                                     SeenDevices &seen = seenDevices();
+                                     std::lock_guard<std::mutex> lock(seen.mutex);
+                                     seen.byAddress[addressOf(info)] = info;
+                                 }
+                                 finish(Status::Completed);
+                             });
+            QObject::connect(agent, &QBluetoothDeviceDiscoveryAgent::finished, operation,
+                             [finish] { finish(Status::Error); });
+            QObject::connect(agent, &QBluetoothDeviceDiscoveryAgent::canceled, operation,
+                             [finish] { finish(Status::Canceled); });
+            QObject::connect(agent, QOverload<QBluetoothDeviceDiscoveryAgent::Error>::of(&QBluetoothDeviceDiscoveryAgent::error),
+                             operation, [agent, finish](QBluetoothDeviceDiscoveryAgent::Error) {
+                                 qDebug() << "蓝牙扫描错误：" << agent->errorString();
+                                 finish(Status::Error);
+                             });
+            agent->start(QBluetoothDeviceDiscoveryAgent::LowEnergyMethod);
+        });
+        return status == Status::Completed;
+    }
+
+public:
     void close() override
     {
         const std::shared_ptr<Link> device = link;

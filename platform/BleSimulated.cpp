@@ -192,8 +192,9 @@ private:
 class SimDevice : public Device
 {
 public:
-    explicit SimDevice(const std::shared_ptr<SimulatedPeripheral> &peripheral)
-        : link(std::make_shared<SimulatedLink>(peripheral))
+    using Discover = std::function<bool(quint64 address, int limitMs)>;
+    SimDevice(const std::shared_ptr<SimulatedPeripheral> &peripheral, Discover discoverer)
+        : link(std::make_shared<SimulatedLink>(peripheral)), discover(std::move(discoverer))
     {
     }
     ~SimDevice() override { close(); }
@@ -216,13 +217,51 @@ public:
     bool services(QList<ServicePtr> &list) override
     {
         const QList<SimulatedPeripheral::Service> layout = link->peripheral->layout();
+        const quint64 address = link->peripheral->address();
+        if (!connectKnownDevice([this, &layout] { return connectOnce(layout); },
+                                [this, address](int limitMs) { return discover && discover(address, limitMs); }))
+            return false;
+        for (int i = 0; i < layout.size(); ++i)
+            list.append(std::make_shared<SimService>(link, i, SimulatedPeripheral::uuidOf(layout[i].shortId)));
+        return true;
+    }
+
+    void close() override
+    {
+        {
+            std::lock_guard<std::recursive_mutex> lock(link->mutex);
+            link->closed = true;
+            link->connected = false;
+            link->status = nullptr;
+        }
+        link->peripheral->release(link.get());
+    }
+
+private:
+    ConnectOutcome connectOnce(const QList<SimulatedPeripheral::Service> &layout)
+    {
         {
             std::lock_guard<std::recursive_mutex> lock(link->mutex);
             if (link->closed)
-                return false;
+                return ConnectOutcome::Failed;
+            if (link->connected)
+                return ConnectOutcome::Connected;
+            if (!link->peripheral->known())
+                return ConnectOutcome::UnknownDevice;
+        }
+        const int delay = link->peripheral->connectDelay();
+        const int limit = waitLimits().connectMs;
+        if (delay > 0)
+            QThread::msleep(static_cast<unsigned long>(qMin(delay, qMax(0, limit))));
+        if (delay > limit)
+            return ConnectOutcome::Failed;
+        {
+            std::lock_guard<std::recursive_mutex> lock(link->mutex);
+            if (link->closed)
+                return ConnectOutcome::Failed;
             if (!link->connected) {
                 if (!link->peripheral->connectable())
-                    return false;
+                    return ConnectOutcome::Failed;
                 link->connected = true;
                 link->services.clear();
                 for (const SimulatedPeripheral::Service &service : layout) {
@@ -242,24 +281,11 @@ public:
                 });
             }
         }
-        for (int i = 0; i < layout.size(); ++i)
-            list.append(std::make_shared<SimService>(link, i, SimulatedPeripheral::uuidOf(layout[i].shortId)));
-        return true;
+        return ConnectOutcome::Connected;
     }
 
-    void close() override
-    {
-        {
-            std::lock_guard<std::recursive_mutex> lock(link->mutex);
-            link->closed = true;
-            link->connected = false;
-            link->status = nullptr;
-        }
-        link->peripheral->release(link.get());
-    }
-
-private:
     const std::shared_ptr<SimulatedLink> link;
+    const Discover discover;
 };
 
 class SimWatcher : public Watcher
@@ -274,7 +300,12 @@ public:
             std::lock_guard<std::recursive_mutex> lock(state->mutex);
             state->received = std::move(received);
         }
-        // Every peripheral advertises twice while the watch runs.
+        // Every peripheral advertises twice while the watch runs; the platform knows the
+        // connectable ones from then on.
+        for (const auto &peripheral : qAsConst(peripherals)) {
+            if (peripheral->connectable())
+                peripheral->setKnown(true);
+        }
         for (int round = 0; round < 2; ++round) {
             for (const auto &peripheral : qAsConst(peripherals)) {
                 Advertisement advertisement;
@@ -368,6 +399,49 @@ void SimulatedPeripheral::setWriteAnswer(Answer answer)
 {
     std::lock_guard<std::mutex> lock(mutex);
     onWrite = answer;
+}
+
+void SimulatedPeripheral::setConnectDelay(int ms)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    delayMs = ms;
+}
+
+int SimulatedPeripheral::connectDelay() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return delayMs;
+}
+
+void SimulatedPeripheral::forget()
+{
+    setKnown(false);
+}
+
+void SimulatedPeripheral::setKnown(bool known)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    isKnown = known;
+}
+
+bool SimulatedPeripheral::known() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return isKnown;
+}
+
+int SimulatedPeripheral::discoveries() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return discoveryCount;
+}
+
+void SimulatedPeripheral::discovered()
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    ++discoveryCount;
+    if (isConnectable)
+        isKnown = true;
 }
 
 SimulatedPeripheral::Answer SimulatedPeripheral::subscribeAnswer() const
@@ -556,7 +630,7 @@ DevicePtr SimulatedBle::deviceFromAddress(quint64 address)
 {
     for (const auto &peripheral : peripherals()) {
         if (peripheral->address() == address)
-            return std::make_shared<SimDevice>(peripheral);
+            return std::make_shared<SimDevice>(peripheral, [this](quint64 a, int ms) { return discover(a, ms); });
     }
     return nullptr;
 }
@@ -565,7 +639,20 @@ DevicePtr SimulatedBle::deviceFromId(const QString &id)
 {
     for (const auto &peripheral : peripherals()) {
         if (peripheral->id() == id)
-            return std::make_shared<SimDevice>(peripheral);
+            return std::make_shared<SimDevice>(peripheral, [this](quint64 a, int ms) { return discover(a, ms); });
     }
     return nullptr;
+}
+
+bool SimulatedBle::discover(quint64 address, int limitMs)
+{
+    for (const auto &peripheral : peripherals()) {
+        if (peripheral->address() != address)
+            continue;
+        peripheral->discovered();
+        if (peripheral->known())
+            return true;
+    }
+    QThread::msleep(static_cast<unsigned long>(qMax(0, limitMs)));
+    return false;
 }

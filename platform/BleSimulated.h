@@ -58,6 +58,20 @@ public:
     void setConnectable(bool connectable);
     bool connectable() const;
 
+    // A connect takes this long (0 by default); one longer than the layer's connect limit fails
+    // when that limit has passed.
+    void setConnectDelay(int ms);
+    int connectDelay() const;
+
+    // The platform forgets the peripheral, as BlueZ forgets a device it has not paired: a
+    // connect reports an unknown device until a watch or a discovery sees it again (only a
+    // connectable peripheral is seen).
+    void forget();
+    void setKnown(bool known);
+    bool known() const;
+    int discoveries() const;     // discoveries that looked for it
+    void discovered();           // for the simulated world: a discovery looked for it
+
     // How the peripheral answers subscriptions and writes.
     enum class Answer { Confirm, Fail, Never };
     void setSubscribeAnswer(Answer answer);
@@ -94,6 +108,9 @@ private:
     const QList<Service> services;
     mutable std::mutex mutex;   // guards the members below
     bool isConnectable = true;
+    int delayMs = 0;
+    bool isKnown = true;
+    int discoveryCount = 0;
     Answer onSubscribe = Answer::Confirm;
     Answer onWrite = Answer::Confirm;
     std::shared_ptr<Responder> responder;
@@ -119,6 +136,10 @@ public:
     std::unique_ptr<ble::Watcher> createWatcher() override;
     ble::DevicePtr deviceFromAddress(quint64 address) override;
     ble::DevicePtr deviceFromId(const QString &id) override;
+    // The discovery a device's connect runs for a peripheral the platform forgot: seen at once
+    // when it is in the world and connectable (it is then known again), else not within
+    // `limitMs` (the calling thread sleeps that long).
+    bool discover(quint64 address, int limitMs);
 
 private:
     QList<std::shared_ptr<SimulatedPeripheral>> peripherals() const;

@@ -210,6 +210,33 @@ private slots:
         QCOMPARE(QSettings("BLE.ini", QSettings::IniFormat).value("/Config/Name").toString(), QString("Gone"));
     }
 
+    // A device the platform forgot (BlueZ forgets one it has not paired) is looked for once and
+    // connected; one out of reach fails the open after that one discovery.
+    void forgottenDeviceIsDiscoveredBeforeTheConnect()
+    {
+        auto p = peripheral("Meter");
+        p->forget();
+        Driver d;
+        d.open("Meter");
+        QTRY_COMPARE(d.states, QList<bool>{true});
+        QCOMPARE(p->discoveries(), 1);
+        QCOMPARE(p->connects(), 1);
+        d.write("a");
+        QTRY_COMPARE(d.takeBuffer(), QByteArray("a"));
+        d.shut();
+        QTRY_COMPARE(d.states, QList<bool>({true, false}));
+
+        ble::setWaitLimits({2000, 300, 200});
+        p->forget();
+        p->setConnectable(false);
+        d.open("Meter");
+        QTRY_COMPARE(d.states, QList<bool>({true, false, false}));
+        QCOMPARE(p->discoveries(), 2);
+        QCOMPARE(p->connects(), 1);
+        ble::setWaitLimits({2000, 300});
+        world->remove(p);
+    }
+
     // A reply of 1000 bytes comes in 50 notifications and lands whole and in order.
     void notifiedBytesArriveWholeAndInOrder()
     {

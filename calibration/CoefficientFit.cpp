@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <limits>
 
 namespace CoefficientFit {
 
@@ -44,10 +45,60 @@ bool allFinite(const QList<double> &values)
     return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
 }
 
-int distinctCount(QList<double> values)
+// Two reference temperatures closer than this are one temperature (K).
+const double kSameTemperature = 1e-6;
+// Two readings closer than this part of the reading are one reading.
+const double kSameReading = 1e-9;
+
+bool sameTemperature(double a, double b)
+{
+    return std::fabs(a - b) < kSameTemperature;
+}
+
+// `inCelsius`: the readings are temperatures (a thermocouple's), to which the temperature
+// rule applies as well.
+bool sameReading(double a, double b, bool inCelsius)
+{
+    const double gap = std::fabs(a - b);
+    return gap < kSameReading * std::max(std::fabs(a), std::fabs(b))
+           || (inCelsius && gap < kSameTemperature);
+}
+
+// An exact fit needs points that differ pairwise in both their temperature and their reading.
+bool pointsDistinct(const QList<double> &temperatures, const QList<double> &readings,
+                    bool inCelsius)
+{
+    for (int i = 0; i < temperatures.size(); ++i) {
+        for (int j = i + 1; j < temperatures.size(); ++j) {
+            if (sameTemperature(temperatures[i], temperatures[j])
+                || sameReading(readings[i], readings[j], inCelsius))
+                return false;
+        }
+    }
+    return true;
+}
+
+// The number of temperatures at least kSameTemperature apart (a least-squares fit takes
+// repeated temperatures, but needs as many distinct ones as it has coefficients).
+int distinctTemperatures(QList<double> values)
 {
     std::sort(values.begin(), values.end());
-    return int(std::unique(values.begin(), values.end()) - values.begin());
+    int count = 0;
+    double last = 0.0;
+    for (double value : qAsConst(values)) {
+        if (count == 0 || value - last >= kSameTemperature) {
+            ++count;
+            last = value;
+        }
+    }
+    return count;
+}
+
+// Readings of a resistance thermometer: positive finite resistances only.
+bool resistances(const QList<double> &readings)
+{
+    return std::all_of(readings.begin(), readings.end(),
+                       [](double r) { return std::isfinite(r) && r > 0.0; });
 }
 
 // Sorts the points by ascending temperature, readings moved along.
@@ -119,15 +170,17 @@ bool fitThermocouple(QList<Point> points, QList<QList<ChannelRecord>> &channels)
     return forEachChannel(points, channels, [](const Point &pairs, ChannelRecord &record) {
         const double t0 = pairs[0].first, r0 = pairs[0].second;
         const double t1 = pairs[1].first, r1 = pairs[1].second;
-        if (t0 == t1 || r0 == r1)
+        if (!pointsDistinct({t0, t1}, {r0, r1}, true))
             return false;
         const double m = (t0 - t1) / (r0 - r1);
-        const float gain = float(m);
-        const float offset = float(t0 - m * r0);
-        if (!std::isfinite(gain) || !std::isfinite(offset))
+        const double b = t0 - m * r0;
+        // Both are stored as singles: a value past their range is no result either.
+        const double largest = double(std::numeric_limits<float>::max());
+        if (!std::isfinite(m) || !std::isfinite(b) || std::fabs(m) > largest
+            || std::fabs(b) > largest)
             return false;
-        record.mxbM = gain;
-        record.mxbB = offset;
+        record.mxbM = float(m);
+        record.mxbB = float(b);
         return true;
     });
 }
@@ -137,15 +190,18 @@ bool fitThermistor(QList<Point> points, QList<QList<ChannelRecord>> &channels)
     if (points.size() < 4)
         return false;
     return forEachChannel(points, channels, [](const Point &pairs, ChannelRecord &record) {
-        QList<double> xs, ys;
+        QList<double> temperatures, readings, xs, ys;
         for (const Pair &pair : pairs) {
-            if (pair.first <= -273.15 || pair.second <= 0.0)
-                return false;
+            temperatures.append(pair.first);
+            readings.append(pair.second);
+        }
+        if (*std::min_element(temperatures.begin(), temperatures.end()) <= -273.15
+            || !resistances(readings) || distinctTemperatures(temperatures) < 4)
+            return false;
+        for (const Pair &pair : pairs) {
             xs.append(1.0 / (pair.first + 273.15));
             ys.append(std::log(pair.second));
         }
-        if (distinctCount(xs) < 4)
-            return false;
         const QList<double> c = fitPolynomial(xs, ys, 4);
         if (!allFinite(c))
             return false;
@@ -197,11 +253,12 @@ bool fitCallendarVanDusen(QList<double> temperatures, QList<double> readings, QL
 {
     out.clear();
     if (temperatures.size() < 3 || readings.size() != temperatures.size()
-        || !allFinite(temperatures) || !allFinite(readings) || distinctCount(temperatures) < 3)
+        || !allFinite(temperatures) || !resistances(readings)
+        || distinctTemperatures(temperatures) < 3)
         return false;
     const QList<double> c = fitPolynomial(temperatures, readings, 3);
     const QList<double> result{c[1] / c[0], c[2] / c[0], c[0], 0.0, 0.0};
-    if (!allFinite(result))
+    if (!allFinite(result) || !(result[2] > 0.0))
         return false;
     out = result;
     return true;
@@ -212,18 +269,18 @@ bool fitIts90(QList<double> temperatures, QList<double> readings, QList<double> 
     out.clear();
     const int n = temperatures.size();
     if ((n != 5 && n != 3) || readings.size() != n || !allFinite(temperatures)
-        || !allFinite(readings))
+        || !resistances(readings) || !pointsDistinct(temperatures, readings, false))
         return false;
     sortByTemperature(temperatures, readings);
     // The zero point: the middle one of five; of three, the lowest or the highest.
     const bool zeroFound = n == 5
         ? std::fabs(temperatures[2]) <= kZeroBand
         : std::fabs(temperatures[0]) <= kZeroBand || std::fabs(temperatures[2]) <= kZeroBand;
-    if (!zeroFound || distinctCount(temperatures) != n)
+    if (!zeroFound)
         return false;
     QList<double> result;
     computeIts90(temperatures, readings, result);
-    if (!allFinite(result))
+    if (!allFinite(result) || !(result[2] > 0.0))
         return false;
     out = result;
     return true;

@@ -6,8 +6,15 @@
 // Channel order: the channels of `channels`, slot by slot and within a slot in list order;
 // pair k of every point belongs to the k-th channel. Each fit returns false, leaving the
 // records in an unspecified state, when the points do not fit the type (their count, a count
-// of pairs other than the channel count, too few distinct temperatures, a reading that has no
-// logarithm) or when a coefficient comes out infinite or not a number.
+// of pairs other than the channel count) or cannot determine it, or when a coefficient comes
+// out infinite or not a number:
+//  - the exact fits (thermocouple, ITS-90) need points that differ pairwise both in their
+//    reference temperature (by 1e-6 K at least) and in their reading (by 1e-9 of the reading
+//    at least; a thermocouple's reading, a temperature, by 1e-6 K as well);
+//  - the least-squares fits (Callendar-Van Dusen, thermistor) take repeated temperatures but
+//    need at least as many temperatures 1e-6 K apart as they have coefficients;
+//  - the resistance fits (platinum, thermistor) take positive finite resistances only, and a
+//    platinum fit gives a positive R0 only.
 
 #include <QList>
 #include <QPair>

@@ -182,6 +182,82 @@ private slots:
         QCOMPARE(QStringList({r.c_c2, r.d_c3}), QStringList({"0", "0"}));
     }
 
+    // Point sets from which no coefficient can be determined are refused (the page then
+    // shows "参数错误，计算失败！"); repeated temperatures are valid for the least-squares fits.
+    void degeneratePointSets_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("function");
+        QTest::addColumn<Doubles>("temperatures");
+        QTest::addColumn<Doubles>("readings");
+        QTest::addColumn<bool>("fitted");
+        const QString tc = "热电偶", rtd = "铂电阻", ntc = "热敏电阻";
+        auto ntcAt = [](const Doubles &ts) {
+            Doubles rs;
+            for (double t : ts)
+                rs << ntcResistance(t);
+            return rs;
+        };
+        QTest::newRow("thermocouple, readings 1e-12 apart (gain -1e15)")
+            << tc << "K" << Doubles{0, 1000} << Doubles{10 + 1e-12, 10} << false;
+        QTest::newRow("thermocouple, readings 1e-7 °C apart at 0")
+            << tc << "K" << Doubles{0, 1000} << Doubles{0, 1e-7} << false;
+        QTest::newRow("thermocouple, references 1e-7 K apart")
+            << tc << "K" << Doubles{50, 50 + 1e-7} << Doubles{10, 100} << false;
+        QTest::newRow("thermocouple, gain past a single")
+            << tc << "K" << Doubles{0, 1e300} << Doubles{0, 1} << false;
+        QTest::newRow("thermocouple, readings 1e-5 °C apart")
+            << tc << "K" << Doubles{20, 20.01} << Doubles{20.00001, 20.00002} << true;
+        QTest::newRow("ITS-90, references 1e-7 K apart")
+            << rtd << "ITS90" << Doubles{0.01, 100, 100 + 1e-7} << Doubles{25.5, 35.5, 35.6} << false;
+        QTest::newRow("ITS-90, readings 1e-10 of the reading apart")
+            << rtd << "ITS90" << Doubles{0.01, 100, 200} << Doubles{25.5, 35.5, 35.5 * (1 + 1e-10)}
+            << false;
+        QTest::newRow("ITS-90, negative readings")
+            << rtd << "ITS90" << Doubles{0.01, 100, 200} << Doubles{-25.5, -35.5, -45.1} << false;
+        QTest::newRow("ITS-90, a zero reading")
+            << rtd << "ITS90" << Doubles{-80, -40, 0.01} << Doubles{0, 20, 25.5} << false;
+        QTest::newRow("Callendar-Van Dusen, negative R0")
+            << rtd << "PT385" << Doubles{100, 200, 300} << Doubles{100, 300, 500} << false;
+        QTest::newRow("Callendar-Van Dusen, negative readings")
+            << rtd << "PT385" << Doubles{0, 100, 200} << Doubles{-100, -138.5055, -175.856} << false;
+        QTest::newRow("Callendar-Van Dusen, a zero reading")
+            << rtd << "PT385" << Doubles{0, 100, 200} << Doubles{0, 138.5055, 175.856} << false;
+        QTest::newRow("Callendar-Van Dusen, temperatures 1e-7 K apart")
+            << rtd << "PT385" << Doubles{0, 100, 100 + 1e-7} << Doubles{100, 138.5055, 138.5056}
+            << false;
+        QTest::newRow("Callendar-Van Dusen, a temperature repeated")
+            << rtd << "PT385" << Doubles{0, 0, 100, 200} << Doubles{100, 100.0001, 138.5055, 175.856}
+            << true;
+        const Doubles close{0, 30, 60, 60 + 1e-7}, repeated{0, 0, 30, 60, 90};
+        QTest::newRow("thermistor, temperatures 1e-7 K apart")
+            << ntc << "R(T)" << close << ntcAt(close) << false;
+        QTest::newRow("thermistor, a temperature repeated")
+            << ntc << "R(T)" << repeated << ntcAt(repeated) << true;
+        QTest::newRow("thermistor, a negative reading")
+            << ntc << "R(T)" << Doubles{0, 30, 60, 90} << (ntcAt({0, 30, 60}) << -100.0) << false;
+    }
+    void degeneratePointSets()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QString, function);
+        QFETCH(Doubles, temperatures);
+        QFETCH(Doubles, readings);
+        QFETCH(bool, fitted);
+        ChannelRecord r;
+        QCOMPARE(fit(mode, function, temperatures, readings, r), fitted);
+        if (!fitted)
+            return;
+        if (mode == "热电偶") {
+            QCOMPARE(r.mxbM, 1000.0f);
+            return;
+        }
+        for (const QString &text : {r.a_c0, r.b_c1, r.c_c2, r.d_c3, r.r0_c4, r.a4_c5, r.b4_c6})
+            QVERIFY2(std::isfinite(number(text)), qPrintable(text));
+        if (mode == "铂电阻")
+            QVERIFY(std::fabs(number(r.r0_c4) - 100) < 0.01);
+    }
+
     void pointsFromStoredTexts_data()
     {
         QTest::addColumn<QStringList>("criteria");

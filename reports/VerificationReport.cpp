@@ -144,8 +144,10 @@ void VerificationReport::loadProjectList(const QString &filter)
     tree->setColumnCount(1);
     tree->setHeaderLabels({tr("项目列表")});
     QList<ParametersRecord> rows;
-    if (!selectParametersBySql(rows, QStringLiteral("select * from Parameters where Name like ")
-                                         + sqlContainsPattern(filter)))
+    if (!selectParametersBySql(rows,
+                               QStringLiteral("select * from Parameters where ")
+                                   + sqlContainsCondition(QStringLiteral("Name")),
+                               {filter}))
         return;
     for (int i = rows.size() - 1; i >= 0; --i)
         projects.append(rows.at(i));

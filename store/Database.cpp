@@ -229,11 +229,23 @@ ParametersRecord projectFromQuery(const QSqlQuery &q)
 }
 
 template <typename Record, typename Build>
-bool selectInto(QList<Record> &out, const QString &table, const QString &sql, Build build)
+bool selectInto(QList<Record> &out, const QString &table, const QString &sql, Build build,
+                const QVariantList &values = QVariantList())
 {
     QSqlQuery query(connection(QString()));
     query.setForwardOnly(true);
-    if (!query.exec(sql)) {
+    bool ran = false;
+    if (values.isEmpty()) {
+        ran = query.exec(sql);
+    } else if (query.prepare(sql)) {
+        for (const QVariant &value : values) {
+            // A null text would be bound as NULL, which no condition matches.
+            const bool nullText = value.type() == QVariant::String && value.toString().isNull();
+            query.addBindValue(nullText ? QVariant(QStringLiteral("")) : value);
+        }
+        ran = query.exec();
+    }
+    if (!ran) {
         traceSelectFailure(table);
         return false;
     }
@@ -331,13 +343,11 @@ QString sqlQuoted(QString value)
     return value.replace(QLatin1Char('\''), QLatin1String("''"));
 }
 
-QString sqlContainsPattern(const QString &text)
+QString sqlContainsCondition(const QString &column)
 {
-    QString escaped = text;
-    escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
-    escaped.replace(QLatin1Char('%'), QLatin1String("\\%"));
-    escaped.replace(QLatin1Char('_'), QLatin1String("\\_"));
-    return QLatin1String("'%") + sqlQuoted(escaped) + QLatin1String("%' escape '\\'");
+    // Not LIKE: its pattern is limited in length (50,000 bytes) and needs its wildcards escaped.
+    // lower() folds ASCII letters only, as LIKE does.
+    return QLatin1String("instr(lower(") + column + QLatin1String("), lower(?)) > 0");
 }
 
 // ---- transactions ------------------------------------------------------------------------
@@ -603,9 +613,10 @@ bool selectParameters(QList<ParametersRecord> &out, QString name)
     return selectInto(out, QStringLiteral("Parameters"), sql, projectFromQuery);
 }
 
-bool selectParametersBySql(QList<ParametersRecord> &out, QString statement)
+bool selectParametersBySql(QList<ParametersRecord> &out, QString statement,
+                           const QVariantList &values)
 {
-    return selectInto(out, QStringLiteral("Parameters"), statement, projectFromQuery);
+    return selectInto(out, QStringLiteral("Parameters"), statement, projectFromQuery, values);
 }
 
 bool insertParametersData(ParametersDataRow row, QString connectionName)
@@ -751,11 +762,15 @@ bool selectAuditLog(QList<AuditLogRecord> &out, QString from, QString to, QStrin
     const QString sql = from.isEmpty()
         ? QStringLiteral("select *from AuditLog")
         : QLatin1String("select * from AuditLog where (Time Between '") + sqlQuoted(from)
-            + QLatin1String("'and '") + sqlQuoted(to) + QLatin1String("') and Type like ")
-            + sqlContainsPattern(type);
-    return selectInto(out, QStringLiteral("AuditLog"), sql, [](const QSqlQuery &q) {
-        return AuditLogRecord{q.value(0).toString(), q.value(1).toString(), q.value(2).toString()};
-    });
+            + QLatin1String("'and '") + sqlQuoted(to) + QLatin1String("') and ")
+            + sqlContainsCondition(QStringLiteral("Type"));
+    return selectInto(
+        out, QStringLiteral("AuditLog"), sql,
+        [](const QSqlQuery &q) {
+            return AuditLogRecord{q.value(0).toString(), q.value(1).toString(),
+                                  q.value(2).toString()};
+        },
+        from.isEmpty() ? QVariantList() : QVariantList{type});
 }
 
 bool deleteAuditLog(QString time, QString type, QString details)

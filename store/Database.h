@@ -13,6 +13,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 #include "Records.h"
 
@@ -42,11 +43,12 @@ void closeDatabaseConnection(const QString &connectionName = QString());
 // A value as it goes between the single quotes of a statement: every quote doubled.
 QString sqlQuoted(QString value);
 
-// The quoted pattern of a LIKE that matches the texts containing `text` as it stands, with its
-// escape clause: "'%" + text + "%' escape '\'", where "\", "%" and "_" of the text are escaped
-// (so they match themselves) and quotes doubled. Use it in every LIKE search:
-//     "... where Name like " + sqlContainsPattern(search)
-QString sqlContainsPattern(const QString &text);
+// The condition of a substring search: true for the rows whose `column` contains the text bound
+// to its one placeholder "?", as it stands ("%" and "_" match themselves, a text of any length
+// works), ASCII letters matching in either case; an empty text matches every row. Use it in
+// every filter search and bind the search text:
+//     "... where " + sqlContainsCondition("Name")   with the bound value `search`
+QString sqlContainsCondition(const QString &column);
 
 // ---- transactions ------------------------------------------------------------------------
 
@@ -111,8 +113,10 @@ bool insertParameters(ParametersRecord record, QString connectionName = QString(
 bool updateParametersTime(QString name, QString start, QString end);
 bool deleteParameters(QString name);
 bool selectParameters(QList<ParametersRecord> &out, QString name);
-// Runs the caller's select, which must yield the 15 columns of Parameters in order.
-bool selectParametersBySql(QList<ParametersRecord> &out, QString statement);
+// Runs the caller's select, which must yield the 15 columns of Parameters in order, with
+// `values` bound to its placeholders in order (a null text bound as an empty text, not NULL).
+bool selectParametersBySql(QList<ParametersRecord> &out, QString statement,
+                           const QVariantList &values = QVariantList());
 
 // One sample; on the named open connection, or the default one for an empty name. A value
 // holding "," is refused.

@@ -587,17 +587,24 @@ private slots:
         QVERIFY(insertParameters(project("alpha")));
         QVERIFY(insertParameters(project("it's beta")));
         QVERIFY(insertParameters(project("gamma")));
+        // A name longer than a LIKE pattern may be (50,000 bytes).
+        const QString longName = "x" + QString(60000, 'y') + "%_z";
+        QVERIFY(insertParameters(project(longName)));
         QList<ParametersRecord> out;
-        const QString search = "'s b";
-        QVERIFY(selectParametersBySql(out, "select * from Parameters where Name like '%"
-                                               + sqlQuoted(search) + "%'"));
+        const QString byName = "select * from Parameters where " + sqlContainsCondition("Name");
+        QVERIFY(selectParametersBySql(out, byName, {"'S B"}));   // ASCII letters in either case
         QCOMPARE(out.size(), 1);
         QCOMPARE(out.first(), project("it's beta"));
-        QVERIFY(selectParametersBySql(out, "select * from Parameters where Name like '%%'"));
-        QCOMPARE(out.size(), 3);
+        QVERIFY(selectParametersBySql(out, byName, {QString(60000, 'Y') + "%_"}));
+        QCOMPARE(out.size(), 1);
+        QCOMPARE(out.first().Name, longName);
+        QVERIFY(selectParametersBySql(out, byName, {"_"}));   // "_" matches itself only
+        QCOMPARE(out.size(), 1);
+        QVERIFY(selectParametersBySql(out, byName, {QString()}));
+        QCOMPARE(out.size(), 4);
         TraceCapture traces;
         QVERIFY(!selectParametersBySql(out, "select * from Parameters where"));
-        QCOMPARE(out.size(), 3);
+        QCOMPARE(out.size(), 4);   // left as it was
         QCOMPARE(traces.messages().filter("查询"), QStringList{"查询Parameters失败！"});
     }
 
@@ -888,7 +895,7 @@ private slots:
         QTest::addColumn<QStringList>("details");
         QTest::newRow("no from: everything, to and type ignored")
             << "" << "2000-01-01 00:00:00" << "nothing"
-            << QStringList{"d0", "d1", "d2", "d3", "d4", "d5", "d6", "dx", "d7"};
+            << QStringList{"d0", "d1", "d2", "d3", "d4", "d5", "d6", "dx", "d7", "d8"};
         QTest::newRow("one whole day, both bounds")
             << "2024-03-05 00:00:00" << "2024-03-05 23:59:59" << "" << QStringList{"d1", "d2", "d3"};
         QTest::newRow("type substring") << "2024-03-05 00:00:00" << "2024-03-06 00:00:00" << "上限"
@@ -902,6 +909,11 @@ private slots:
                                     << QStringList{"d6"};
         QTest::newRow("backslash") << "2024-01-01 00:00:00" << "2025-01-01 00:00:00" << "\\%"
                                    << QStringList{"d7"};
+        QTest::newRow("letter case") << "2024-01-01 00:00:00" << "2025-01-01 00:00:00" << "a_b"
+                                     << QStringList{"d6"};
+        // Longer than a LIKE pattern may be (50,000 bytes).
+        QTest::newRow("long type") << "2024-01-01 00:00:00" << "2025-01-01 00:00:00"
+                                   << "?" + QString(60000, 'l') << QStringList{"d8"};
     }
     void selectAuditLogRange()
     {
@@ -918,7 +930,8 @@ private slots:
                     " ('2024-03-07 00:00:00', '50%', 'd5'),"
                     " ('2024-03-07 00:00:01', 'xA_By', 'd6'),"
                     " ('2024-03-07 00:00:02', 'AxB', 'dx'),"
-                    " ('2024-03-07 00:00:03', 'a\\%b', 'd7');"));
+                    " ('2024-03-07 00:00:03', 'a\\%b', 'd7'),"
+                    " ('2024-03-07 00:00:04', '?" + QString(60001, 'L') + "', 'd8');"));
         QList<AuditLogRecord> out;
         QVERIFY(selectAuditLog(out, from, to, type));
         QStringList got;

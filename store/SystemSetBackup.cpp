@@ -200,6 +200,11 @@ QString backupTargetName(const QString &folder, const QDateTime &time)
     return target;
 }
 
+QString backupPartialName(const QString &target)
+{
+    return target + QStringLiteral(".partial");
+}
+
 bool backupDatabase(const QString &target, const QString &databasePath)
 {
     if (target.isEmpty() || QFileInfo::exists(target) || !QFileInfo(databasePath).isFile())
@@ -210,14 +215,26 @@ bool backupDatabase(const QString &target, const QString &databasePath)
         qWarning() << "backup refused: another copy is being made" << target;
         return false;
     }
+    // The copy is made under a name that no list of backups and no restore takes for one, and
+    // gets its own name only once complete and checked: a copy cut short (the program killed,
+    // the disk full) never looks like a backup.
+    const QString partial = backupPartialName(target);
+    auto removePartial = [&partial] {
+        for (const char *companion : {"", "-journal", "-wal", "-shm"})
+            QFile::remove(partial + QLatin1String(companion));
+    };
+    removePartial();   // left by a copy of the same name that was cut short
     bool ok = false;
     std::atomic<bool> finished{false};
     // The copy runs on a thread of its own while the caller's thread goes on delivering its
     // events: a copy of a large file takes long, and instrument replies arrive on that thread.
     std::thread copier([&] {
-        ok = withReadOnlyConnection(databasePath, "backup", [&target](QSqlDatabase &db) {
-            return copySnapshot(db, target);
+        ok = withReadOnlyConnection(databasePath, "backup", [&partial](QSqlDatabase &db) {
+            return copySnapshot(db, partial);
         });
+        ok = ok && verifyDatabaseFile(partial);
+        // A rename never replaces a file: a copy of that name made meanwhile stays.
+        ok = ok && QFile::rename(partial, target);
         finished = true;
     });
     if (QCoreApplication::instance()
@@ -225,9 +242,8 @@ bool backupDatabase(const QString &target, const QString &databasePath)
         waitDeliveringEvents([&finished] { return finished.load(); });
     copier.join();
     if (!ok) {
-        // A half-written copy is no backup.
-        for (const char *companion : {"", "-journal", "-wal", "-shm"})
-            QFile::remove(target + QLatin1String(companion));
+        qWarning() << "backup not made:" << target;
+        removePartial();   // a half-written copy is no backup
     }
     busy = false;
     return ok;

@@ -24,11 +24,16 @@ bool verifyDatabaseFile(const QString &path, QString *error = nullptr);
 // turned into native separators and then every backslash into "/".
 QString backupTargetName(const QString &folder, const QDateTime &time);
 
+// The name a backup copy has while it is written: target + ".partial" (not a ".db3" file).
+QString backupPartialName(const QString &target);
+
 // Writes a consistent snapshot of the database file `databasePath` into `target` (a new file;
 // an existing one makes it fail) while other connections go on writing: SQLite's online backup
 // copies it in small steps inside one read transaction, never as a raw copy of a file in use, and
 // the writers' commits do not wait for it (the program keeps its file in write-ahead-log mode).
-// The copy runs on a thread of its own; a caller on the GUI thread goes on delivering events
+// The copy is written under backupPartialName(target) and renamed to `target` only when it is
+// complete and passes verifyDatabaseFile, so a copy cut short leaves no file under the target's
+// name. The copy runs on a thread of its own; a caller on the GUI thread goes on delivering events
 // other than user input until it is done. One copy at a time: a second call meanwhile fails.
 bool backupDatabase(const QString &target, const QString &databasePath = QStringLiteral("DAQ-Vemka.db3"));
 

@@ -2,6 +2,7 @@
 // database file, against a real database file read back with the sqlite3 tool.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QLineEdit>
 #include <QMovie>
@@ -363,6 +364,45 @@ private slots:
         QVERIFY(!QFile::exists(folder.file(QStringLiteral("x.db3"))));
     }
 
+    // A backup killed in the middle of its copy leaves nothing under a backup's name; the next
+    // one of that name is made whole.
+    void backupKilledMidCopy()
+    {
+        WorkingFolder folder;
+        const QString db = folder.file(QStringLiteral("DAQ-Vemka.db3"));
+        QVERIFY(copyEmptyDatabase(db));
+        QCOMPARE(sqlite(db, QStringLiteral("create table Filler(b); insert into Filler select "
+                                           "zeroblob(4000) from (with recursive r(i) as (select 1 "
+                                           "union all select i + 1 from r where i < 40000) select i "
+                                           "from r);")),
+                 QString());
+        const QString backups = folder.file(QStringLiteral("bak"));
+        QVERIFY(QDir().mkpath(backups));
+        const QString target = backupTargetName(backups, QDateTime::currentDateTime());
+        const QString partial = backupPartialName(target);
+        QVERIFY(!partial.endsWith(QStringLiteral(".db3")));
+
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--backup-child"), target, db});
+        QVERIFY(child.waitForStarted());
+        QElapsedTimer clock;
+        clock.start();
+        while (QFileInfo(partial).size() < 8 * 1000 * 1000 && child.state() == QProcess::Running
+               && clock.elapsed() < 30000)
+            QThread::msleep(1);
+        QVERIFY2(child.state() == QProcess::Running, "the copy ended before it could be killed");
+        child.kill();
+        QVERIFY(child.waitForFinished());
+        QVERIFY(QFileInfo(partial).size() > 0);   // killed in the middle of the copy
+        QCOMPARE(QDir(backups).entryList({QStringLiteral("*.db3")}, QDir::Files), QStringList());
+
+        QVERIFY(backupDatabase(target, db));
+        QCOMPARE(QDir(backups).entryList(QDir::Files), QStringList{QFileInfo(target).fileName()});
+        QVERIFY(verifyDatabaseFile(target));
+        QCOMPARE(sqlite(target, QStringLiteral("select count(*) from Filler")), QStringLiteral("40000"));
+    }
+
     void restore_data()
     {
         QTest::addColumn<QString>("kind");
@@ -540,5 +580,13 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSystemSet)
+int main(int argc, char *argv[])
+{
+    // The backup that the backup test kills: one copy, made by a program of its own.
+    if (argc == 4 && qstrcmp(argv[1], "--backup-child") == 0) {
+        QCoreApplication app(argc, argv);
+        return backupDatabase(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3])) ? 0 : 1;
+    }
+    QTEST_MAIN_IMPL(TestSystemSet)
+}
 #include "test_systemset.moc"

@@ -1,9 +1,12 @@
 #include "ReportData.h"
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
+#include <vector>
 
 #include "ParametersStatistics.h"
+#include "SampleRows.h"
 #include "Terms.h"
 #include "ValueStatistics.h"
 
@@ -55,11 +58,8 @@ bool ReportSamples::appendRow(const QDateTime &time, const QStringList &texts)
         return false;
     times.append(time.toMSecsSinceEpoch());
     clocks.append(clockOf(time));
-    for (int c = 0; c < channels; ++c) {
-        bool ok = false;
-        const double v = texts.at(c).toDouble(&ok);
-        data.append(ok && std::isfinite(v) ? v : std::numeric_limits<double>::quiet_NaN());
-    }
+    for (int c = 0; c < channels; ++c)
+        data.append(storedSampleValue(texts.at(c)));
     return true;
 }
 
@@ -220,39 +220,34 @@ void ReportModel::locateSegments(const QList<QDateTime> &starts, const QList<QDa
     startIndexes.clear();
     endIndexes.clear();
     const int last = rowCount() - 1;
-    if (last < 0)
-        return;   // no rows: no segment has rows to show
-    int cursor = 0;
-    auto firstAtOrAfter = [this, last](int from, const QDateTime &time) {
-        const qint64 t = time.toMSecsSinceEpoch();
-        for (int r = from; r <= last; ++r) {
+    auto firstAtOrAfter = [this, last](qint64 t) {
+        for (int r = 0; r <= last; ++r) {
             if (rows.msecs(r) >= t)
                 return r;
         }
         return -1;
     };
+    // Each segment on its own, so that one without rows leaves the others where they are.
     for (int i = 0; i < starts.size(); ++i) {
-        const int s = firstAtOrAfter(cursor, starts.at(i));
-        if (s >= 0) {
-            startIndexes << s;
-            cursor = s;
+        const qint64 start = starts.at(i).toMSecsSinceEpoch();
+        const qint64 end = ends.at(i).toMSecsSinceEpoch();
+        const int first = firstAtOrAfter(start);
+        if (first < 0 || !starts.at(i).isValid() || !ends.at(i).isValid()
+            || end < rows.msecs(0)) {
+            // After the last row, before the first one, or without times: no rows.
+            startIndexes << 0;
+            endIndexes << -1;
+            continue;
         }
-        const int e = firstAtOrAfter(cursor, ends.at(i));
-        if (e >= 0) {
-            endIndexes << e;
-            cursor = e;
-        }
+        const int e = firstAtOrAfter(end);
+        startIndexes << first;
+        endIndexes << qMax(first, e < 0 ? last : e);
     }
-    while (startIndexes.size() < starts.size())
-        startIndexes << last;
-    while (endIndexes.size() < ends.size())
-        endIndexes << last;
 }
 
 double ReportModel::value(int row, int channel) const
 {
-    const double v = rows.value(row, channel);
-    return ReportSamples::isMissing(v) ? 0.0 : v;
+    return rows.value(row, channel);
 }
 
 ReportRow ReportModel::row(int index) const
@@ -272,12 +267,22 @@ ReportRow ReportModel::row(int index) const
 
 QString ReportModel::number(double v) const
 {
-    return QString::number(v, 'f', dataAccuracy);
+    return std::isfinite(v) ? QString::number(v, 'f', dataAccuracy) : QString();
 }
 
-QStringList ReportModel::numbers(const QList<double> &values) const
+QString ReportModel::difference(double a, double b) const
 {
-    return doubleListToStringList(dataAccuracy, values);
+    if (!std::isfinite(a) || !std::isfinite(b))
+        return QString();
+    // Taken in long double: the difference of two finite values is finite even where it
+    // exceeds the double range (the maximum 1e308 and the minimum -1e308).
+    const long double d = static_cast<long double>(a) - b;
+    if (std::fabs(d) <= std::numeric_limits<double>::max())
+        return number(static_cast<double>(d));
+    const int length = std::snprintf(nullptr, 0, "%.*Lf", dataAccuracy, d);
+    std::vector<char> text(size_t(length) + 1);
+    std::snprintf(text.data(), text.size(), "%.*Lf", dataAccuracy, d);
+    return QString::fromLatin1(text.data(), length);
 }
 
 bool ReportModel::writeChosenTables(const std::function<bool()> &workData,
@@ -319,10 +324,11 @@ QStringList ReportModel::horizontalRow(int rowIndex, bool left) const
     const ValueSummary s = summarizeValues(indexes.size(), [&](int k) {
         return value(rowIndex, indexes.at(k));
     });
-    return {rows.timeText(rowIndex), number(s.max),          names.value(s.maxIndex),
-            number(s.min),           names.value(s.minIndex), number(s.average),
-            number(s.max - s.average), number(s.average - s.min), number(s.max - s.min),
-            number(s.deviation)};
+    return {rows.timeText(rowIndex),          number(s.max),
+            names.value(s.maxIndex),          number(s.min),
+            names.value(s.minIndex),          number(s.average),
+            difference(s.max, s.average),     difference(s.average, s.min),
+            difference(s.max, s.min),         number(s.deviation)};
 }
 
 ReportModel::Vertical ReportModel::verticalAnalysis(int segment, bool left) const
@@ -347,9 +353,9 @@ ReportModel::Vertical ReportModel::verticalAnalysis(int segment, bool left) cons
                                        number(s.max),
                                        number(s.min),
                                        number(s.average),
-                                       number(s.max - s.average),
-                                       number(s.average - s.min),
-                                       number(s.max - s.min),
+                                       difference(s.max, s.average),
+                                       difference(s.average, s.min),
+                                       difference(s.max, s.min),
                                        number(s.deviation)};
     }
     auto listAt = [](const QList<double> &list) {
@@ -359,18 +365,19 @@ ReportModel::Vertical ReportModel::verticalAnalysis(int segment, bool left) cons
     const ValueSummary high = summarizeValues(maxima.size(), listAt(maxima));
     const ValueSummary low = summarizeValues(minima.size(), listAt(minima));
     const double mean = avg.average;
+    // No channel with a value: the text stays empty.
     auto channelAnd = [&](int k, double v) {
-        return names.value(k) + QStringLiteral("/") + number(v);
+        return k < 0 ? QString() : names.value(k) + QStringLiteral("/") + number(v);
     };
     out.summaryTexts = QStringList{channelAnd(avg.minIndex, avg.min),
                         channelAnd(avg.maxIndex, avg.max),
                         channelAnd(high.maxIndex, high.max),
                         channelAnd(low.minIndex, low.min),
                         number(mean),
-                        number(high.max - mean),
-                        number(avg.max - mean),
-                        number(mean - low.min),
-                        number(mean - avg.min),
+                        difference(high.max, mean),
+                        difference(avg.max, mean),
+                        difference(mean, low.min),
+                        difference(mean, avg.min),
                         QString()};
     return out;
 }

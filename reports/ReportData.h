@@ -76,7 +76,8 @@ public:
 
     // Takes the report inputs and derives the model; a second call replaces it. The project's
     // channel lists and the samples hold the report's channels only. A value that is missing
-    // counts as 0. A table of an axis without channels is not chosen.
+    // is left out of every figure, which counts only the values present, and shown empty. A
+    // table of an axis without channels is not chosen.
     void setReportData(int dataAccuracy, const QList<bool> &tableFlags,
                        const ParametersRecord &project, const ReportSamples &samples,
                        const QList<QDateTime> &segmentStarts, const QList<QDateTime> &segmentEnds,
@@ -97,19 +98,24 @@ public:
     QStringList startTexts;       // "yyyy-MM-dd hh:mm:ss"
     QStringList endTexts;
     QStringList segmentRemarks;
-    QList<int> startIndexes;      // per segment its first and last row, both included
+    // Per segment its first and last row, both included: from the first row at or after its
+    // start to the first at or after its end (or the last row). A segment that lies after the
+    // last row or before the first has no rows: its last index is below its first.
+    QList<int> startIndexes;
     QList<int> endIndexes;
 
     int rowCount() const { return rows.rowCount(); }
     int segmentCount() const { return startIndexes.size(); }
     bool tableChosen(int table) const { return tableFlags.value(table, false); }
     ReportRow row(int index) const;
-    // The value of a channel (a position in the project's channel list); 0 when missing.
+    // The value of a channel (a position in the project's channel list); NaN when missing.
     double value(int row, int channel) const;
 
-    // A number in fixed notation with dataAccuracy decimals.
+    // A number in fixed notation with dataAccuracy decimals; empty for a missing figure (NaN).
     QString number(double value) const;
-    QStringList numbers(const QList<double> &values) const;
+    // a - b the same way, taken in long double so that two finite figures give a finite
+    // difference even beyond the double range; empty when either is missing.
+    QString difference(double a, double b) const;
 
     // Per axis (left: true).
     QString quantity(bool left) const { return left ? leftQuantity : rightQuantity; }

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <limits>
 
+#include "SampleRows.h"
 #include "VerificationReportExcel.h"
 #include "VerificationReportPDF.h"
 
@@ -133,14 +134,10 @@ bool writeSimpleExport(const QString &connectionName, const ParametersRecord &pr
             for (int j = 0; j < values.size() && j < project.ChannelNumber.size(); ++j) {
                 if (!channelFlags.value(j, false))
                     continue;
-                const QString &text = values.at(j);
-                bool isNumber = false;
-                const double v = text.toDouble(&isNumber);
-                // A value that is no number is kept as it was stored; a missing one stays empty.
-                if (isNumber)
+                // A missing value (no finite number: "nan", "inf", "abc") leaves its cell empty.
+                double v = 0.0;
+                if (storedSampleValue(values.at(j), v))
                     ok = book.write(row, c, v, number) && ok;
-                else if (!text.isEmpty())
-                    ok = book.write(row, c, text, centred) && ok;
                 ++c;
             }
             ++row;

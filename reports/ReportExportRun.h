@@ -54,7 +54,8 @@ bool runReportExport(const ReportJob &job);
 
 // The simple export: every stored sample of the project with the time and the values of the
 // channels whose flag is true, read through the open database connection of that name and
-// written as a workbook. Numbers are written as numbers with `dataAccuracy` decimals shown.
+// written as a workbook. Numbers are written as numbers with `dataAccuracy` decimals shown; a
+// missing value (a stored text that is no finite number) leaves its cell empty.
 // False when the samples could not be read (`*readFailed` then true) or the file not written.
 bool writeSimpleExport(const QString &connectionName, const ParametersRecord &project,
                        const QList<bool> &channelFlags, int dataAccuracy, const QString &path,

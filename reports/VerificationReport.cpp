@@ -23,14 +23,16 @@
 #include "SampleRows.h"
 #include "SystemSettings.h"
 #include "Terms.h"
+#include "ValueStatistics.h"
 
 namespace {
 
 const QString kTimeFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
 
 // Reads the stored samples of a project into `out` (one value per channel of the project);
-// rows with fewer values than channels are left out. `stored` counts every stored row and
-// `first` / `last` are the times of the first and the last of them.
+// rows with fewer values than channels are left out, and so, with a line in the log, are rows
+// whose stored time does not parse. `stored` counts the rows with a time and `first` / `last`
+// are the times of the first and the last of them.
 bool readProjectSamples(const QString &name, ReportSamples &out, int &stored, QDateTime &first,
                         QDateTime &last)
 {
@@ -44,7 +46,14 @@ bool readProjectSamples(const QString &name, ReportSamples &out, int &stored, QD
     }
     stored = 0;
     while (query.next()) {
-        const QDateTime time = parseSampleTime(query.value(1).toString());
+        const QString timeText = query.value(1).toString();
+        const QDateTime time = parseSampleTime(timeText);
+        if (!time.isValid()) {
+            qWarning().noquote() << QStringLiteral("report: a sample row of project \"%1\" is left "
+                                                   "out, its time \"%2\" does not parse")
+                                        .arg(name, timeText);
+            continue;
+        }
         if (stored == 0)
             first = time;
         last = time;
@@ -53,6 +62,10 @@ bool readProjectSamples(const QString &name, ReportSamples &out, int &stored, QD
     }
     return true;
 }
+
+// The highest axis bound whose range a chart can still divide: a range wider than the largest
+// double gives tick labels "nan" and "inf".
+constexpr double kAxisLimit = std::numeric_limits<double>::max() / 2;
 
 } // namespace
 
@@ -302,28 +315,24 @@ void VerificationReport::plotProjectData()
     QList<ChannelFigures> figures;
     QList<int> counts;
     for (int c = 0; c < n; ++c) {
+        // A missing value is neither drawn nor counted; a channel without values has no figures.
+        const ValueSummary s = summarizeValues(samples.rowCount(), [&](int r) {
+            return samples.value(r, c);
+        });
         ChannelFigures f;
-        f.min = std::numeric_limits<double>::infinity();
-        f.max = -std::numeric_limits<double>::infinity();
+        f.min = s.min;
+        f.max = s.max;
+        f.average = s.average;
+        f.sum = s.sum;
         QList<QPointF> points;
-        int count = 0;
+        points.reserve(s.count);
         for (int r = 0; r < samples.rowCount(); ++r) {
             const double v = samples.value(r, c);
-            if (ReportSamples::isMissing(v))
-                continue;   // a missing value is neither drawn nor counted
-            f.sum += v;
-            ++count;
-            f.min = qMin(f.min, v);
-            f.max = qMax(f.max, v);
-            points.append(QPointF(double(samples.msecs(r)), v));
-        }
-        if (count > 0) {
-            f.average = f.sum / count;
-        } else {
-            f.min = f.max = 0.0;
+            if (!ReportSamples::isMissing(v))
+                points.append(QPointF(double(samples.msecs(r)), v));
         }
         figures << f;
-        counts << count;
+        counts << s.count;
         chart->replaceSeries(c, points);
     }
 
@@ -352,8 +361,8 @@ void VerificationReport::plotProjectData()
     for (int a = 0; a < 4; a += 2) {
         if (!std::isfinite(range[a]) || !std::isfinite(range[a + 1]))
             range[a] = range[a + 1] = 0.0;
-        range[a] -= 1.0;
-        range[a + 1] += 1.0;
+        range[a] = qMax(range[a] - 1.0, -kAxisLimit);
+        range[a + 1] = qMin(range[a + 1] + 1.0, kAxisLimit);
     }
     ui->lineEdit_LeftRange1->setText(QString::number(range[0], 'f', 2));
     ui->lineEdit_LeftRange2->setText(QString::number(range[1], 'f', 2));

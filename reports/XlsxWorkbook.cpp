@@ -8,6 +8,7 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -284,8 +285,11 @@ bool XlsxWorkbook::recordCell(int row, int column, int format, const QString *te
     Sheet &s = *sheets[size_t(current)];
     const size_t room = 4 * 10 + (text ? size_t(text->size()) * 3 + 1 : sizeof(double));
     unsigned char *start = s.cells.reserve(room);
+    // Zigzag in unsigned arithmetic: 0, -1, 1, -2, ... as 0, 1, 2, 3, ... (a row before the
+    // last one gives a negative difference, which is never shifted).
     const qint64 delta = qint64(row) - s.lastRow;
-    unsigned char *p = putVarint(start, quint64((delta << 1) ^ (delta >> 63)));
+    const quint64 zigzag = (quint64(delta) << 1) ^ (delta < 0 ? ~quint64(0) : quint64(0));
+    unsigned char *p = putVarint(start, zigzag);
     p = putVarint(p, quint64(column));
     p = putVarint(p, quint64(format + 1) * 2 + (text ? 0 : 1));
     if (text) {
@@ -324,6 +328,12 @@ bool XlsxWorkbook::write(int row, int column, const QString &text, const XlsxFor
 
 bool XlsxWorkbook::write(int row, int column, double number, const XlsxFormat &format)
 {
+    // A spreadsheet refuses a file with a cell "NAN" or "INF": such a number leaves the cell
+    // empty.
+    if (!std::isfinite(number)) {
+        const QString empty;
+        return recordCell(row, column, formatIndex(format), &empty, 0.0);
+    }
     return recordCell(row, column, formatIndex(format), nullptr, number);
 }
 

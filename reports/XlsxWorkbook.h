@@ -83,6 +83,7 @@ public:
     // Without a format the cell keeps the format it had, or that of its merged range.
     bool write(int row, int column, const QString &text);
     bool write(int row, int column, const QString &text, const XlsxFormat &format);
+    // A number that is not finite (NaN, ±inf) leaves the cell empty, with the format.
     bool write(int row, int column, double number, const XlsxFormat &format);
     // Merges the cells of one row from firstColumn to lastColumn; every cell of the range takes
     // the format unless written with one of its own. False for a range that overlaps another.

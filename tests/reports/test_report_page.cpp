@@ -10,7 +10,11 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QSqlQuery>
+#include <QtCharts/QValueAxis>
 #include <QtTest>
+
+#include <cmath>
 
 #include "ChartView.h"
 #include "Database.h"
@@ -74,15 +78,38 @@ void choose(QDialog *d, const QString &format, const QString &path, const QStrin
     d->findChild<QLineEdit *>("lineEdit_TimeRemarks1")->setText(remark);
 }
 
-// The choices, then OK; then leaves the waiting box of the run alone.
+// The choices (with the analyses whose boxes are named), then OK; then leaves the waiting box
+// of the run alone.
 void runExport(ModalAnswers &modal, const QString &format, const QString &path,
-               const QString &interval)
+               const QString &interval, const QStringList &analyses = {})
 {
     modal.steps.clear();
     modal.steps << [=](QDialog *d) {
         choose(d, format, path, interval, QStringLiteral("全段"));
+        for (const QString &box : analyses)
+            d->findChild<QCheckBox *>(box)->setChecked(true);
         QMetaObject::invokeMethod(d, "pt_OK_clicked");
     } << [](QDialog *) {};
+}
+
+// Every cell of every sheet of a workbook read back: the texts that show no number ("nan",
+// "inf" in any case, as text or as a cell that is no finite number).
+QStringList notNumbers(const QJsonObject &book)
+{
+    QStringList bad;
+    const QRegularExpression word(QStringLiteral("\\b(nan|inf)"),
+                                  QRegularExpression::CaseInsensitiveOption);
+    const QJsonObject data = book["data"].toObject();
+    for (const QString &sheet : data.keys()) {
+        const QJsonObject cells = data[sheet].toObject()["cells"].toObject();
+        for (const QString &at : cells.keys()) {
+            const QJsonValue v = cells[at].toArray().at(0);
+            if ((v.isString() && v.toString().contains(word))
+                || (cells[at].toArray().at(1).toString() == "n" && !v.isDouble() && !v.isNull()))
+                bad << sheet + "!" + at + "=" + v.toVariant().toString();
+        }
+    }
+    return bad;
 }
 
 } // namespace
@@ -98,6 +125,7 @@ private slots:
     void deleteAsks();
     void simpleExport();
     void reportRuns();
+    void missingValues();
     void dialogChecks_data();
     void dialogChecks();
     void segmentChain();
@@ -227,7 +255,7 @@ void TestReportPage::simpleExport()
     QCOMPARE(cell(book, "Sheet1", "C1")[0].toString(), QStringLiteral("1-103(V)"));
     QCOMPARE(cell(book, "Sheet1", "A3")[0].toString(), QStringLiteral("2024-01-01 10:00:01.000"));
     QCOMPARE(cell(book, "Sheet1", "C2"), QJsonArray({3, "n", "Calibri", 11, QJsonValue(), "0.000"}));
-    QCOMPARE(cell(book, "Sheet1", "C3")[0].toString(), QStringLiteral("OL"));   // kept as stored
+    QVERIFY(cell(book, "Sheet1", "C3").isEmpty());   // "OL" is no number: an empty cell
     QVERIFY(cell(book, "Sheet1", "D2").isEmpty());
 }
 
@@ -264,6 +292,87 @@ void TestReportPage::reportRuns()
     button->click();
     QTRY_COMPARE_WITH_TIMEOUT(modal.messages.value(3), QStringLiteral("数据异常，生成报表失败!"),
                               20000);
+}
+
+void TestReportPage::missingValues()
+{
+    // Values that are no finite number, in every road of the page: the chart, a PDF and a
+    // workbook with the analyses, and the simple export. A row whose time does not parse is
+    // left out.
+    store("odd", {"℃", "℃", "V"},
+          {{"10", "nan", "1e308"}, {"12", "20", "5"}, {"abc", "inf", "-1e308"}, {"11", "22", "7"}});
+    QVERIFY(QSqlQuery().exec("insert into ParametersData values ('odd', '2024-01-01 10:00:04', '99,99,99')"));
+    VerificationReport page;
+    page.setSettings(&settings);
+    ModalAnswers modal;
+    QTest::ignoreMessage(QtWarningMsg, "report: a sample row of project \"odd\" is left out, its "
+                                       "time \"2024-01-01 10:00:04\" does not parse");
+    load(page, "odd");
+    QCOMPARE(page.loadedSamples().rowCount(), 4);
+    QCOMPARE(page.loadedProject().End, QStringLiteral("2024-01-01 10:00:03"));
+    ChartView *chart = page.chartView();
+    QCOMPARE(chart->channelFiguresAt(0).min, 10.0);
+    QCOMPARE(chart->channelFiguresAt(1).average, 21.0);
+    QCOMPARE(page.findChild<QLineEdit *>("lineEdit_LeftRange1")->text(), QStringLiteral("9.00"));
+    QCOMPARE(page.findChild<QLineEdit *>("lineEdit_LeftRange2")->text(), QStringLiteral("23.00"));
+    // The right axis of ±1e308: its range and its span stay finite.
+    const QList<QtCharts::QAbstractAxis *> axes = chart->chart()->axes(Qt::Vertical);
+    QCOMPARE(axes.size(), 2);
+    for (QtCharts::QAbstractAxis *axis : axes) {
+        const auto *values = qobject_cast<QtCharts::QValueAxis *>(axis);
+        QVERIFY(values && std::isfinite(values->max() - values->min()));
+    }
+
+    const QStringList analyses{"checkBox_Vertically1", "checkBox_Horizontally1",
+                               "checkBox_Horizontally2"};
+    auto *button = page.findChild<QToolButton *>("toolButton_CalibrationReport");
+    const QString pdf = dir.filePath("odd.pdf");
+    runExport(modal, "PDF", pdf, "1", analyses);
+    button->click();
+    QTRY_COMPARE_WITH_TIMEOUT(modal.messages.value(0), QStringLiteral("报表生成成功!"), 20000);
+    QTRY_VERIFY(page.isNotRunning());
+    QCOMPARE(ReportTest::pdfPages(pdf), 6);
+    QString text;
+    for (int n = 1; n <= 6; ++n)
+        text += pdfPage(pdf, n);
+    QVERIFY(!text.contains(QRegularExpression("\\b(nan|inf)", QRegularExpression::CaseInsensitiveOption)));
+    // Vertical analysis: figures of the present values only (not a minimum of 0, not an
+    // average over four rows).
+    QVERIFY(text.contains(QRegularExpression("1-101\\s+12\\.000\\s+10\\.000\\s+11\\.000\\s+1\\.000")));
+    QVERIFY(text.contains(QRegularExpression("1-102\\s+22\\.000\\s+20\\.000\\s+21\\.000")));
+    // Horizontal analysis of the row where both left values are missing: time and nothing else.
+    QVERIFY(text.contains(QRegularExpression("01-01 10:00:02\\.000\\s*\\n")));
+
+    const QString xlsx = dir.filePath("odd.xlsx");
+    runExport(modal, "Excel", xlsx, "1", analyses);
+    button->click();
+    QTRY_COMPARE_WITH_TIMEOUT(modal.messages.value(1), QStringLiteral("报表生成成功!"), 20000);
+    QTRY_VERIFY(page.isNotRunning());
+    const QJsonObject book = readWorkbook(xlsx);
+    QCOMPARE(book["sheets"].toArray().size(), 5);
+    QVERIFY2(notNumbers(book).isEmpty(), qPrintable(notNumbers(book).join(" ")));
+    QCOMPARE(cell(book, "工作数据表", "B4")[0].toString(), QStringLiteral("10.000"));
+    QVERIFY(cell(book, "工作数据表", "C4")[0].toString().isEmpty());      // "nan"
+    QVERIFY(cell(book, "工作数据表", "B6")[0].toString().isEmpty());      // "abc"
+    QCOMPARE(cell(book, "温度竖向分析表", "C10")[0].toString(), QStringLiteral("10.000"));
+    QCOMPARE(cell(book, "温度竖向分析表", "D11")[0].toString(), QStringLiteral("21.000"));
+    QCOMPARE(cell(book, "温度竖向分析表", "C3")[0].toString(), QStringLiteral("1-101/11.000"));
+    QVERIFY(cell(book, "温度横向分析表", "F6")[0].toString().isEmpty());   // no left value
+    // The average of 1e308, 5, -1e308 and 7: a finite number.
+    QVERIFY(cell(book, "电压竖向分析表", "D10")[0].toString().contains(QRegularExpression("^-?\\d+\\.\\d{3}$")));
+
+    // The simple export: every value cell empty or a finite number.
+    modal.steps.clear();
+    modal.steps << ModalAnswers::chooseFile(dir.filePath("odd-simple.xlsx")) << [](QDialog *) {};
+    trigger(page, "简单导出");
+    QTRY_COMPARE_WITH_TIMEOUT(modal.messages.value(2), QStringLiteral("报表生成成功!"), 20000);
+    QTRY_VERIFY(page.isNotRunning());
+    const QJsonObject simple = readWorkbook(dir.filePath("odd-simple.xlsx"));
+    QVERIFY2(notNumbers(simple).isEmpty(), qPrintable(notNumbers(simple).join(" ")));
+    QCOMPARE(cell(simple, "Sheet1", "D2")[0].toDouble(), 1e308);
+    for (const QString &at : {"C2", "B4", "C4"})
+        QVERIFY2(cell(simple, "Sheet1", at).isEmpty(), qPrintable(at));
+    QCOMPARE(cell(simple, "Sheet1", "C5")[0].toDouble(), 22.0);
 }
 
 void TestReportPage::dialogChecks_data()

@@ -127,6 +127,8 @@ void ParametersImport::pt_OK_clicked()
     for (int i = 0; i < deviceCount; ++i) {
         QList<ChannelRecord> records;
         // A configuration that cannot be handed to a driver fits no record file.
+        if (drivers[i])
+            drivers[i]->setRecordStep(stepSeconds);
         const bool opened = drivers[i] && i < configs.size()
             && buildChannelRecords(configs.at(i), records)
             && drivers[i]->openRecordFile(paths[i], records);

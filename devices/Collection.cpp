@@ -183,6 +183,11 @@ bool Collection::readReplyLine(QString &line, int budgetMs, int stepMs, bool kee
     return false;
 }
 
+void Collection::setRecordStep(qint64 seconds)
+{
+    recordReader.setStep(seconds > 0 && seconds < qint64(1) << 40 ? seconds * 1000 : 0);
+}
+
 bool Collection::isNumberText(const QString &text)
 {
     bool ok = false;

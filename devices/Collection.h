@@ -76,6 +76,12 @@ public:
     virtual bool openRecordFile(QString path, QList<ChannelRecord> rows) = 0;
     virtual bool readRecordAt(QDateTime time, QStringList &values) = 0;
     virtual bool closeRecordFile() = 0;
+    // The sample step of the record-file import, handed over before the first readRecordAt:
+    // the drivers whose instruments' records may lie a while after the time asked for take a
+    // record up to one step after it (within their own window), so instruments started a few
+    // seconds apart import together; a later record is kept for the next time. Without it
+    // each keeps its own window.
+    void setRecordStep(qint64 seconds);
 
     // --- instrument settings ---------------------------------------------------------------
     virtual QStringList baudRateList() = 0;

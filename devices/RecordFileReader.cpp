@@ -1,6 +1,7 @@
 #include "RecordFileReader.h"
 
 #include <QDebug>
+#include <QtNumeric>
 
 #include "SampleRows.h"
 
@@ -64,6 +65,7 @@ void RecordFileReader::close()
     selected.clear();
     keptRecord.clear();
     hasKeptRecord = false;
+    skipping = false;
 }
 
 bool RecordFileReader::refuse()
@@ -87,24 +89,56 @@ bool RecordFileReader::fill()
 
 bool RecordFileReader::atEnd()
 {
+    if (skipping)
+        skipRest();
     for (;;) {
         for (int i = offset; i < pending.size(); ++i) {
             if (!isLineEnd(pending.at(i)))
                 return false;
         }
+        // So many line ends are no end of the file: blank lines, read one by one.
+        if (pending.size() - offset > lineLimit)
+            return false;
         if (!fill())
             return true;
     }
+}
+
+void RecordFileReader::skipRest()
+{
+    skipping = false;
+    for (;;) {
+        while (offset < pending.size() && !isLineEnd(pending.at(offset)))
+            ++offset;
+        if (offset < pending.size())
+            break;
+        if (!fill())
+            return;
+    }
+    if (pending.at(offset++) != '\r')
+        return;
+    if (offset == pending.size() && !fill())
+        return;
+    if (pending.at(offset) == '\n')
+        ++offset;
 }
 
 bool RecordFileReader::readLine(QString &line)
 {
     if (atEnd())
         return false;
+    int scanned = 0;   // bytes of the line looked at, from `offset` on
     for (;;) {
-        int end = offset;
+        int end = offset + scanned;
         while (end < pending.size() && !isLineEnd(pending.at(end)))
             ++end;
+        scanned = end - offset;
+        if (scanned > lineLimit) {
+            qDebug() << "记录行过长：超过" << lineLimit << "字节";
+            offset = end;
+            skipping = true;
+            return false;
+        }
         if (end == pending.size()) {
             if (fill())
                 continue;
@@ -166,13 +200,18 @@ bool RecordFileReader::readAt(const QDateTime &time, QStringList &values,
         } else {
             QString line;
             if (!readLine(line)) {
-                qDebug() << "未查到指定时间！";
+                if (!skipping)
+                    qDebug() << "未查到指定时间！";
                 return false;
             }
             if (layout.checkLine && !layout.checkLine(line))
                 return false;
             fields = line.split(QLatin1Char(','), Qt::KeepEmptyParts);
         }
+        // Empty fields after the heading's (a trailing ",") are no fields of the record.
+        while (fields.size() > headingSize && !layout.longerRecords
+               && fields.last().trimmed().isEmpty())
+            fields.removeLast();
         if (fields.size() < headingSize || (fields.size() > headingSize && !layout.longerRecords)
             || layout.timeField >= fields.size()) {
             qDebug() << "通道数量失败！" << fields.size() << "fields for a heading of"
@@ -186,16 +225,48 @@ bool RecordFileReader::readAt(const QDateTime &time, QStringList &values,
             return false;
         }
         const qint64 after = wanted.msecsTo(recorded);   // > 0: the record is later than asked
+        const qint64 lateMs = layout.stepCapMs > 0 && stepMs > 0
+            ? qMin(stepMs - 1, layout.stepCapMs)
+            : layout.lateMs;
         if (after < -layout.earlyMs)
             continue;
-        if (after > layout.lateMs) {
+        if (after > lateMs) {
             keptRecord = fields;
             hasKeptRecord = true;
             qDebug() << "未识别到对应的时间：" << stamp;
             return false;
         }
-        for (int column : qAsConst(selected))
-            values << fields.at(column);
+        QStringList read;
+        for (int column : qAsConst(selected)) {
+            QString value;
+            if (!recordValue(fields.at(column), value)) {
+                qDebug() << "记录值不是数字：" << fields.at(column) << "at" << stamp;
+                return false;
+            }
+            read << value;
+        }
+        values = read;
         return true;
     }
+}
+
+bool RecordFileReader::recordValue(const QString &field, QString &value)
+{
+    const QString text = field.trimmed();
+    bool isNumber = false;
+    const double number = text.toDouble(&isNumber);
+    if (isNumber && qIsFinite(number)) {
+        value = field;
+        return true;
+    }
+    // Not finite: "nan", "inf", a number beyond the range of a double; or no number.
+    QString word = text.toLower();
+    if (word.startsWith(QLatin1Char('+')) || word.startsWith(QLatin1Char('-')))
+        word.remove(0, 1);
+    if (isNumber || qIsInf(number) || text.isEmpty() || word == QLatin1String("nan")
+        || word == QLatin1String("inf") || word == QLatin1String("infinity")) {
+        value = QStringLiteral("nan");
+        return true;
+    }
+    return false;
 }

@@ -7,6 +7,8 @@
 // Lines: a line ends at LF, at CRLF or at a lone CR, and its line end is not part of it; a
 // UTF-8 byte-order mark at the start of the file is dropped; line ends after the last line make
 // no line of their own. Lines are read as UTF-8 and split at every "," with empty fields kept.
+// A line holds at most `lineLimit` bytes: a longer one is refused (and passed over by the next
+// read), so a file without line ends is never read whole into memory.
 //
 // A driver's record-file operations:
 //
@@ -46,8 +48,13 @@ struct RecordLayout
     QString timeFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz");
     qint64 earlyMs = 1000;   // a record at most this long before the time asked for is taken
     qint64 lateMs = 1000;    // ... and one at most this long after it
+    // When above 0 and the reader knows the import's step (setStep): a record belongs to the time
+    // asked for up to one step after it (less than the step), but at most this long after it;
+    // this replaces `lateMs`, so instruments that started recording a few seconds apart import
+    // together. 0: the step does not apply to this layout.
+    qint64 stepCapMs = 0;
     // Whether a record may carry fields after the heading's (not read); else its field count
-    // must equal the heading's.
+    // must equal the heading's, empty fields after the heading's aside (a trailing ",").
     bool longerRecords = false;
     // Optional: a check every record line must pass before it is split; it may rewrite the line
     // (strip a check sum, say). A line it refuses fails the read and is used up.
@@ -66,12 +73,16 @@ public:
     bool open(const QString &path);
     // Closes the file and forgets the heading, the columns and a record kept for later.
     void close();
+    // The step of the import, in ms, that the layouts with a `stepCapMs` window by; 0 (as
+    // constructed): none. Kept over open and close.
+    void setStep(qint64 ms) { stepMs = ms > 0 ? ms : 0; }
     // close(), then false: the tail of a refused open.
     bool refuse();
     bool isOpen() const { return file.isOpen(); }
     // Whether no further line is left (only line ends, or nothing).
     bool atEnd();
-    // The next line without its line end; false when none is left.
+    // The next line without its line end; false when none is left, and for a line longer than
+    // `lineLimit` (the rest of which the next read passes over).
     bool readLine(QString &line);
     // The next line split at ","; false when none is left.
     bool readFields(QStringList &fields);
@@ -87,13 +98,23 @@ public:
     // earlier than the layout's window are passed over; a record later than it is kept for the
     // next call, which starts with it (so a gap in the recording fails only the times inside the
     // gap). Refused, failing this call and using the line up: a record whose field count differs
-    // from the heading's (more fields than the heading, or too few), a time that does not parse,
-    // a line the layout's check refuses. `values` is emptied first; false also at the end of the
-    // file.
+    // from the heading's (a non-empty field after the heading's, or too few fields), a time that
+    // does not parse, a line the layout's check refuses, a line over `lineLimit`, a wanted value
+    // that is no number at all. A value that is a finite number is handed on as it stands; a
+    // missing one ("nan", "inf" with any sign or case, or blank) as "nan". `values` is emptied
+    // first; false also at the end of the file.
     bool readAt(const QDateTime &time, QStringList &values,
                 const RecordLayout &layout = RecordLayout());
 
+    // A record field as a value: true with `value` the field itself for a finite number, "nan"
+    // for a missing value (see readAt); false for a field that is no number at all.
+    static bool recordValue(const QString &field, QString &value);
+
+    static constexpr int lineLimit = 1024 * 1024;
+
 private:
+    // Passes over the rest of a line refused as too long, and its line end.
+    void skipRest();
     // Appends the next piece of the file to the pending bytes; false at the end of the file.
     bool fill();
 
@@ -105,4 +126,6 @@ private:
     QList<int> selected;          // the column of each wanted channel, in wanted order
     QStringList keptRecord;       // a record later than the time asked for, split
     bool hasKeptRecord = false;
+    bool skipping = false;        // the rest of an over-long line is still to be passed over
+    qint64 stepMs = 0;            // the import's step (setStep)
 };

@@ -272,7 +272,9 @@ bool CollectionOrvex_1::openRecordFile(QString path, QList<ChannelRecord> rows)
 
 bool CollectionOrvex_1::readRecordAt(QDateTime time, QStringList &values)
 {
-    return readIndexedRecord(time, values);
+    // Knowing the import's step: a record up to one step after the time, within the 10 s past
+    // which the instrument's records count as another time.
+    return readIndexedRecord(time, values, 10 * 1000 + 999);
 }
 
 bool CollectionOrvex_1::closeRecordFile()

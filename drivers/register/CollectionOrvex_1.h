@@ -46,7 +46,9 @@ public:
     bool readChannelCoefficients(ChannelRecord &channel) override;
 
     // Record files: a heading "Time..." of at least 9 fields whose channel columns carry the
-    // two-digit channel index at characters 2-3; records "yyyy-MM-dd hh:mm:ss" in field 0.
+    // two-digit channel index at characters 2-3; records "yyyy-MM-dd hh:mm:ss" in field 0,
+    // taken within 2 s of the time asked for or, with the import's step known, from 2 s before
+    // it up to one step after it within 10 s.
     bool openRecordFile(QString path, QList<ChannelRecord> rows) override;
     bool readRecordAt(QDateTime time, QStringList &values) override;
     bool closeRecordFile() override;

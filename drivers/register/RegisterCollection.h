@@ -283,10 +283,12 @@ protected:
     // first shorter field. Every row must be a channel of the model with a column. A refused
     // file is closed.
     bool openIndexedRecordFile(const QString &path, const QList<ChannelRecord> &rows, int minFields);
-    // The record within 2 s of `time` (time "yyyy-MM-dd hh:mm:ss" in field 0): each value a
-    // number, through recordValue with its row's unit, written with 6 significant digits. A
+    // The record within 2 s of `time` (time "yyyy-MM-dd hh:mm:ss" in field 0) or, with
+    // `stepCapMs` above 0 and the import's step known, from 2 s before it up to one step after
+    // it within `stepCapMs` (RecordLayout): each value a number, through recordValue with its
+    // row's unit, written with 6 significant digits, a missing one ("nan", "inf") "nan". A
     // field that is not a number fails the read.
-    bool readIndexedRecord(const QDateTime &time, QStringList &values);
+    bool readIndexedRecord(const QDateTime &time, QStringList &values, qint64 stepCapMs = 0);
     // A record value in the unit of its row (the value as recorded by default).
     virtual double recordValue(double value, const QString &unit);
     QStringList recordUnits;                // the unit of each value of a record read

@@ -3,7 +3,7 @@
 
 #include "RegisterCollection.h"
 
-#include <QDebug>
+#include <QtNumeric>
 
 bool RegisterCollection::openIndexedRecordFile(const QString &path,
                                                const QList<ChannelRecord> &rows, int minFields)
@@ -29,27 +29,23 @@ bool RegisterCollection::openIndexedRecordFile(const QString &path,
     return recordReader.selectColumns(columns, wanted) || recordReader.refuse();
 }
 
-bool RegisterCollection::readIndexedRecord(const QDateTime &time, QStringList &values)
+bool RegisterCollection::readIndexedRecord(const QDateTime &time, QStringList &values,
+                                           qint64 stepCapMs)
 {
     RecordLayout layout;
     layout.timeField = 0;
     layout.timeFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
     layout.earlyMs = layout.lateMs = 1999;
-    QStringList fields;
+    layout.stepCapMs = stepCapMs;
+    QStringList fields;   // numbers or "nan" (RecordFileReader::readAt)
+    const bool found = recordReader.readAt(time, fields, layout);
     values.clear();
-    if (!recordReader.readAt(time, fields, layout))
+    if (!found)
         return false;
-    QStringList read;
     for (int i = 0; i < fields.size(); ++i) {
-        bool isNumber = false;
-        const double value = fields.at(i).trimmed().toDouble(&isNumber);
-        if (!isNumber) {
-            qDebug() << "记录值不是数字：" << fields.at(i);
-            return false;
-        }
-        read << QString::number(recordValue(value, recordUnits.value(i)), 'g', 6);
+        const double value = recordValue(fields.at(i).trimmed().toDouble(), recordUnits.value(i));
+        values << (qIsFinite(value) ? QString::number(value, 'g', 6) : QStringLiteral("nan"));
     }
-    values = read;
     return true;
 }
 

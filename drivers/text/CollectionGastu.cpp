@@ -357,13 +357,6 @@ bool CollectionGastu::readChannelCoefficients(ChannelRecord &channel)
 
 // --- record files ---------------------------------------------------------------------------
 
-RecordLayout CollectionGastu::recordLayout()
-{
-    RecordLayout layout = OrvexCommandSet::recordLayout();
-    layout.longerRecords = false;
-    return layout;
-}
-
 int CollectionGastu::recordChannel(int index)
 {
     return index <= 1 ? 1 : index + 99;

@@ -58,7 +58,7 @@ public:
     bool readChannelCoefficients(ChannelRecord &channel) override;
 
     // --- record files: those of the Orvex scanners, but a heading column "Ch<n>" is channel
-    // "001" for n up to 1, else n + 99, and a record longer than its heading is refused.
+    // "001" for n up to 1, else n + 99.
 
     // --- instrument settings ---------------------------------------------------------------
     QStringList filterList() override;          // "0"
@@ -81,7 +81,6 @@ private:
     bool sendChannelSetup(const QList<ChannelRecord> &rows) override;
     bool selectCurve(const ChannelRecord &row) override;
     bool checkSetupTexts(const ChannelRecord &row, QString &error) override;
-    RecordLayout recordLayout() override;
     int recordChannel(int index) override;
 
     // The coefficient texts of a row's function in wire order (up to six; zeros follow).

@@ -177,6 +177,7 @@ bool CollectionOrvex_VS::sendChannelSetup(const QList<ChannelRecord> &rows)
 RecordLayout CollectionOrvex_VS::recordLayout()
 {
     RecordLayout layout = CollectionOrvex::recordLayout();
+    layout.stepCapMs = 100 * 1000 + 999;   // this scanner's window is 100 s
     layout.checkLine = checkLine;
     return layout;
 }
@@ -239,6 +240,7 @@ RecordLayout CollectionOrvex_HT::recordLayout()
     RecordLayout layout = CollectionOrvex::recordLayout();
     layout.timeFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
     layout.lateMs = 1999;
+    layout.stepCapMs = 1999;   // this scanner's window stays 1 s whatever the step
     layout.checkLine = [](QString &line) {
         if (line.section(',', 0, 0) != "Max")
             return true;

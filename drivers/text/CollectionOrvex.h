@@ -98,8 +98,8 @@ public:
 protected:
     // When the first row is a thermocouple: its letter for the instrument, correction, range.
     bool sendChannelSetup(const QList<ChannelRecord> &rows) override;
-    // The family's time window; each record line ends in two check characters, the XOR of all
-    // its other bytes as lower-case hex (checkLine).
+    // The family's time window, with the import's step within 100 s; each record line ends in
+    // two check characters, the XOR of all its other bytes as lower-case hex (checkLine).
     RecordLayout recordLayout() override;
 
 public:
@@ -125,7 +125,7 @@ public:
 
 protected:
     bool sendChannelSetup(const QList<ChannelRecord> &rows) override;   // correction only
-    // Whole-second times; a record from the time asked for up to 1 s after it; a line whose
-    // first field is "Max" ends the data.
+    // Whole-second times; a record from the time asked for up to 1 s after it, whatever the
+    // import's step; a line whose first field is "Max" ends the data.
     RecordLayout recordLayout() override;
 };

@@ -659,9 +659,12 @@ RecordLayout OrvexCommandSet::recordLayout()
 {
     // A record up to 999 ms before the time asked for, or up to 1000 ms after it; a later one
     // is kept for the next call, so a gap in the recording fails only the times inside it.
+    // Knowing the import's step, up to one step after it, within the instruments' 1000 s (whole
+    // seconds).
     RecordLayout layout;
     layout.earlyMs = 999;
     layout.lateMs = 1000;
+    layout.stepCapMs = 1000 * 1000 + 999;
     layout.longerRecords = true;
     return layout;
 }

@@ -220,8 +220,9 @@ protected:
     std::atomic<int> settingWaitMs{defaultSettingWaitMs};   // setFixedWaits
 
     // The record rules: time "yyyy-MM-dd hh:mm:ss.zzz", a record taken from 999 ms before the
-    // time asked for up to 1000 ms after it (a later one is kept for the next call); fields
-    // after the heading's are not read.
+    // time asked for up to 1000 ms after it, or, with the import's step known, up to one step
+    // after it within 1000 s (a later one is kept for the next call); fields after the
+    // heading's are not read.
     virtual RecordLayout recordLayout();
     // The channel number of a record file's heading column "Ch<index>": index + 100.
     virtual int recordChannel(int index);

@@ -11,6 +11,7 @@
 
 #include "Collection1586A.h"
 #include "FakeInstrument.h"
+#include "RecordFileReader.h"
 
 using Rows = QList<ChannelRecord>;
 
@@ -231,6 +232,39 @@ private slots:
         QVERIFY(got.isEmpty());
         QVERIFY(driver->readRecordAt(start.addSecs(8), got));
         QCOMPARE(got, values(8, {101, 103}));
+    }
+
+    // A missing value ("nan", "inf" of any sign or case, beyond a double's range, blank) comes
+    // as "nan"; a field that is no number fails its record only. Empty fields after the
+    // heading's are no fields, a non-empty one fails. A line over 1 MB fails its record only;
+    // a file without a line end in its first 1 MB (a fitting heading at its start) fails its
+    // open.
+    void valuesAndLines()
+    {
+        const QByteArray over(RecordFileReader::lineLimit + 1, 'x');
+        const QList<QByteArray> records{"nan,-INF,", "abc,1,2", "1.5, 1e999 ,Infinity,,",
+                                        "1,2,3,x", over, "4,5,6"};
+        QByteArray text = "Record Number,Time Stamp,Ch 101 (C) ,Ch 102 (C) ,Ch 103 (C) \n";
+        for (int k = 0; k < records.size(); ++k)
+            text += QByteArray::number(k + 1) + ','
+                + start.addSecs(k).toString("yyyy-MM-dd hh:mm:ss.zzz").toLatin1() + ','
+                + records.at(k) + '\n';
+        QFile out(file("values.csv"));
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(text) == text.size());
+        out.close();
+        const QList<QStringList> expected{{"nan", "nan", "nan"}, {}, {"1.5", "nan", "nan"}, {}, {},
+                                          {"4", "5", "6"}};
+        QVERIFY(driver->openRecordFile(file("values.csv"), channels({101, 102, 103})));
+        for (int k = 0; k < records.size(); ++k) {
+            QStringList got{"stale"};
+            QCOMPARE(driver->readRecordAt(start.addSecs(k), got), !expected.at(k).isEmpty());
+            QCOMPARE(got, expected.at(k));
+        }
+
+        const QByteArray endless = text.left(text.indexOf('\n')) + ',' + over;
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(endless) == endless.size());
+        out.close();
+        QVERIFY(!driver->openRecordFile(file("values.csv"), channels({101})));
     }
 
     void invalidTimeTakesNothing()

@@ -258,28 +258,43 @@ void TestRegisterKit::records_data()
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QStringList>("rows");      // "number unit"
     QTest::addColumn<QStringList>("reads");     // "hh:mm:ss values" ("-": failed); none: refused
+    QTest::addColumn<int>("step");              // the import's step in seconds; 0: none
     const QByteArray pallu = "\xEF\xBB\xBFTime,CH01,CH02,CH03\r\n2024-01-01 09:59:58,1,2,3\r\n"
         "2024-01-01 09:59:59,0.0105,5,0.006\r\n2024-01-01 10:00:01,7,8,9\r2024-01-01 10:00:09,10,11,12\n"
         "2024-01-01 10:00:10,1,2\r\n2024-01-01 10:00:12,x,2,3\r\n\r\n";
     QTest::newRow("Pallu") << "Pallu" << pallu << QStringList{"101 mV", "103 kΩ"}
         << QStringList{"10:00:00 10.5,6e-06", "10:00:02 7000,0.009", "10:00:04 -", "10:00:06 -",
-                       "10:00:08 10000,0.012", "10:00:10 -", "10:00:12 -", "10:00:14 -"};
-    QTest::newRow("Pallu 104 missing") << "Pallu" << pallu << QStringList{"101 V", "104 V"} << QStringList{};
-    QTest::newRow("Pallu short name") << "Pallu" << QByteArray("Time,CH1,CH02\n") << QStringList{"102 V"} << QStringList{};
+                       "10:00:08 10000,0.012", "10:00:10 -", "10:00:12 -", "10:00:14 -"} << 0;
+    // The Pallu keeps its 2 s whatever the import's step.
+    QTest::newRow("Pallu step 10 s") << "Pallu" << pallu << QStringList{"101 mV", "103 kΩ"}
+        << QStringList{"10:00:00 10.5,6e-06", "10:00:02 7000,0.009", "10:00:04 -"} << 10;
+    QTest::newRow("Pallu 104 missing") << "Pallu" << pallu << QStringList{"101 V", "104 V"} << QStringList{} << 0;
+    QTest::newRow("Pallu short name") << "Pallu" << QByteArray("Time,CH1,CH02\n") << QStringList{"102 V"} << QStringList{} << 0;
     const QByteArray mirat = "Mirat Plus V1\nMODEL\n时间,通道1,通道2\n2024-01-01 09:59:58,1,2\n"
         "2024-01-01 09:59:59,25.1,26.3\n2024-01-01 10:00:03,27,28\n\n2024-01-01 10:00:05,29,30";
     QTest::newRow("Mirat") << "Mirat" << mirat << QStringList{"102 ℃"}
-        << QStringList{"10:00:00 26.3", "10:00:01 -", "10:00:02 28", "10:00:04 -", "10:00:05 30", "10:00:06 -"};
-    QTest::newRow("Mirat both") << "Mirat" << mirat << QStringList{"101 ℃", "102 ℃"} << QStringList{"10:00:00 25.1,26.3"};
+        << QStringList{"10:00:00 26.3", "10:00:01 -", "10:00:02 28", "10:00:04 -", "10:00:05 30", "10:00:06 -"} << 0;
+    QTest::newRow("Mirat both") << "Mirat" << mirat << QStringList{"101 ℃", "102 ℃"} << QStringList{"10:00:00 25.1,26.3"} << 0;
     QTest::newRow("Mirat English heading") << "Mirat" << QByteArray("Mirat\n\nTime,CH1,CH2\n") << QStringList{"101 ℃"}
-                                           << QStringList{};
-    QTest::newRow("Mirat three rows") << "Mirat" << mirat << QStringList{"101 ℃", "102 ℃", "102 ℃"} << QStringList{};
+                                           << QStringList{} << 0;
+    QTest::newRow("Mirat three rows") << "Mirat" << mirat << QStringList{"101 ℃", "102 ℃", "102 ℃"} << QStringList{} << 0;
     const QByteArray orvex = "Time,CH01,CH02,CH03,CH04,CH05,CH06,CH07,CH08\n"
         "2024-01-01 10:00:01,1,2,3,4,5.25,6,7,8\n2024-01-01 10:00:08,1,2,3,4,-0.0001234567,6,7,8\n";
     QTest::newRow("Orvex") << "Orvex-RTD-V1" << orvex << QStringList{"101 Ω", "105 Ω"}
-        << QStringList{"10:00:00 1,5.25", "10:00:03 -", "10:00:07 1,-0.000123457"};
+        << QStringList{"10:00:00 1,5.25", "10:00:03 -", "10:00:07 1,-0.000123457"} << 0;
     QTest::newRow("Orvex 3 fields") << "Orvex-RTD-V1" << QByteArray("Time,CH01,CH02\n") << QStringList{"101 Ω"}
-                                    << QStringList{};
+                                    << QStringList{} << 0;
+    // With the import's step the first Orvex generation takes a record up to one step after
+    // the time asked for (an instrument started 2 s later), within its 10 s; a missing value
+    // comes as "nan".
+    const QByteArray late = "Time,CH01,CH02,CH03,CH04,CH05,CH06,CH07,CH08\n"
+        "2024-01-01 10:00:02,1,2,3,4,5,6,7,8\n2024-01-01 10:00:12,nan,2,3,4,-INF,6,7,8\n"
+        "2024-01-01 10:00:33,1,2,3,4,abc,6,7,8\n2024-01-01 10:00:44,9,2,3,4,5,6,7,8\n";
+    QTest::newRow("Orvex step 10 s") << "Orvex-RTD-V1" << late << QStringList{"101 Ω", "105 Ω"}
+        << QStringList{"10:00:00 1,5", "10:00:10 nan,nan", "10:00:20 -", "10:00:30 -",
+                       "10:00:40 9,5"} << 10;
+    QTest::newRow("Orvex step 20 s") << "Orvex-RTD-V1" << late << QStringList{"101 Ω"}
+        << QStringList{"10:00:00 1", "10:00:01 -", "10:00:02 nan", "10:00:22 -"} << 20;
 }
 
 void TestRegisterKit::records()
@@ -288,11 +303,13 @@ void TestRegisterKit::records()
     QFETCH(QByteArray, file);
     QFETCH(QStringList, rows);
     QFETCH(QStringList, reads);
+    QFETCH(int, step);
     QTemporaryDir dir;
     QFile out(dir.filePath("record.csv"));
     QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
     out.close();
     std::unique_ptr<Collection> driver(createCollection(model));
+    driver->setRecordStep(step);
     QList<ChannelRecord> records;
     for (const QString &r : rows) {
         ChannelRecord c;

@@ -18,6 +18,9 @@ const QString thermistor = QStringLiteral("热敏电阻");
 const QString thermocouple = QStringLiteral("热电偶");
 // A record without coefficients: length, function, channel, type, curve, name, date, tail, check.
 constexpr int shortestRecordBytes = 25;
+// The coefficients start at byte 16; the 8-byte tail and the check byte follow them.
+constexpr int coefficientsAt = 16;
+constexpr int tailBytes = 8;
 
 RegisterCollection::Profile miratProfile()
 {
@@ -69,7 +72,14 @@ bool CollectionMirat::sendCommand(QString frame)
         qDebug() << "命令无效：" << frame;
         return false;
     }
-    return writeBytes(QByteArray::fromHex(frame.toLatin1()));
+    if (!connected) {
+        clearBuffer();
+        return false;
+    }
+    if (!settleLine() || !writeBytes(QByteArray::fromHex(frame.toLatin1())))
+        return false;
+    requestSent();
+    return true;
 }
 
 // --- option lists ---------------------------------------------------------------------------
@@ -178,7 +188,7 @@ bool CollectionMirat::exchangeRecord(const QString &request, QString &reply)
     // The frame is complete once its length byte is satisfied; polled every millisecond.
     QElapsedTimer clock;
     clock.start();
-    const qint64 budget = qint64(timing.replyPolls) * timing.pollMs;
+    const qint64 budget = replyWindowMs();
     do {
         delayMs(1);
         const QByteArray buffer = takeBuffer();
@@ -191,6 +201,7 @@ bool CollectionMirat::exchangeRecord(const QString &request, QString &reply)
     } while (clock.elapsed() < budget);
     qDebug() << "读取失败：" << QString::fromLatin1(takeBuffer().toHex());
     clearBuffer();
+    replyMayFollow(replyWindowMs());
     return false;
 }
 
@@ -202,6 +213,7 @@ bool CollectionMirat::readSensorRecord(int index, QString &record)
     record.clear();
     if (!checkByteMatches(reply)) {
         qDebug() << "校验失败：" << reply;
+        replyMayFollow(replyWindowMs());
         return false;
     }
     if (reply.startsWith(QLatin1String("040B")))
@@ -209,6 +221,7 @@ bool CollectionMirat::readSensorRecord(int index, QString &record)
     if (byteAt(reply, 1) != 0x0B || byteAt(reply, 2) != index + 1
         || reply.size() < 2 * shortestRecordBytes) {
         qDebug() << "记录不符：" << reply;
+        replyMayFollow(replyWindowMs());
         return false;
     }
     record = reply;
@@ -247,10 +260,15 @@ bool CollectionMirat::writeSensorRecord(const ChannelRecord &row)
     if (record.isEmpty() || (!fields.isEmpty() && (row.*fields.first()).toDouble() == 0.0))
         return true;
     const QString body = QStringLiteral("09") + hex2(index + 1) + hex2(tt) + hex2(ff)
-        + record.mid(10, 22) + doubles.toUpper() + record.mid(record.size() - 18, 16);
+        + record.mid(10, 22) + doubles.toUpper()
+        + record.mid(record.size() - 2 * (tailBytes + 1), 2 * tailBytes);
     QString acknowledgement;
-    return exchangeRecord(sensorFrame(body), acknowledgement) && acknowledgement.size() == 10
-        && checkByteMatches(acknowledgement);
+    if (!exchangeRecord(sensorFrame(body), acknowledgement))
+        return false;
+    if (acknowledgement.size() == 10 && checkByteMatches(acknowledgement))
+        return true;
+    replyMayFollow(replyWindowMs());
+    return false;
 }
 
 bool CollectionMirat::configureChannels(QString, QList<ChannelRecord> rows)

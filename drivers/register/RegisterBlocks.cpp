@@ -59,33 +59,42 @@ bool RegisterCollection::readRawBlock(int first, int count, int tries, QByteArra
     const int bytes = 2 * count + 5;
     const bool tcp = !rtuFraming;
     const QString request = stationAddress + readRequest(first, count);
-    for (int attempt = 1; attempt <= tries; ++attempt) {
-        if (!connected)
-            return false;
-        if (sendCommand(request)) {
+    const int limit = blockWaitMs(bytes);
+    bool unanswered = false;    // a try timed out or had its reply refused
+    bool done = false;
+    for (int attempt = 1; attempt <= tries && connected; ++attempt) {
+        if (sendFrame(request)) {
             QElapsedTimer clock;
             clock.start();
-            const int limit = blockWaitMs(bytes);
+            int dropped = 0;    // bytes of other transactions' replies at the buffer's start
             Reply r;
             do {
                 delayMs(1);
-                r = parseBlock(takeBuffer(), bytes, stationAddress, tcp);
-            } while (r.state == Reply::Incomplete && clock.elapsed() < limit);
+                r = parseBlock(takeBuffer().mid(dropped), bytes, stationAddress, tcp, sentPrefix);
+                if (r.state == Reply::Other) {
+                    qDebug() << "丢弃其他事务的回复：" << QString::fromLatin1(r.whole.toHex()).toUpper();
+                    dropped += r.whole.size();
+                }
+            } while ((r.state == Reply::Incomplete || r.state == Reply::Other) && clock.elapsed() < limit);
             if (r.state == Reply::Frame) {
                 clearBuffer();
                 data = r.frame.mid(3);
-                return true;
+                done = true;
+                break;
             }
             if (r.reason == QLatin1String("crc"))
                 qDebug() << "Crc失败：" << QString::fromLatin1(r.whole.toHex()).toUpper();
             else
                 qDebug() << "读取失败：" << QString::fromLatin1(takeBuffer().toHex()).toUpper();
             clearBuffer();
+            unanswered = true;
         }
         if (attempt < tries)
             delayMs(blockPauseMs);
     }
-    return false;
+    if (unanswered)
+        replyMayFollow(limit);
+    return done;
 }
 
 bool RegisterCollection::readValueBlock(int first, int registersEach, int tries,

@@ -10,6 +10,7 @@ using namespace RegisterFrame;
 RegisterCollection::RegisterCollection(const Profile &p, QObject *parent)
     : Collection(parent), profile(p)
 {
+    lineClock.start();
 }
 
 RegisterCollection::~RegisterCollection() = default;
@@ -17,6 +18,17 @@ RegisterCollection::~RegisterCollection() = default;
 bool RegisterCollection::tcpFramingInForce() const
 {
     return profile.tcpFallback && !rtuFraming;
+}
+
+bool RegisterCollection::repliesInOrderOnly() const
+{
+    return !tcpFramingInForce() || zeroTransactions;
+}
+
+quint16 RegisterCollection::nextTransaction()
+{
+    lastTransaction = lastTransaction == 0xFFFF ? 1 : lastTransaction + 1;
+    return lastTransaction;
 }
 
 RegisterCollection::Profile RegisterCollection::rtuOrTcpProfile()
@@ -75,9 +87,63 @@ bool RegisterCollection::sendFrame(const QString &frame)
         qDebug() << "命令无效：" << frame;
         return false;
     }
-    const QString wire = tcpFramingInForce() ? tcpFrame(frame, tcpHeaderPrefix)
-                                             : rtuFrame(frame, profile.crcOrder);
-    return writeBytes(QByteArray::fromHex(wire.toLatin1()));
+    if (!settleLine())
+        return false;
+    QString wire;
+    if (tcpFramingInForce()) {
+        sentPrefix = tcpPrefix(zeroTransactions ? 0 : nextTransaction());
+        wire = tcpFrame(frame, sentPrefix);
+    } else {
+        wire = rtuFrame(frame, profile.crcOrder);
+    }
+    if (!writeBytes(QByteArray::fromHex(wire.toLatin1())))
+        return false;
+    requestSent();
+    return true;
+}
+
+void RegisterCollection::requestSent()
+{
+    lastRequestAt = lineClock.elapsed();
+}
+
+void RegisterCollection::replyMayFollow(int windowMs)
+{
+    if (!repliesInOrderOnly())
+        return;
+    quietWindowMs = qMax(quietWindowMs, windowMs);
+    quietFrom = qMax(quietFrom, lastRequestAt + windowMs);
+}
+
+bool RegisterCollection::settleLine()
+{
+    QMutexLocker lock(&exchangeMutex);
+    if (quietWindowMs <= 0)
+        return true;
+    const qint64 giveUpAt = lineClock.elapsed() + 10LL * quietWindowMs;
+    int seen = 0;
+    for (;;) {
+        const int size = takeBuffer().size();
+        const qint64 now = lineClock.elapsed();
+        if (size != seen) {     // bytes came (since the last look, or at some time before it)
+            seen = size;
+            quietFrom = qMax(quietFrom, now);
+        }
+        if (now >= quietFrom + quietWindowMs)
+            break;
+        if (!connected || now >= giveUpAt) {
+            qDebug() << "线路未静：" << QString::fromLatin1(takeBuffer().toHex());
+            clearBuffer();
+            quietFrom = lineClock.elapsed();
+            return false;
+        }
+        delayMs(qMin<qint64>(timing.pollMs, quietFrom + quietWindowMs - now));
+    }
+    if (seen > 0)
+        qDebug() << "丢弃迟到的回复：" << QString::fromLatin1(takeBuffer().toHex());
+    clearBuffer();
+    quietWindowMs = 0;
+    return true;
 }
 
 bool RegisterCollection::readReply(QString &reply)
@@ -91,12 +157,28 @@ bool RegisterCollection::readFrame(QString &reply, int expectedDigits)
     const QString from = probing ? QString() : stationAddress;
     const bool tcp = tcpFramingInForce();
     const int expectedBytes = expectedDigits > 0 ? expectedDigits / 2 + 2 : 0;
+    int dropped = 0;    // bytes of other transactions' replies at the buffer's start
     for (int poll = 0; poll < timing.replyPolls; ++poll) {
         delayMs(timing.pollMs);
-        const QByteArray buffer = takeBuffer();
-        const Reply r = tcp ? parseTcp(buffer, from, tcpHeaderPrefix)
-                            : parseRtu(buffer, from, profile.crcOrder, profile.replyForm,
-                                       expectedBytes);
+        Reply r;
+        for (;;) {
+            const QByteArray buffer = takeBuffer().mid(dropped);
+            if (!tcp) {
+                r = parseRtu(buffer, from, profile.crcOrder, profile.replyForm, expectedBytes);
+                break;
+            }
+            r = parseTcp(buffer, from, sentPrefix);
+            // The open's probe learns whether the instrument answers as transaction 0.
+            if (r.state == Reply::Other && probing && !zeroTransactions
+                && r.whole.startsWith(QByteArray(2, '\0'))) {
+                r = parseTcp(buffer, from, tcpPrefix(0));
+                zeroTransactions = r.state == Reply::Frame;
+            }
+            if (r.state != Reply::Other)
+                break;
+            qDebug() << "丢弃其他事务的回复：" << QString::fromLatin1(r.whole.toHex());
+            dropped += r.whole.size();
+        }
         if (r.state == Reply::Incomplete)
             continue;
         if (r.state == Reply::Frame) {
@@ -142,11 +224,13 @@ bool RegisterCollection::transact(const Transaction &t, QString &reply)
     if (stationAddress.isEmpty())
         return false;
     const QString request = stationAddress + t.request;
+    bool unanswered = false;    // a try timed out or had its reply refused
+    bool done = false;
     for (int attempt = 1; attempt <= t.tries; ++attempt) {
         QString text;
         if (!sendFrame(request)) {
             if (t.sendFailureEnds)
-                return false;
+                break;
             if (!t.sendFailureTrace.isEmpty())
                 qDebug() << t.sendFailureTrace;
         } else if (readFrame(text, t.replyDigits)) {
@@ -154,14 +238,20 @@ bool RegisterCollection::transact(const Transaction &t, QString &reply)
                 text.chop(4);
             if (text.size() == t.replyDigits || (t.atLeast && text.size() > t.replyDigits)) {
                 reply = text;
-                return true;
+                done = true;
+                break;
             }
             qDebug() << "长度匹配失败：" << text;
+            unanswered = true;
+        } else {
+            unanswered = true;
         }
         if (attempt < t.tries)
             delayMs(t.pauseMs);
     }
-    return false;
+    if (unanswered)
+        replyMayFollow(replyWindowMs());
+    return done;
 }
 
 bool RegisterCollection::readOnce(int first, int count, QString &reply)
@@ -234,12 +324,16 @@ bool RegisterCollection::probeStationAddress(bool strict)
     const bool answered = sendFrame(QStringLiteral("00") + readRequest(profile.probeRegister, 1))
         && readFrame(reply, profile.probeReplyDigits);
     probing = false;
+    if (profile.replyKeepsCrc && answered && !tcpFramingInForce())
+        reply.chop(4);
+    const bool fits = answered
+        && (reply.size() == profile.probeReplyDigits
+            || (profile.longerReplies && reply.size() > profile.probeReplyDigits));
+    if (!answered || (strict && !fits))
+        replyMayFollow(replyWindowMs());
     if (!answered)
         return false;
-    if (profile.replyKeepsCrc && !tcpFramingInForce())
-        reply.chop(4);
-    if (reply.size() != profile.probeReplyDigits
-        && !(profile.longerReplies && reply.size() > profile.probeReplyDigits))
+    if (!fits)
         return !strict && !stationAddress.isEmpty();
     stationAddress = reply.mid(6, 2);
     return true;
@@ -252,11 +346,15 @@ bool RegisterCollection::openRegisterLink(const QString &signalMode, const QStri
     if (connected)
         return false;
     rtuFraming = true;
+    zeroTransactions = false;
+    quietWindowMs = 0;
     linkBaud = signalMode == QStringLiteral("串口") ? portBaudRate.toInt() : 0;
     if (!openLink(signalMode, ipCom, portBaudRate, timing.openPolls, timing.openStepMs))
         return false;
-    if (profile.tcpFallback && !probeStationAddress(strictProbe))
+    if (profile.tcpFallback && !probeStationAddress(strictProbe)) {
         rtuFraming = false;
+        quietWindowMs = 0;      // replies are told apart by their transaction from now on
+    }
     if (!probeStationAddress(strictProbe)) {
         emit Close_signals();
         return false;

@@ -6,6 +6,10 @@
 //  - the link state of the dialect: the learned station address, the framing chosen at open;
 //  - sendCommand and readReply in the form the driver's Profile names (CRC order, how a reply
 //    is told complete, whether the reply keeps its CRC, Modbus-TCP fall-back);
+//  - the rule that keeps a late reply from being taken for the next request's: in Modbus-TCP
+//    framing every request has its own transaction identifier and only its reply is taken;
+//    in RTU framing (and with an instrument that answers every request as transaction 0) the
+//    request after a transaction whose reply may still come waits for a quiet line;
 //  - the open with the station-address probe (and the RTU / Modbus-TCP framing choice);
 //  - one transaction routine (request, expected reply length exact or at least, tries, pause)
 //    that every register operation goes through;
@@ -24,6 +28,7 @@
 #include "RegisterFrame.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -92,11 +97,13 @@ public:
     bool open(QString signalMode, QString ipCom, QString portBaudRate) override;
     bool close() override;
     // Empties the receive buffer; false without sending when the link is down or `frame` is
-    // not an even number of hexadecimal digits; else sends it framed as the profile and the
-    // framing chosen at open say (RTU: CRC appended; Modbus-TCP: header in front).
+    // not an even number of hexadecimal digits; else, once the line is quiet (settleLine),
+    // sends it framed as the profile and the framing chosen at open say (RTU: CRC appended;
+    // Modbus-TCP: header with the next transaction identifier in front).
     bool sendCommand(QString frame) override;
     // Polls the receive buffer for one reply in the profile's form (Modbus-TCP while that
-    // framing is chosen). Replies of another station than the learned one fail at once.
+    // framing is chosen: replies of other transactions are dropped and the wait goes on).
+    // Replies of another station than the learned one fail at once.
     bool readReply(QString &reply) override;
     bool readSerialNumber(QString &serial) override;
 
@@ -150,6 +157,9 @@ public:
     bool rtuFramingChosen() const { return rtuFraming; }
     // Each open chooses RTU or Modbus-TCP framing (else every frame is RTU).
     bool choosesFraming() const { return profile.tcpFallback; }
+    // The instrument answered the open's probe in Modbus-TCP framing as transaction 0: every
+    // request goes as transaction 0 and replies are told apart by the quiet-line rule.
+    bool answersTransactionZero() const { return zeroTransactions; }
 
 protected:
     // --- the transaction routine ------------------------------------------------------------
@@ -171,6 +181,21 @@ protected:
     bool transact(const Transaction &t, QString &reply);
     // sendCommand's body: the frame framed as the profile says.
     bool sendFrame(const QString &frame);
+    // Where replies are told apart only by their order (RTU framing, or an instrument that
+    // answers as transaction 0), the reply to the last request of a transaction that had a try
+    // time out or its reply refused may still come: the next request then waits for a quiet
+    // line first. `windowMs` is that transaction's reply window.
+    void replyMayFollow(int windowMs);
+    // The reply window of one try: the reply polls of the timings.
+    int replyWindowMs() const { return timing.replyPolls * timing.pollMs; }
+    // Before a request: when a reply may still follow, waits until the line has been quiet for
+    // the reply window (counted from when the last request's window ended, or from the last
+    // byte that came after it), then empties the receive buffer. False (the receive buffer
+    // emptied, the wait still owed) when the line did not go quiet within ten windows or the
+    // link went down.
+    bool settleLine();
+    // Stamps the moment a request went out (for settleLine).
+    void requestSent();
     // readReply's body, told the reply's length when it is known (`expectedDigits` without
     // header and CRC; 0 for unknown): the whole form cuts the reply there.
     bool readFrame(QString &reply, int expectedDigits);
@@ -393,7 +418,6 @@ protected:
     Timings timing;
     QString stationAddress;                 // two hex digits; "" until a probe learns it
     bool rtuFraming = true;                 // the framing chosen at open
-    const QString tcpHeaderPrefix = QStringLiteral("00000000");
 
     // The channel table of the last configureChannels.
     bool readTemperaturesFlag = false;
@@ -411,6 +435,19 @@ protected:
 private:
     // Modbus-TCP framing was chosen at open (only with the fall-back).
     bool tcpFramingInForce() const;
+    // Replies are told apart by their order alone.
+    bool repliesInOrderOnly() const;
+    // The next transaction identifier, 1 to 0xFFFF and round again.
+    quint16 nextTransaction();
 
     bool probing = false;                   // the probe takes a reply from any station
+    // Modbus-TCP: the identifiers of the last request, and of the instrument's replies.
+    quint16 lastTransaction = 0;
+    QString sentPrefix = QStringLiteral("00000000");
+    bool zeroTransactions = false;          // it answers every request as transaction 0
+    // The quiet-line wait owed (settleLine): its window (0: none), and from when it counts.
+    QElapsedTimer lineClock;
+    qint64 lastRequestAt = 0;
+    qint64 quietFrom = 0;
+    int quietWindowMs = 0;
 };

@@ -58,6 +58,25 @@ Reply bad(const QString &reason)
     return r;
 }
 
+// The Modbus-TCP frame at the start of `buffer`, told by its header alone: incomplete, bad (a
+// protocol identifier other than 0), Other (another transaction's) or Frame (`whole` header and
+// frame, `frame` what follows the header).
+Reply splitTcp(const QByteArray &buffer, const QString &prefix)
+{
+    if (buffer.size() < 6)
+        return {};
+    if (buffer.at(2) != 0 || buffer.at(3) != 0)
+        return bad(QStringLiteral("header"));
+    const int length = (static_cast<quint8>(buffer.at(4)) << 8) | static_cast<quint8>(buffer.at(5));
+    if (buffer.size() < 6 + length)
+        return {};
+    Reply r;
+    r.whole = buffer.left(6 + length);
+    r.frame = r.whole.mid(6);
+    r.state = buffer.left(2) == bytesOf(prefix).left(2) ? Reply::Frame : Reply::Other;
+    return r;
+}
+
 bool crcMatches(const QByteArray &frame, const QByteArray &crc, CrcOrder order)
 {
     const quint16 value = crc16(frame);
@@ -171,6 +190,11 @@ QString tcpFrame(const QString &frame, const QString &prefix)
     return prefix + hex4(frame.size() / 2) + frame;
 }
 
+QString tcpPrefix(quint16 transaction)
+{
+    return hex4(transaction) + QStringLiteral("0000");
+}
+
 Reply parseRtu(const QByteArray &buffer, const QString &station, CrcOrder order, ReplyForm form,
                int expectedBytes)
 {
@@ -212,35 +236,37 @@ Reply parseRtu(const QByteArray &buffer, const QString &station, CrcOrder order,
 
 Reply parseTcp(const QByteArray &buffer, const QString &station, const QString &prefix)
 {
-    if (buffer.size() < 6)
-        return {};
-    if (buffer.left(4) != bytesOf(prefix))
-        return bad(QStringLiteral("header"));
-    const int length = (static_cast<quint8>(buffer.at(4)) << 8) | static_cast<quint8>(buffer.at(5));
-    if (buffer.size() < 6 + length)
-        return {};
-    const QByteArray frame = buffer.mid(6, length);
+    const Reply r = splitTcp(buffer, prefix);
+    if (r.state != Reply::Frame)
+        return r;
+    const QByteArray &frame = r.frame;
     if (frame.isEmpty() || !stationMatches(frame, station))
         return bad(QStringLiteral("station"));
     const quint8 function = frame.size() > 1 ? static_cast<quint8>(frame.at(1)) : 0;
     if (function == 0x03 || function == 0x10) {
-        if (frame.size() < 3 || frame.size() < 3 + static_cast<quint8>(frame.at(2)))
+        if (frame.size() < 3 || frame.size() != 3 + static_cast<quint8>(frame.at(2)))
             return bad(QStringLiteral("length"));
     } else if (function != 0x06) {
         return bad(QStringLiteral("function"));
+    } else if (frame.size() != 6) {
+        return bad(QStringLiteral("length"));
     }
-    Reply r;
-    r.state = Reply::Frame;
-    r.frame = frame;
-    r.whole = buffer.left(6 + length);
     return r;
 }
 
-Reply parseBlock(const QByteArray &buffer, int bytes, const QString &station, bool tcp)
+Reply parseBlock(const QByteArray &buffer, int bytes, const QString &station, bool tcp,
+                 const QString &prefix)
 {
+    if (bytes < 2)
+        return bad(QStringLiteral("length"));
     const int header = tcp ? 6 : 0;
-    if (tcp && buffer.size() >= 6 && buffer.left(4) != QByteArray(4, '\0'))
-        return bad(QStringLiteral("header"));
+    if (tcp) {
+        const Reply frame = splitTcp(buffer, prefix);
+        if (frame.state == Reply::Bad || frame.state == Reply::Other)
+            return frame;
+        if (frame.state == Reply::Incomplete && buffer.size() >= 6 && buffer.left(2) != bytesOf(prefix).left(2))
+            return {};   // another transaction's frame, not yet whole
+    }
     if (buffer.size() < header + 2)
         return {};
     const QByteArray head = buffer.mid(header, 2);

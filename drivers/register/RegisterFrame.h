@@ -56,6 +56,8 @@ QString rtuFrame(const QString &frame, CrcOrder order);
 // The frame behind the Modbus-TCP header: `prefix` (transaction and protocol identifiers, 8
 // digits) and the frame's byte count as 4 digits; no CRC.
 QString tcpFrame(const QString &frame, const QString &prefix = QStringLiteral("00000000"));
+// The 8 digits a Modbus-TCP header starts with: the transaction identifier, protocol 0.
+QString tcpPrefix(quint16 transaction);
 
 // How a reply is told complete.
 enum class ReplyForm {
@@ -72,7 +74,8 @@ enum class ReplyForm {
 
 struct Reply
 {
-    enum State { Incomplete, Bad, Frame };
+    // Other: a whole Modbus-TCP frame of another transaction (`whole`), to be dropped.
+    enum State { Incomplete, Bad, Frame, Other };
     State state = Incomplete;
     QByteArray frame;   // station address, function and data: no CRC, no header
     QByteArray whole;   // the frame as received, CRC or header included, cut at its length
@@ -84,17 +87,21 @@ struct Reply
 // (CRC included; 0 for unknown) is the length the whole form looks for first.
 Reply parseRtu(const QByteArray &buffer, const QString &station, CrcOrder order,
                ReplyForm form = ReplyForm::Checked, int expectedBytes = 0);
-// A Modbus-TCP reply: header `prefix` (8 digits), length, then the frame of that length;
-// station as above. "03" and "10" frames must hold their byte count of data, "06" passes, any
-// other function is bad.
+// A Modbus-TCP reply: header (transaction identifier, protocol identifier 0, length), then the
+// frame of that length; bytes after it are not looked at. A header of another protocol is bad;
+// a whole frame whose transaction is not the one `prefix` (8 digits) names is Other. Station
+// as above. The length must be the one the function implies: 3 + the byte count for "03" and
+// "10" (read layout), 6 for "06"; any other function is bad.
 Reply parseTcp(const QByteArray &buffer, const QString &station,
                const QString &prefix = QStringLiteral("00000000"));
 
 // A block reply (a read of any register count, its byte count ignored) of `bytes` bytes in RTU
 // framing (CRC low byte first included): from `station` or station 01, function 03. In
-// Modbus-TCP framing (`tcp`) the header's length must be `bytes` − 2 and there is no CRC. The
-// frame is station, function, byte count and the data.
-Reply parseBlock(const QByteArray &buffer, int bytes, const QString &station, bool tcp);
+// Modbus-TCP framing (`tcp`) the header's length must be `bytes` − 2 and there is no CRC; a
+// frame of another transaction than `prefix` names is Other. The frame is station, function,
+// byte count and the data. A length under 2 bytes is bad.
+Reply parseBlock(const QByteArray &buffer, int bytes, const QString &station, bool tcp,
+                 const QString &prefix = QStringLiteral("00000000"));
 
 // The shortest decimal text that reads back (QString::toDouble) to exactly `value`.
 QString shortestText(double value);

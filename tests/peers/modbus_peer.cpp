@@ -28,6 +28,11 @@
 //                       the frame), echo (a write answered in standard form); none clears
 //   split N MS          the next reply goes out in two parts: its first N bytes (N < 0: all
 //                       but the last -N), then the rest MS milliseconds later
+//   late MS [N]         the replies to the next N requests (default 1, 0 = all) go out MS
+//                       milliseconds after their request came; requests that come meanwhile
+//                       are answered as usual; late 0 clears
+//   transaction zero|echo   Modbus-TCP replies carry transaction 0 (an instrument that does
+//                       not echo the identifier) or the request's (default)
 // A station address written to register 0x0001 takes effect when the instrument restarts,
 // which it does when the next broadcast request arrives. Reads of more than the 125 registers
 // of a standard reply (the instruments' value blocks) are answered in read layout all the same,
@@ -43,14 +48,18 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <sys/socket.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <functional>
+#include <deque>
 #include <map>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -111,6 +120,97 @@ struct Peer
             std::fflush(log);
         }
     }
+    // --- late replies and transaction identifiers --------------------------------------------
+    int lateMs = 0, lateLeft = 0;
+    struct Held
+    {
+        timespec due;
+        Bytes bytes;
+    };
+    std::deque<Held> held;          // late replies, in the order they fall due
+    int capture[2] = {-1, -1};      // a late reply is written here by libmodbus, then held
+    bool zeroTransaction = false;
+    Bytes answered;                 // the request as answered (its transaction zeroed)
+
+    bool lateStatement(const Words &w)
+    {
+        if (w.at(0) == "transaction") {
+            zeroTransaction = w.at(1) == "zero";
+            return true;
+        }
+        if (w.at(0) != "late")
+            return false;
+        lateMs = std::stoi(w.at(1));
+        lateLeft = w.size() > 2 ? std::stoi(w[2]) : 1;
+        lateLeft = lateLeft ? lateLeft : -1;   // 0: all
+        if (capture[0] < 0 && socketpair(AF_UNIX, SOCK_STREAM, 0, capture) != 0)
+            throw std::runtime_error("socketpair");
+        return true;
+    }
+
+    // The request libmodbus answers: as it came, or with transaction 0.
+    const uint8_t *asAnswered(const uint8_t *req, int length)
+    {
+        if (!tcp || !zeroTransaction)
+            return req;
+        answered.assign(req, req + length);
+        answered[0] = answered[1] = 0;
+        return answered.data();
+    }
+
+    // Serves the request; while replies are to be late, whatever it answers is held.
+    void answer(const uint8_t *req, int length)
+    {
+        if (!lateMs || !lateLeft)
+            return serve(req, length);
+        const int real = modbus_get_socket(ctx);
+        modbus_set_socket(ctx, capture[0]);
+        serve(req, length);
+        modbus_set_socket(ctx, real);
+        Held h{};
+        uint8_t buf[4096];
+        for (ssize_t n; (n = recv(capture[1], buf, sizeof buf, MSG_DONTWAIT)) > 0;)
+            h.bytes.insert(h.bytes.end(), buf, buf + n);
+        if (h.bytes.empty())
+            return;
+        clock_gettime(CLOCK_MONOTONIC, &h.due);
+        const long long ns = h.due.tv_nsec + lateMs * 1000000LL;
+        h.due.tv_sec += ns / 1000000000;
+        h.due.tv_nsec = ns % 1000000000;
+        held.push_back(h);
+        if (lateLeft > 0 && --lateLeft == 0)
+            lateMs = 0;
+    }
+
+    // The wait until the next held reply falls due (null: none held).
+    timeval *untilDue(timeval &tv) const
+    {
+        if (held.empty())
+            return nullptr;
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        const long long us = (held.front().due.tv_sec - now.tv_sec) * 1000000LL
+            + (held.front().due.tv_nsec - now.tv_nsec) / 1000;
+        tv.tv_sec = us > 0 ? us / 1000000 : 0;
+        tv.tv_usec = us > 0 ? us % 1000000 : 0;
+        return &tv;
+    }
+
+    // Sends the held replies that fell due (to the link of the moment).
+    void sendDue()
+    {
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        while (!held.empty() && (held.front().due.tv_sec < now.tv_sec
+                                 || (held.front().due.tv_sec == now.tv_sec && held.front().due.tv_nsec <= now.tv_nsec))) {
+            const int fd = modbus_get_socket(ctx);
+            if (fd >= 0 && write(fd, held.front().bytes.data(), held.front().bytes.size()) < 0)
+                std::perror("write");
+            held.pop_front();
+        }
+    }
+    // --- end of late replies ------------------------------------------------------------------
+
     uint16_t &reg(const std::string &hex, size_t offset = 0)
     {
         return map->tab_registers[std::stoi(hex, nullptr, 16) + offset];
@@ -120,7 +220,8 @@ struct Peer
     {
         try {
             const std::string &op = w.at(0);
-            if (op == "station") {
+            if (lateStatement(w)) {
+            } else if (op == "station") {
                 station = std::stoi(w.at(1), nullptr, 16);
                 map->tab_registers[1] = static_cast<uint16_t>(station << 8);
                 modbus_set_slave(ctx, station);
@@ -220,7 +321,7 @@ struct Peer
     // paced or split), each byte at its wire time when paced.
     void send(const Bytes &frame, const std::string &damage)
     {
-        if (damage != "crc" && damage != "truncate" && damage != "trailing" && !paceBaud
+        if (!tcp && damage != "crc" && damage != "truncate" && damage != "trailing" && !paceBaud
             && !splitPending && frame.size() <= MODBUS_MAX_PDU_LENGTH + 1) {
             modbus_send_raw_request(ctx, frame.data(), static_cast<int>(frame.size()));
             return;
@@ -259,6 +360,7 @@ struct Peer
             return;
         }
         note(json + "\"ok\"}");
+        req = asAnswered(req, length);
         if (tcp)
             std::copy(req, req + 2, transaction);
         if (paceBaud)
@@ -425,11 +527,13 @@ int main(int argc, char **argv)
         for (int fd : {stdinOpen ? 0 : -1, clientFd < 0 ? listenFd : -1, modbusFd, bridge ? clientFd : -1, masterFd})
             if (fd >= 0)
                 FD_SET(fd, &fds), top = std::max(top, fd);
-        if (select(top + 1, &fds, nullptr, nullptr, nullptr) < 0) {
+        timeval tv{};
+        if (select(top + 1, &fds, nullptr, nullptr, peer.untilDue(tv)) < 0) {
             if (errno == EINTR)
                 continue;
             return 1;
         }
+        peer.sendDue();
         // Statements first: one written before a request holds for it.
         if (stdinOpen && FD_ISSET(0, &fds)) {
             char buf[4096];
@@ -459,7 +563,7 @@ int main(int argc, char **argv)
         if (!closed && modbusFd >= 0 && FD_ISSET(modbusFd, &fds)) {
             const int n = modbus_receive(peer.ctx, req);
             if (n > 0)
-                peer.serve(req, n);
+                peer.answer(req, n);
             else if (peer.tcp && n < 0 && (errno == ECONNRESET || errno == EBADF || errno == EPIPE))
                 closed = true;
             else   // a damaged request, or (RTU) one for another station

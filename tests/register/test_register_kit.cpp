@@ -108,45 +108,57 @@ void TestRegisterKit::codecsAgreeWithPython()
 
 void TestRegisterKit::parse_data()
 {
-    QTest::addColumn<bool>("tcp");
+    QTest::addColumn<QString>("kind");          // "rtu", "tcp", or "[tcp ]block BYTES"
     QTest::addColumn<QByteArray>("buffer");
     QTest::addColumn<QString>("station");
     QTest::addColumn<int>("state");
     QTest::addColumn<QByteArray>("frame");
-    const int incomplete = Reply::Incomplete, bad = Reply::Bad, frame = Reply::Frame;
+    const int incomplete = Reply::Incomplete, bad = Reply::Bad, frame = Reply::Frame, other = Reply::Other;
     const QByteArray read4 = bytes("01030400004040");   // station 01, 4 data bytes
     const QByteArray good = read4 + QByteArray::fromHex(crc16Hex(read4.toHex()).toLatin1());
-    QTest::newRow("two bytes") << false << good.left(2) << "" << incomplete << QByteArray();
-    QTest::newRow("16 of 18 digits") << false << good.left(8) << "01" << incomplete << QByteArray();
-    QTest::newRow("complete") << false << good << "01" << frame << read4;
-    QTest::newRow("any station before a probe") << false << good << "" << frame << read4;
-    QTest::newRow("stray byte cut") << false << good + 'x' << "01" << frame << read4;
-    QTest::newRow("other station") << false << good.left(3) << "02" << bad << QByteArray();
+    QTest::newRow("two bytes") << "rtu" << good.left(2) << "" << incomplete << QByteArray();
+    QTest::newRow("16 of 18 digits") << "rtu" << good.left(8) << "01" << incomplete << QByteArray();
+    QTest::newRow("complete") << "rtu" << good << "01" << frame << read4;
+    QTest::newRow("any station before a probe") << "rtu" << good << "" << frame << read4;
+    QTest::newRow("stray byte cut") << "rtu" << good + 'x' << "01" << frame << read4;
+    QTest::newRow("other station") << "rtu" << good.left(3) << "02" << bad << QByteArray();
     QByteArray damaged = good;
     damaged[damaged.size() - 1] = char(damaged.back() ^ 1);
-    QTest::newRow("damaged CRC") << false << damaged << "01" << bad << QByteArray();
-    QTest::newRow("exception") << false << bytes("0183024140") << "01" << bad << QByteArray();
+    QTest::newRow("damaged CRC") << "rtu" << damaged << "01" << bad << QByteArray();
+    QTest::newRow("exception") << "rtu" << bytes("0183024140") << "01" << bad << QByteArray();
     const QByteArray echo6 = bytes("010600010500");
-    QTest::newRow("one-register echo") << false
+    QTest::newRow("one-register echo") << "rtu"
         << echo6 + QByteArray::fromHex(crc16Hex(echo6.toHex()).toLatin1()) << "01" << frame << echo6;
-    QTest::newRow("tcp short") << true << bytes("000000000007010304") << "01" << incomplete << QByteArray();
-    QTest::newRow("tcp complete") << true << bytes("000000000007") + read4 + 'x' << "01" << frame << read4;
-    QTest::newRow("tcp header") << true << bytes("000100000007") + read4 << "01" << bad << QByteArray();
-    QTest::newRow("tcp unit 00 before a probe") << true << bytes("00000000000500030201") + QByteArray(1, 0)
+    QTest::newRow("tcp short") << "tcp" << bytes("000000000007010304") << "01" << incomplete << QByteArray();
+    QTest::newRow("tcp complete") << "tcp" << bytes("000000000007") + read4 + 'x' << "01" << frame << read4;
+    QTest::newRow("tcp other transaction") << "tcp" << bytes("000100000007") + read4 << "01" << other << QByteArray();
+    QTest::newRow("tcp other protocol") << "tcp" << bytes("000000010007") + read4 << "01" << bad << QByteArray();
+    QTest::newRow("tcp length past the data") << "tcp" << bytes("000000000008") + read4 + 'x' << "01" << bad << QByteArray();
+    QTest::newRow("tcp echo of 7 bytes") << "tcp" << bytes("000000000007") + echo6 + 'x' << "01" << bad << QByteArray();
+    QTest::newRow("tcp echo") << "tcp" << bytes("000000000006") + echo6 << "01" << frame << echo6;
+    QTest::newRow("tcp unit 00 before a probe") << "tcp" << bytes("00000000000500030201") + QByteArray(1, 0)
                                                 << "" << frame << bytes("0003020100");
-    QTest::newRow("tcp data short of its count") << true << bytes("000000000005010304") + bytes("0000")
+    QTest::newRow("tcp data short of its count") << "tcp" << bytes("000000000005010304") + bytes("0000")
                                                  << "01" << bad << QByteArray();
-    QTest::newRow("tcp exception") << true << bytes("000000000003018302") << "01" << bad << QByteArray();
+    QTest::newRow("tcp exception") << "tcp" << bytes("000000000003018302") << "01" << bad << QByteArray();
+    QTest::newRow("block") << "block 9" << good << "01" << frame << read4;
+    QTest::newRow("block under 2 bytes") << "block 1" << good << "01" << bad << QByteArray();
+    QTest::newRow("tcp block") << "tcp block 9" << bytes("000000000007") + read4 << "01" << frame << read4;
+    QTest::newRow("tcp block of another transaction") << "tcp block 9" << bytes("000100000007") + read4
+                                                      << "01" << other << QByteArray();
 }
 
 void TestRegisterKit::parse()
 {
-    QFETCH(bool, tcp);
+    QFETCH(QString, kind);
     QFETCH(QByteArray, buffer);
     QFETCH(QString, station);
     QFETCH(int, state);
     QFETCH(QByteArray, frame);
-    const Reply r = tcp ? parseTcp(buffer, station) : parseRtu(buffer, station, CrcOrder::LowFirst);
+    const bool tcp = kind.startsWith(QLatin1String("tcp"));
+    const Reply r = kind.contains(QLatin1String("block"))
+        ? parseBlock(buffer, kind.section(' ', -1).toInt(), station, tcp)
+        : tcp ? parseTcp(buffer, station) : parseRtu(buffer, station, CrcOrder::LowFirst);
     QCOMPARE(int(r.state), state);
     if (r.state == Reply::Frame)
         QCOMPARE(r.frame.toHex(), frame.toHex());

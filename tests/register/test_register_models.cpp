@@ -1,7 +1,8 @@
 // The Vosk family, Jy14, Pirl, Zenk and Jy18 drivers against the libmodbus instrument, over a
 // pty pair or loopback TCP (RegisterRig.h): the register map's worked examples as the
-// instrument receives them, each model end to end, the value blocks under injected faults; and
-// (over the pty only) every model name of the registry with its option lists.
+// instrument receives them, each model end to end, the value blocks under injected faults,
+// late replies (with the Dravo's); and (over the pty only) every model name of the registry
+// with its option lists.
 
 #include <QElapsedTimer>
 #include <QtTest>
@@ -38,6 +39,8 @@ private slots:
     void endToEnd();
     void blockFaults_data();
     void blockFaults();
+    void lateReplies_data();
+    void lateReplies();
     void stationMustBeLearned();
     void jy18TakesLongerReplies();
 #ifdef LINK_OVER_PTY
@@ -239,6 +242,77 @@ void TestRegisterModels::blockFaults()
     QCOMPARE(rig.run([&](RegisterCollection *d) { return d->readValues(values); }), result);
     QCOMPARE(rig.sent() - before, requests);
     QCOMPARE(values, result ? QStringList{"-1.5000000000"} : zenk ? QStringList{"old"} : QStringList{});
+}
+
+// A late reply is never taken for another request's: the Dravo's value table (temperatures and
+// resistances of one length) and coefficients in RTU frames, the Pirl's raw blocks and
+// coefficients (Modbus-TCP framing over TCP, with its transaction identifiers, or transaction 0
+// and the quiet line), the Vosk-TC's single-try raw blocks.
+void TestRegisterModels::lateReplies_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QList<ChannelRecord>>("rows");
+    QTest::addColumn<bool>("coefficients");     // of the first row, else the value table
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QStringList>("change");
+    QTest::addColumn<QStringList>("after");
+    QTest::addColumn<int>("windowMs");
+    const QList<ChannelRecord> thermistors{row("101", "热敏电阻", "R(T)", "℃"), row("102", "热敏电阻", "R(T)", "kΩ")};
+    const QStringList values{"20.2500000000", "2.2520000000"}, changed{"30.2500000000", "3.2520000000"};
+    const QStringList abcd{"1", "2", "3", "4", "0", "0", "0"}, efgh{"5", "6", "7", "8", "0", "0", "0"};
+    QTest::newRow("Dravo values") << "Dravo"
+        << QStringList{"--double", "0019", "0", "20.25", "21.5", "--double", "006D", "0", "100.5", "2252"}
+        << thermistors << false << values
+        << QStringList{"double 0019 0 30.25 31.5", "double 006D 0 200.5 3252"} << changed << 500;
+    QTest::newRow("Dravo coefficients") << "Dravo" << QStringList{"--double", "00D9", "1", "2", "3", "4"}
+        << thermistors << true << abcd << QStringList{"double 00D9 5 6 7 8"} << efgh << 500;
+    const QStringList pirlValues{"--double", "0019", "20.25", "21.5", "--double", "0099", "100.5", "2252"};
+    const QStringList pirlChange{"double 0019 30.25 31.5", "double 0099 200.5 3252"};
+    QTest::newRow("Pirl values") << "Pirl-NTC-32CH" << pirlValues << thermistors << false << values
+                                 << pirlChange << changed << 600;
+    QTest::newRow("Pirl coefficients") << "Pirl-NTC-32CH" << QStringList{"--double", "0119", "1", "2", "3", "4"}
+        << thermistors << true << abcd << QStringList{"double 0119 5 6 7 8"} << efgh << 500;
+    if (!overPty)
+        QTest::newRow("Pirl values, transaction 0") << "Pirl-NTC-32CH"
+            << pirlValues + QStringList{"--transaction", "zero"} << thermistors << false << values
+            << pirlChange << changed << 600;
+    QTest::newRow("Vosk-TC values") << "Vosk-TC"
+        << QStringList{"--set", "00B3", singles({20.25f, 21.5f}), "--set", "002B", singles({1.25f, 2.5f})}
+        << withWiring({row("101", "热电偶", "K", "℃"), row("102", "热电偶", "K", "mV")}, "二线制") << false
+        << QStringList{"20.2500000000", "2.5000000000"}
+        << QStringList{"set 00B3 " + singles({30.25f, 31.5f}), "set 002B " + singles({3.25f, 4.5f})}
+        << QStringList{"30.2500000000", "4.5000000000"} << 600;
+}
+
+void TestRegisterModels::lateReplies()
+{
+    QFETCH(QString, model);
+    QFETCH(QStringList, options);
+    QFETCH(QList<ChannelRecord>, rows);
+    QFETCH(bool, coefficients);
+    QFETCH(QStringList, before);
+    QFETCH(QStringList, change);
+    QFETCH(QStringList, after);
+    QFETCH(int, windowMs);
+    Rig rig;
+    QVERIFY(rig.start(model, options));
+    const bool zero = options.contains(QStringLiteral("zero"));
+    QCOMPARE(rig.driver->answersTransactionZero(), zero);
+    QVERIFY(rig.run([&](RegisterCollection *d) { return d->configureChannels(d->scanRateList().first(), rows); }));
+    checkLateReplies(rig, windowMs, valueRead(rows, coefficients), before, change, after);
+    if (rig.rtu)
+        return;
+    // Modbus-TCP framing: each request its own transaction, counting up from the probe on
+    // (transaction 0 after a probe answered as such).
+    QStringList ids;
+    for (const QString &r : rig.peer.requests())
+        if (r.mid(4, 4) == QLatin1String("0000"))
+            ids << r.left(4);
+    QVERIFY(ids.size() > 5);
+    for (int i = 1; i < ids.size(); ++i)
+        QVERIFY2(zero ? ids.at(i) == QLatin1String("0000") : ids.at(i).toInt(nullptr, 16) == ids.at(i - 1).toInt(nullptr, 16) + 1,
+                 qPrintable(ids.join(' ')));
 }
 
 // Without a station address the Vosk-TC and the Zenk close the link again and send nothing.

@@ -48,6 +48,8 @@ private slots:
     void miratEndToEnd();
     void faults_data();
     void faults();
+    void lateReplies_data();
+    void lateReplies();
 };
 
 void TestOrvexPalluMirat::goldenFrames()
@@ -327,6 +329,39 @@ void TestOrvexPalluMirat::faults()
     // The next exchange is clean again.
     QVERIFY(rig.run([&](RegisterCollection *d) { return d->readSerialNumber(serial); }));
     QCOMPARE(serial, QStringLiteral("SN42"));
+}
+
+// A late reply is never taken for another request's: the Mirat's temperatures (register
+// frames) and its sensor records (frames of its own) on one link.
+void TestOrvexPalluMirat::lateReplies_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<bool>("record");           // channel 101's record, else the temperatures
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QStringList>("change");
+    QTest::addColumn<QStringList>("after");
+    QTest::newRow("temperatures") << QStringList{"--float", "004B", "23.5", "--float", "0055", "-1.5"} << false
+        << QStringList{"23.5000000000", "-1.5000000000"} << QStringList{"float 004B 30.25", "float 0055 -2.25"}
+        << QStringList{"30.2500000000", "-2.2500000000"};
+    QTest::newRow("sensor record") << QStringList{"--record", "01", "0102" + miratName + doubles({100}) + miratTail}
+        << true << QStringList{"0", "0", "0", "0", "100", "0", "0"}
+        << QStringList{"record 01 0102" + miratName + doubles({200}) + miratTail}
+        << QStringList{"0", "0", "0", "0", "200", "0", "0"};
+}
+
+void TestOrvexPalluMirat::lateReplies()
+{
+    QFETCH(QStringList, options);
+    QFETCH(bool, record);
+    QFETCH(QStringList, before);
+    QFETCH(QStringList, change);
+    QFETCH(QStringList, after);
+    Rig rig(fakeRegister);
+    QVERIFY(start(rig, "Mirat", options));
+    const QList<ChannelRecord> rows{row("101", "自动", "自动", "℃"), row("102", "自动", "自动", "℃")};
+    QVERIFY(rig.run([&](RegisterCollection *d) { return d->configureChannels("标准", rows); }));
+    checkLateReplies(rig, rig.driver->timings().replyPolls * rig.driver->timings().pollMs,
+                     valueRead(rows, record), before, change, after);
 }
 
 QTEST_MAIN(TestOrvexPalluMirat)

@@ -18,6 +18,8 @@ Statements, as options or lines on standard input (answered "OK" or "ERR <why>")
   reply HEX            the next reply is these bytes
   fault crc|trailing|silence [N]   the next N replies: CRC or check byte damaged, a stray
                        byte after the frame, none
+  late MS [N]          the replies to the next N requests (default 1, 0 = all) go out MS
+                       milliseconds after their request came; others are answered meanwhile
 """
 
 import json
@@ -27,6 +29,7 @@ import socket
 import struct
 import sys
 import termios
+import time
 import tty
 
 
@@ -58,6 +61,7 @@ class Instrument:
         self.regs = [0] * 0x10000
         self.records = {}
         self.next_reply, self.fault, self.faults_left = None, "", 0
+        self.late_ms, self.late_left, self.held = 0, 0, []   # held: (due, send, reply)
         self.statement(["station", "01"])
 
     def written_station(self):
@@ -83,6 +87,9 @@ class Instrument:
             self.next_reply = bytes.fromhex(args[0])
         elif op == "fault":
             self.fault, self.faults_left = args[0], int(args[1]) if len(args) > 1 else 1
+        elif op == "late":
+            left = int(args[1]) if len(args) > 1 else 1
+            self.late_ms, self.late_left = int(args[0]), left if left else -1
         else:
             raise ValueError("unknown statement " + op)
 
@@ -128,8 +135,25 @@ class Instrument:
             if self.fault == "silence":
                 return
             reply = reply[:-1] + bytes([reply[-1] ^ 0x5A]) if self.fault == "crc" else reply + b"\xa5"
-        if reply is not None:
+        if reply is not None and self.late_ms and self.late_left:
+            self.held.append((time.monotonic() + self.late_ms / 1000, send, reply))
+            self.late_left -= 1 if self.late_left > 0 else 0
+            if self.late_left == 0:
+                self.late_ms = 0
+        elif reply is not None:
             send(reply)
+
+    def until_due(self):
+        """Seconds until the next held reply falls due; None when none is held."""
+        return max(0, self.held[0][0] - time.monotonic()) if self.held else None
+
+    def send_due(self):
+        while self.held and self.held[0][0] <= time.monotonic():
+            _, send, reply = self.held.pop(0)
+            try:
+                send(reply)
+            except OSError:
+                pass
 
 
 def request_length(buffer, orvex):
@@ -179,7 +203,9 @@ def main():
 
     buffer, lines = b"", b""
     while True:
-        for key, _ in selector.select():
+        events = selector.select(instrument.until_due())
+        instrument.send_due()
+        for key, _ in events:
             if key.data == "stdin":
                 chunk = os.read(key.fd, 4096)
                 if not chunk:

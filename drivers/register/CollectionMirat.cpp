@@ -321,11 +321,15 @@ bool CollectionMirat::readChannelCoefficients(ChannelRecord &channel)
     c.unit = QStringLiteral("℃");
     c.compensation = QStringLiteral("内部补偿");
     c.coldJunction = QStringLiteral("0");
-    // The doubles start at byte 16; the record's 8-byte tail and check byte follow them.
+    // Only the bytes between the record's head and its tail hold coefficients; a record too
+    // short for its curve's is refused.
     const QList<Field> fields = curveFields(tt, ff);
-    const QString coefficients = record.mid(32, record.size() - 34);
-    if (coefficients.size() < 16 * fields.size())
+    const QString coefficients = record.mid(2 * coefficientsAt,
+                                            record.size() - 2 * (coefficientsAt + tailBytes + 1));
+    if (coefficients.size() < 16 * fields.size()) {
+        qDebug() << "记录不符：" << record;
         return false;
+    }
     if (!fields.isEmpty()) {
         c.a_c0 = c.b_c1 = c.c_c2 = c.d_c3 = c.r0_c4 = c.a4_c5 = c.b4_c6 = QStringLiteral("0");
         for (int k = 0; k < fields.size(); ++k)

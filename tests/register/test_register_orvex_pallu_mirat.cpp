@@ -302,6 +302,8 @@ void TestOrvexPalluMirat::faults_data()
     QTest::newRow("record function") << "Mirat" << "reply " + CollectionMirat::sensorFrame("0C" + record.mid(2)) << false << -1;
     QTest::newRow("record channel") << "Mirat" << "reply " + CollectionMirat::sensorFrame("0B02" + record.mid(4)) << false << -1;
     QTest::newRow("record short") << "Mirat" << "reply " + CollectionMirat::sensorFrame(record.left(44)) << false << -1;
+    QTest::newRow("record without its coefficient") << "Mirat"
+        << "reply " + CollectionMirat::sensorFrame(record.left(30) + miratTail) << false << -1;
     QTest::newRow("record good") << "Mirat" << "reply " + CollectionMirat::sensorFrame(record) << true << -1;
 }
 

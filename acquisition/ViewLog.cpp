@@ -14,6 +14,7 @@
 
 #include "Database.h"
 #include "SystemSettings.h"
+#include "Terms.h"
 #include "ViewLogSet.h"
 
 namespace {
@@ -141,8 +142,10 @@ void ViewLog::openNotifySettings()
 
 void ViewLog::exportPdf()
 {
-    const QString path = QFileDialog::getSaveFileName(this, tr("打开文件"), QString(),
-                                                      QStringLiteral("Image Files (*.pdf)"));
+    const QString path = pathWithSuffix(
+        QFileDialog::getSaveFileName(this, tr("打开文件"), QString(),
+                                     QStringLiteral("Image Files (*.pdf)")),
+        QStringLiteral(".pdf"));
     if (path.isEmpty())
         return;
     if (writePdf(path))

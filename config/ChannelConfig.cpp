@@ -137,13 +137,13 @@ void ChannelConfig::pt_Export_clicked()
     if (configs.isEmpty())
         return;
     const ChannelConfigData config = configs.last();
-    QString path = QFileDialog::getSaveFileName(this, tr("保存文件"), QString(),
-                                                QStringLiteral("Config Files (*.ini)"));
-    if (path.isNull())
+    // The import lists "*.ini" files only.
+    const QString path = pathWithSuffix(
+        QFileDialog::getSaveFileName(this, tr("保存文件"), QString(),
+                                     QStringLiteral("Config Files (*.ini)")),
+        QStringLiteral(".ini"));
+    if (path.isEmpty())
         return;
-    // Not every file dialog adds the filter's suffix; the import lists "*.ini" files only.
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".ini");
     if (!writeChannelCoefficientFile(path, config))
         QMessageBox::information(this, titleWarning, tr("导出文件失败!"), QMessageBox::Ok);
 }

@@ -510,12 +510,12 @@ void VerificationReport::runSimpleExport()
     if (!takeCheckedProject())
         return;
     projectInfoText();
-    QString path = QFileDialog::getSaveFileName(this, tr("打开文件"), QString(),
-                                                QStringLiteral("Image Files (*.xlsx)"));
-    if (path.isNull())
+    const QString path = pathWithSuffix(
+        QFileDialog::getSaveFileName(this, tr("打开文件"), QString(),
+                                     QStringLiteral("Image Files (*.xlsx)")),
+        QStringLiteral(".xlsx"));
+    if (path.isEmpty())
         return;
-    if (!path.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive))
-        path += QStringLiteral(".xlsx");
     simpleExport(path);
 }
 

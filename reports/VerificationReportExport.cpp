@@ -143,13 +143,13 @@ void VerificationReportExport::pt_Route_clicked()
 {
     const bool pdf = ui->comboBox_Format->currentText() == QLatin1String("PDF");
     const QString suffix = pdf ? QStringLiteral(".pdf") : QStringLiteral(".xlsx");
-    QString path = QFileDialog::getSaveFileName(
-        this, tr("打开文件"), QString(),
-        pdf ? QStringLiteral("Image Files (*.pdf)") : QStringLiteral("Image Files (*.xlsx)"));
-    if (path.isNull())
+    const QString path = pathWithSuffix(
+        QFileDialog::getSaveFileName(
+            this, tr("打开文件"), QString(),
+            pdf ? QStringLiteral("Image Files (*.pdf)") : QStringLiteral("Image Files (*.xlsx)")),
+        suffix);
+    if (path.isEmpty())
         return;
-    if (!path.endsWith(suffix))
-        path += suffix;
     ui->lineEdit_Route->setText(path);
 }
 

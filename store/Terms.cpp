@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QEventLoop>
 #include <QTimer>
 #include <QOperatingSystemVersion>
@@ -268,6 +269,13 @@ double sumDoubleList(QList<double> values)
     for (double v : values)
         sum += v;
     return sum;
+}
+
+QString pathWithSuffix(const QString &path, const QString &suffix)
+{
+    if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty())
+        return path;
+    return path + suffix;
 }
 
 QStringList availableSerialPorts()

@@ -48,6 +48,9 @@ QList<double> stringListToDoubleList(QStringList texts);
 double sumDoubleList(QList<double> values);
 // Names of the serial ports present, sorted by character code.
 QStringList availableSerialPorts();
+// A path chosen in a save dialog, with `suffix` (".ini", ".pdf", ...) added when its file name
+// has none: not every file dialog adds its filter's suffix. A name with another suffix is kept.
+QString pathWithSuffix(const QString &path, const QString &suffix);
 
 // Waits at least `ms` milliseconds on the calling thread without processing events.
 // Zero or negative returns at once. The processor is given back between checks.

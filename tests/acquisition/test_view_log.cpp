@@ -131,15 +131,18 @@ private slots:
     {
         QTest::addColumn<int>("count");
         QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("chosen");           // the name typed in the file dialog
         QTest::addColumn<QList<int>>("rowsPerPage");   // empty: the export fails
-        QTest::newRow("50 entries") << 50 << "" << QList<int>{24, 24, 2};
-        QTest::newRow("empty log") << 0 << "" << QList<int>{0};
-        QTest::newRow("missing folder") << 3 << "missing/" << QList<int>{};
+        QTest::newRow("50 entries") << 50 << "" << "log.pdf" << QList<int>{24, 24, 2};
+        QTest::newRow("empty log") << 0 << "" << "log.pdf" << QList<int>{0};
+        QTest::newRow("missing folder") << 3 << "missing/" << "log.pdf" << QList<int>{};
+        QTest::newRow("name without suffix") << 3 << "" << "log" << QList<int>{3};
     }
     void pdfExport()
     {
         QFETCH(int, count);
         QFETCH(QString, folder);
+        QFETCH(QString, chosen);
         QFETCH(QList<int>, rowsPerPage);
         QVERIFY(sqlite.exec(QStringLiteral(
             "delete from AuditLog; with recursive n(i) as (select 1 union all select i + 1 from n "
@@ -149,7 +152,7 @@ private slots:
         const QString pdf = dir.filePath(folder + QStringLiteral("log.pdf"));
         QFile::remove(pdf);
         QTimer chooser;
-        answerFileDialog(chooser, pdf);
+        answerFileDialog(chooser, dir.filePath(folder + chosen));
         MessageBoxAnswerer answerer;
         page.exportPdf();
         if (rowsPerPage.isEmpty()) {

@@ -129,6 +129,8 @@ private slots:
     void dialogChecks_data();
     void dialogChecks();
     void segmentChain();
+    void routeGetsTheFormatsSuffix_data();
+    void routeGetsTheFormatsSuffix();
 
 private:
     QTemporaryDir dir;
@@ -432,6 +434,33 @@ void TestReportPage::dialogChecks()
     QCOMPARE(modal.messages.value(0), message);
     QCOMPARE(dialog.result() == QDialog::Accepted, message.isEmpty());
     QCOMPARE(options.outputPath.isEmpty(), !message.isEmpty());
+}
+
+void TestReportPage::routeGetsTheFormatsSuffix_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("chosen");   // the name typed in the file dialog
+    QTest::addColumn<QString>("route");
+    QTest::newRow("PDF") << "PDF" << "report" << "report.pdf";
+    QTest::newRow("workbook") << "Excel" << "book" << "book.xlsx";
+    QTest::newRow("a suffix of its own is kept") << "Excel" << "book.xls" << "book.xls";
+}
+
+void TestReportPage::routeGetsTheFormatsSuffix()
+{
+    QFETCH(QString, format);
+    QFETCH(QString, chosen);
+    QFETCH(QString, route);
+    ReportExportOptions options;
+    options.scanInterval = "1";
+    options.segmentCount = "1";
+    VerificationReportExport dialog;
+    dialog.setOptions(&options);
+    dialog.findChild<QComboBox *>("comboBox_Format")->setCurrentText(format);
+    ModalAnswers modal;
+    modal.steps << ModalAnswers::chooseFile(dir.filePath(chosen));
+    dialog.findChild<QPushButton *>("pushButton_Route")->click();
+    QCOMPARE(dialog.findChild<QLineEdit *>("lineEdit_Route")->text(), dir.filePath(route));
 }
 
 void TestReportPage::segmentChain()

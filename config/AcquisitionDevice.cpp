@@ -441,6 +441,24 @@ int AcquisitionDevice::lastStoredIndex(const QString &serialNumber) const
     return -1;
 }
 
+void AcquisitionDevice::forgetTestedInstrument(const QString &serialNumber)
+{
+    if (!m_settings || serialNumber.isEmpty())
+        return;
+    const int index = lastStoredIndex(serialNumber);
+    const int number = index >= 0 ? m_storedDevices.at(index).number : -1;
+    bool removed = false;
+    for (int i = m_settings->devices.size() - 1; i >= 0; --i) {
+        const AcquisitionDeviceRecord &device = m_settings->devices.at(i);
+        if (device.serialNumber == serialNumber || device.number == number) {
+            m_settings->devices.removeAt(i);
+            removed = true;
+        }
+    }
+    if (removed)
+        refreshInstrumentTable();
+}
+
 bool AcquisitionDevice::checkConfigurationCount(QString &error) const
 {
     if (!m_collection)
@@ -640,6 +658,7 @@ void AcquisitionDevice::pt_Test_clicked()
     setIndicator(false);
 
     testScanRate = untranslateTerm(ui->comboBox_Rate->currentText());
+    testSerialNumber = ui->lineEdit_SerialNumber->text();
     testSignalMode = untranslateTerm(ui->comboBox_Communication->currentText());
     testAddress.clear();
     testPortBaudRate.clear();
@@ -769,6 +788,8 @@ void AcquisitionDevice::SetDialog_slots(QString message, QStringList values)
     if (success) {
         ui->lineEdit_SerialNumber->setCursorPosition(0);
         setIndicator(true);
+    } else {
+        forgetTestedInstrument(testSerialNumber);
     }
     if (!success || values.isEmpty()) {
         QMessageBox::information(this, promptTitle, message);

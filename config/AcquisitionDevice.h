@@ -83,6 +83,9 @@ private:
     // indicator shows a successful test.
     void keepTestedInstrument(const AcquisitionDeviceRecord &record);
     int lastStoredIndex(const QString &serialNumber) const;
+    // The instrument of that serial number leaves the tested instruments of the settings (a
+    // failed test): the table shows it not connected, and runs no longer offer it.
+    void forgetTestedInstrument(const QString &serialNumber);
     // True, after saying so, when stored instrument `index` has another model than the form:
     // such a save is refused (the instrument stays out of the tested list).
     bool storedModelDiffers(int index);
@@ -102,6 +105,7 @@ private:
     const QString testSuccessText;
     // The link of the running or last test.
     QString testScanRate;
+    QString testSerialNumber;   // the form's serial number when the test started
     QString testAddress;
     QString testPortBaudRate;
     QString testSignalMode;

@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QIcon>
 #include <QLabel>
+#include <QPointer>
 #include <QShowEvent>
 #include <QTableWidgetItem>
 
@@ -43,10 +44,11 @@ MailThreads &mailThreads()
     return threads;
 }
 
-bool defaultMailSender(const QStringList &recipients, const QString &subject, const QString &body)
+bool defaultMailSender(const QStringList &recipients, const QString &subject, const QString &body,
+                       QString *error)
 {
     SmtpClient client;
-    return sendAlarmMail(&client, recipients, subject, body);
+    return sendAlarmMail(&client, recipients, subject, body, error);
 }
 
 void waitForMailThreadsAtExit()
@@ -345,9 +347,22 @@ void ParametersChart::startMailThread(const QString &text)
     const QString subject = tr("采集器报警");
     const QString body =
         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) + text;
-    std::thread([sender, recipients, subject, body, inFlight] {
-        if (!sender(recipients, subject, body))
-            qDebug() << "报警邮件发送失败：" << body;
+    // The tab may be gone when the mail thread ends: the outcome is handed to the GUI thread,
+    // which looks there whether the tab still lives.
+    const QPointer<ParametersChart> tab(this);
+    std::thread([sender, recipients, subject, body, inFlight, tab] {
+        QString error;
+        const bool sent = sender(recipients, subject, body, &error);
+        if (!sent)
+            qDebug() << "报警邮件发送失败：" << error << body;
+        if (QCoreApplication *app = QCoreApplication::instance())
+            QMetaObject::invokeMethod(
+                app,
+                [tab, sent, error] {
+                    if (tab)
+                        emit tab->MailResult_signals(sent, error);
+                },
+                Qt::QueuedConnection);
         inFlight->store(false);
         MailThreads &threads = mailThreads();
         std::lock_guard<std::mutex> lock(threads.mutex);

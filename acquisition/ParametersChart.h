@@ -42,9 +42,11 @@ public:
     // Whether checkAlarms would write an entry for these values.
     bool alarmDue(const QList<double> &values) const;
 
-    // How one alarm mail is sent, on its own thread: recipients, subject, body; true when sent.
-    // The default goes through the SMTP client with the configured server.
-    using MailSender = std::function<bool(const QStringList &, const QString &, const QString &)>;
+    // How one alarm mail is sent, on its own thread: recipients, subject, body; true when sent,
+    // else false with why in the last argument. The default goes through the SMTP client with
+    // the configured server.
+    using MailSender = std::function<bool(const QStringList &, const QString &, const QString &,
+                                          QString *)>;
     static void setMailSender(MailSender sender);
     // Alarm-mail threads of every tab still running.
     static int runningMailThreads();
@@ -63,6 +65,12 @@ public:
     ChartView *chart() const { return chartView; }
     // Whether the checked curves are in the chart now: only while the tab is visible.
     bool curvesAttached() const { return curvesInChart; }
+
+signals:
+    // The outcome of each alarm mail, delivered on the GUI thread (queued from the mail
+    // thread) while the tab lives: sent, or not with why (the server's reply or the
+    // connection error).
+    void MailResult_signals(bool sent, QString error);
 
 public slots:
     void pt_All_clicked();

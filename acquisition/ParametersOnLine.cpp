@@ -186,6 +186,8 @@ void ParametersOnLine::start(SystemSettings *plan)
         charts[p] = new ParametersChart;
         statistics[p] = new ParametersStatistics;
         charts[p]->setup(plan, rows);
+        connect(charts[p], &ParametersChart::MailResult_signals, this,
+                &ParametersOnLine::MailResult_slots);
         statistics[p]->setup(plan->dataAccuracy, labels, units);
         ui->tabWidget->insertTab(2 * p, charts[p],
                                  tr("项目") + QString::number(p + 1) + tr("结果"));
@@ -256,7 +258,11 @@ void ParametersOnLine::setupDevices()
         bool opened = false;
         if (!openAndConfigure(i, &opened)) {
             ok = false;
-            text = opened ? tr("通道设置失败,请退出重试!") : tr("设备连接失败,请退出重试！");
+            // The second line names the instrument, so that the operator knows which to see to.
+            const AcquisitionDeviceRecord &device = deviceRecords.at(i);
+            text = (opened ? tr("通道设置失败,请退出重试!") : tr("设备连接失败,请退出重试！"))
+                + QLatin1Char('\n')
+                + tr("设备：%1，序列号：%2").arg(device.model, device.serialNumber);
         }
     }
     if (!ok) {
@@ -294,12 +300,21 @@ bool ParametersOnLine::openAndConfigure(int device, bool *opened)
         return false;
     if (opened)
         *opened = true;
-    // Every instrument is set up with the first instrument's scan rate.
-    const QString scanRate = deviceRecords.isEmpty() ? QString() : deviceRecords.first().scanRate;
-    if (!driver->configureChannels(scanRate, channelRecords.value(device)))
+    if (!driver->configureChannels(setupScanRate(device), channelRecords.value(device)))
         return false;
     delayMs(100);
     return true;
+}
+
+QString ParametersOnLine::setupScanRate(int device) const
+{
+    // Every instrument is set up with the first instrument's scan rate, unless its model does
+    // not offer that rate (another model's word, which it would refuse): then with its own.
+    const QString first = deviceRecords.isEmpty() ? QString() : deviceRecords.first().scanRate;
+    Collection *driver = drivers[device];
+    if (device == 0 || !driver || driver->scanRateList().contains(first))
+        return first;
+    return deviceRecords.at(device).scanRate;
 }
 
 void ParametersOnLine::closeWaitingBox()
@@ -324,6 +339,8 @@ void ParametersOnLine::SetDialog_slots(bool ok, QString text)
         acquisitionRunning = true;
         acquisitionThread = std::thread([this] { acquisitionLoop(); });
     } else {
+        // The information line leaves the set-up state: it says why the run did not start.
+        ui->lineEdit_Information->setText(QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
         QMessageBox::information(this, titleInfo, text);
         ui->pushButton_OK->setText(tr("结束"));
     }
@@ -662,6 +679,26 @@ void ParametersOnLine::Information_slots(QString text)
 void ParametersOnLine::SaveAuditLog_slots(QString text)
 {
     writeLogEntry({QDateTime::currentDateTime().toString(timeFormat), tr("通讯异常"), text});
+}
+
+void ParametersOnLine::MailResult_slots(bool sent, QString error)
+{
+    if (sent) {
+        // A mail that went ends the failure episode; the line shows what it showed before.
+        if (mailFailing && ui->lineEdit_Information->text() == mailFailureText)
+            ui->lineEdit_Information->setText(textBeforeMailFailure);
+        mailFailing = false;
+        return;
+    }
+    if (mailFailing)
+        return;   // said once per episode
+    mailFailing = true;
+    mailFailureText = tr("报警邮件发送失败：%1").arg(error);
+    qWarning().noquote() << mailFailureText;
+    writeLogEntry({QDateTime::currentDateTime().toString(timeFormat), tr("邮件异常"),
+                   mailFailureText});
+    textBeforeMailFailure = ui->lineEdit_Information->text();
+    ui->lineEdit_Information->setText(mailFailureText);
 }
 
 void ParametersOnLine::logEntry(const QString &type, const QString &details)

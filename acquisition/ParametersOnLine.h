@@ -99,6 +99,9 @@ private slots:
     void Information_slots(QString text);
     void SaveAuditLog_slots(QString text);
     void MessageBox_slots(QString title, QString text);
+    // The outcome of an alarm mail of a live tab: the first failure of an episode is written to
+    // the alarm log ("邮件异常") and shown in the information line; a sent mail ends the episode.
+    void MailResult_slots(bool sent, QString error);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -109,6 +112,9 @@ private:
     // Opens instrument `device` and sends its channel set-up (scan rate and channels), as at the
     // start of the run; `opened` tells whether the open succeeded.
     bool openAndConfigure(int device, bool *opened = nullptr);
+    // The scan rate instrument `device` is set up with: the first instrument's, or its own
+    // when its model does not offer the first one's.
+    QString setupScanRate(int device) const;
     void closeWaitingBox();
     void acquisitionLoop();
     // One sample of every instrument; `t` is taken before this attempt's first request.
@@ -180,6 +186,10 @@ private:
     // GUI thread: alarm-log entries not yet written, instruments taken off the tested list.
     QList<AuditLogRecord> pendingLog;
     QList<AcquisitionDeviceRecord> linksDown;
+    // GUI thread: the alarm-mail failure episode.
+    bool mailFailing = false;
+    QString mailFailureText;
+    QString textBeforeMailFailure;
 
     std::atomic<int> recoveryPauseMs{25000};
     std::atomic<bool> recordsSaved{false};

@@ -2,6 +2,7 @@
 
 #include "ServerSettings.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDebug>
 #include <QMutex>
@@ -33,6 +34,12 @@ int endOfReply(const QByteArray &data)
         start = eol + 1;
     }
     return -1;
+}
+
+// A server reply as one line of text: its lines joined by blanks.
+QString serverReplyText(const QByteArray &reply)
+{
+    return QString::fromUtf8(reply).simplified();
 }
 
 } // namespace
@@ -121,11 +128,19 @@ SmtpClient::SmtpClient(const MailServerSettings &settings)
     if (!socket->waitForConnected(settings.connectTimeoutMs)) {
         qDebug() << "SMTP: connection to" << settings.host << settings.port << "failed:"
                  << socket->errorString();
+        lastError = QCoreApplication::translate("SmtpClient", "连接%1:%2失败：%3")
+                        .arg(settings.host)
+                        .arg(settings.port)
+                        .arg(socket->errorString());
         socket->abort();
         return;
     }
-    if (readReply() != 220)
+    const int greeting = readReply();
+    if (greeting != 220) {
+        if (greeting != 0)
+            lastError = serverReplyText(lastReply);
         return;
+    }
     if (!step("HELO " + mailHeaderValue(settings.host.toUtf8()) + "\r\n", 250))
         return;
     if (!step("AUTH LOGIN\r\n", 334))
@@ -165,6 +180,10 @@ int SmtpClient::readReply()
             break;
         if (!isConnected() || deadline.hasExpired()) {
             qDebug() << "SMTP: no complete reply; got" << pending;
+            lastError = isConnected()
+                ? QCoreApplication::translate("SmtpClient", "邮件服务器无回复")
+                : QCoreApplication::translate("SmtpClient", "邮件服务器断开连接：%1")
+                      .arg(socket->errorString());
             lastReply = pending;
             pending.clear();
             // The dialogue is out of step now; nothing more can be said on this link.
@@ -181,11 +200,16 @@ int SmtpClient::readReply()
 
 int SmtpClient::command(const QByteArray &line)
 {
-    if (!isConnected())
+    if (!isConnected()) {
+        if (lastError.isEmpty())
+            lastError = QCoreApplication::translate("SmtpClient", "未连接邮件服务器");
         return 0;
+    }
     socket->write(line);
     if (!socket->waitForBytesWritten(replyTimeoutMs) && socket->bytesToWrite() > 0) {
         qDebug() << "SMTP: write failed:" << socket->errorString();
+        lastError = QCoreApplication::translate("SmtpClient", "邮件服务器断开连接：%1")
+                        .arg(socket->errorString());
         socket->abort();
         return 0;
     }
@@ -198,6 +222,8 @@ bool SmtpClient::step(const QByteArray &line, int expectedCode)
     if (code == expectedCode)
         return true;
     qDebug() << "SMTP: expected" << expectedCode << "got" << code;
+    if (code != 0)
+        lastError = serverReplyText(lastReply);
     return false;
 }
 
@@ -212,6 +238,8 @@ bool SmtpClient::sendMail(const QByteArray &to, const QString &subject, const QS
 {
     if (!loggedIn || !isConnected()) {
         qDebug() << "SMTP: not logged in; mail to" << to << "not sent";
+        if (lastError.isEmpty())
+            lastError = QCoreApplication::translate("SmtpClient", "未登录邮件服务器");
         return false;
     }
     const QByteArray recipient = mailHeaderValue(to);
@@ -222,6 +250,8 @@ bool SmtpClient::sendMail(const QByteArray &to, const QString &subject, const QS
     const int rcptCode = command("rcpt to:<" + recipient + ">\r\n");
     if (rcptCode != 250 && rcptCode != 251) {
         qDebug() << "SMTP: recipient" << recipient << "refused:" << rcptCode;
+        if (rcptCode != 0)
+            lastError = serverReplyText(lastReply);
         resetTransaction();
         return false;
     }
@@ -264,10 +294,19 @@ bool machineHasRouteToMailServer(const SmtpClient &client)
 }
 
 bool sendAlarmMail(SmtpClient *client, const QStringList &recipients, const QString &subject,
-                   const QString &body)
+                   const QString &body, QString *error)
 {
-    if (!client || recipients.isEmpty())
+    if (error)
+        error->clear();
+    const auto fail = [error](const QString &why) {
+        if (error)
+            *error = why;
         return false;
+    };
+    if (!client)
+        return fail(QString());
+    if (recipients.isEmpty())
+        return fail(QCoreApplication::translate("SmtpClient", "没有收件人"));
     MailOnlineCheck check;
     {
         QMutexLocker lock(&onlineCheckMutex);
@@ -276,16 +315,19 @@ bool sendAlarmMail(SmtpClient *client, const QStringList &recipients, const QStr
     const bool online = check ? check(*client) : machineHasRouteToMailServer(*client);
     if (!online) {
         qDebug() << "SMTP: off line, alarm mail not sent";
-        return false;
+        return fail(QCoreApplication::translate("SmtpClient", "没有网络连接"));
     }
     bool allSent = true;
     for (const QString &entry : recipients) {
         // Addresses typed as "a@x.com, b@y.com" keep a blank that the server would refuse.
         const QString recipient = entry.trimmed();
         if (recipient.isEmpty())
-            return false;
-        if (!client->sendMail(recipient.toUtf8(), subject, body))
+            return fail(QCoreApplication::translate("SmtpClient", "收件人地址为空"));
+        if (!client->sendMail(recipient.toUtf8(), subject, body)) {
             allSent = false;
+            if (error && error->isEmpty())
+                *error = client->errorText();
+        }
     }
     return allSent;
 }

@@ -43,6 +43,9 @@ public:
     bool isLoggedIn() const { return loggedIn; }
     bool isConnected() const;
     QByteArray lastServerReply() const { return lastReply; }
+    // Why the last step failed: the connection error, or the server's refusing reply (its
+    // lines joined by blanks); empty while nothing failed.
+    QString errorText() const { return lastError; }
 
 private:
     int command(const QByteArray &line);
@@ -54,6 +57,7 @@ private:
     QByteArray user;
     QByteArray password;
     QByteArray lastReply;
+    QString lastError;
     QByteArray pending;      // bytes received after the end of the last reply
     QString senderName;
     int replyTimeoutMs = 10000;
@@ -63,9 +67,10 @@ private:
 // Mails `body` under `subject` to every recipient (blanks around an address dropped) over
 // the client's connection. False when the recipient list is empty, when the machine is off line (nothing is
 // written then), when an empty address is met (recipients before it have been mailed,
-// none after it) or when the server refused any mail.
+// none after it) or when the server refused any mail; `error` (when given) then says why:
+// the connection error or the server's reply.
 bool sendAlarmMail(SmtpClient *client, const QStringList &recipients, const QString &subject,
-                   const QString &body);
+                   const QString &body, QString *error = nullptr);
 
 // The on-line test sendAlarmMail makes before writing anything: by default whether the
 // machine has a route to the mail server. Tests inject their own; an empty function

@@ -222,5 +222,17 @@
         <source>暂存数据已全部保存。</source>
         <translation>All held data are saved.</translation>
     </message>
+    <message>
+        <source>设备：%1，序列号：%2</source>
+        <translation>Instrument: %1, serial number: %2</translation>
+    </message>
+    <message>
+        <source>报警邮件发送失败：%1</source>
+        <translation>The alarm mail could not be sent: %1</translation>
+    </message>
+    <message>
+        <source>邮件异常</source>
+        <translation>Mail fault</translation>
+    </message>
 </context>
 </TS>

@@ -289,6 +289,41 @@
     </message>
 </context>
 <context>
+    <name>SmtpClient</name>
+    <message>
+        <source>连接%1:%2失败：%3</source>
+        <translation>Connecting to %1:%2 failed: %3</translation>
+    </message>
+    <message>
+        <source>邮件服务器无回复</source>
+        <translation>The mail server did not answer</translation>
+    </message>
+    <message>
+        <source>邮件服务器断开连接：%1</source>
+        <translation>The mail server closed the connection: %1</translation>
+    </message>
+    <message>
+        <source>未连接邮件服务器</source>
+        <translation>Not connected to the mail server</translation>
+    </message>
+    <message>
+        <source>未登录邮件服务器</source>
+        <translation>Not logged in to the mail server</translation>
+    </message>
+    <message>
+        <source>没有收件人</source>
+        <translation>No recipients</translation>
+    </message>
+    <message>
+        <source>没有网络连接</source>
+        <translation>No network connection</translation>
+    </message>
+    <message>
+        <source>收件人地址为空</source>
+        <translation>A recipient address is empty</translation>
+    </message>
+</context>
+<context>
     <name>ViewLog</name>
     <message>
         <source>起始日期：</source>

@@ -327,7 +327,7 @@ void TestOnlineChart::alarmsAreLoggedAndMailedOncePerInterval()
     std::mutex lock;
     QList<QStringList> mails;   // recipients, subject, body
     ParametersChart::setMailSender(
-        [&](const QStringList &to, const QString &subject, const QString &body) {
+        [&](const QStringList &to, const QString &subject, const QString &body, QString *) {
             std::lock_guard<std::mutex> guard(lock);
             mails.append(QStringList{to.join(';'), subject, body});
             return true;
@@ -395,7 +395,7 @@ void TestOnlineChart::storedAddressesCheckedBeforeMailing()
     QFETCH(QString, recipients);
     Folder folder;
     QStringList mailed;
-    ParametersChart::setMailSender([&](const QStringList &to, const QString &, const QString &) {
+    ParametersChart::setMailSender([&](const QStringList &to, const QString &, const QString &, QString *) {
         mailed << to.join(';');
         return true;
     });
@@ -417,7 +417,7 @@ void TestOnlineChart::oneMailThreadAtATime()
     Folder folder;
     QSemaphore release;
     std::atomic<int> sent{0};
-    ParametersChart::setMailSender([&](const QStringList &, const QString &, const QString &) {
+    ParametersChart::setMailSender([&](const QStringList &, const QString &, const QString &, QString *) {
         release.acquire();
         ++sent;
         return false;   // a failed mail is not retried either

@@ -17,6 +17,7 @@
 #include "ParametersOnLine.h"
 #include "PtyPair.h"
 #include "QWaiting.h"
+#include "SmtpClient.h"
 #include "SmtpTestServer.h"
 #include "test_online_support.h"
 
@@ -27,7 +28,23 @@ class TestOnlineE2e : public QObject
     Q_OBJECT
 private slots:
     void runOverSerialAndTcp();
+    void mailFailuresAreLoggedOncePerEpisode();
 };
+
+namespace {
+
+// Points the alarm mail of the working folder at a loopback server.
+void useMailServer(const QString &folder, quint16 port)
+{
+    QSettings ini(QDir(folder).filePath(QStringLiteral("config.ini")), QSettings::IniFormat);
+    ini.setValue(QStringLiteral("Mail/Host"), QStringLiteral("127.0.0.1"));
+    ini.setValue(QStringLiteral("Mail/Port"), port);
+    ini.setValue(QStringLiteral("Mail/User"), QStringLiteral("alarm@example.com"));
+    ini.setValue(QStringLiteral("Mail/AuthCode"), QStringLiteral("abcdefghijklmnop"));
+    ini.setValue(QStringLiteral("Mail/SenderName"), QStringLiteral("VAZUV"));
+}
+
+} // namespace
 
 void TestOnlineE2e::runOverSerialAndTcp()
 {
@@ -39,14 +56,7 @@ void TestOnlineE2e::runOverSerialAndTcp()
 
     SmtpTestServer smtp;
     QVERIFY(smtp.start());
-    {
-        QSettings ini(dir.filePath(QStringLiteral("config.ini")), QSettings::IniFormat);
-        ini.setValue(QStringLiteral("Mail/Host"), QStringLiteral("127.0.0.1"));
-        ini.setValue(QStringLiteral("Mail/Port"), smtp.port);
-        ini.setValue(QStringLiteral("Mail/User"), QStringLiteral("alarm@example.com"));
-        ini.setValue(QStringLiteral("Mail/AuthCode"), QStringLiteral("abcdefghijklmnop"));
-        ini.setValue(QStringLiteral("Mail/SenderName"), QStringLiteral("VAZUV"));
-    }
+    useMailServer(dir.path(), smtp.port);
 
     PtyPair pty(dir.path());
     QVERIFY(pty.start());
@@ -150,6 +160,74 @@ void TestOnlineE2e::runOverSerialAndTcp()
     }
     TestDb::closeDefault();
     QDir::setCurrent(oldCwd);
+}
+
+// A run whose alarm mail fails: the server refuses the login, then one accepts the mail, then
+// none listens. Each failure episode is one alarm-log entry naming the server's reply or the
+// connection error, shown in the information line; a mail that goes ends the episode.
+void TestOnlineE2e::mailFailuresAreLoggedOncePerEpisode()
+{
+    InstantEnv env;
+    setMailOnlineCheck([](const SmtpClient &) { return true; });
+    auto refusing = std::make_unique<SmtpTestServer>();
+    QVERIFY(refusing->start({QStringLiteral("--password"), QStringLiteral("another")}));
+    useMailServer(env.dir.path(), refusing->port);
+
+    PlannedInstrument in;
+    in.model = QStringLiteral("Instant:1:1");
+    in.signalMode = QStringLiteral("网络");
+    in.projectOfChannel = {0};
+    in.scanInterval = 0.5;
+    const QDateTime start = QDateTime::currentDateTime();
+    fillPlan(env.settings, {in}, {QStringLiteral("M")}, start, start);
+    env.settings.emailAutoTrigger = true;
+    env.settings.emailInterval = 0;
+    env.settings.emailAddresses = QStringList{QStringLiteral("lab@example.com")};
+    // Every value (101 and more) is above the limit: every shown sample is an alarm.
+    env.settings.planChannels[0].upperAlarmEnable = true;
+    env.settings.planChannels[0].upperAlarm = QStringLiteral("50");
+
+    BoxOperator boxes;
+    auto w = std::make_unique<ParametersOnLine>();
+    w->show();
+    w->start(&env.settings);
+    auto information = [&w] {
+        return w->findChild<QLineEdit *>(QStringLiteral("lineEdit_Information"))->text();
+    };
+    auto mailLog = [&env] { return auditDetails(env.db, QStringLiteral("邮件异常")); };
+
+    // The refused login: one entry for several failed mails.
+    QTRY_COMPARE_WITH_TIMEOUT(mailLog().size(), 1, 20000);
+    const QString refused = mailLog().first();
+    QVERIFY2(refused.startsWith(QStringLiteral("报警邮件发送失败：535")), qPrintable(refused));
+    QTRY_COMPARE_WITH_TIMEOUT(information(), refused, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(refusing->wire().count("AUTH LOGIN") >= 3, 20000);
+    QCOMPARE(mailLog().size(), 1);
+
+    // A server that takes the mail ends the episode.
+    auto accepting = std::make_unique<SmtpTestServer>();
+    QVERIFY(accepting->start());
+    useMailServer(env.dir.path(), accepting->port);
+    QTRY_VERIFY_WITH_TIMEOUT(accepting->mailCount() >= 1, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(information().endsWith(QStringLiteral(" 采集中...")), 5000);
+
+    // No server: a new episode, named by the connection error.
+    const quint16 gone = accepting->port;
+    refusing.reset();
+    accepting.reset();
+    QTRY_COMPARE_WITH_TIMEOUT(mailLog().size(), 2, 20000);
+    const QString unreachable = mailLog().at(1);
+    QVERIFY2(unreachable.startsWith(QStringLiteral("报警邮件发送失败：连接127.0.0.1:%1失败：").arg(gone)),
+             qPrintable(unreachable));
+    QTRY_COMPARE_WITH_TIMEOUT(information(), unreachable, 5000);
+
+    w->requestStop();
+    QTRY_COMPARE_WITH_TIMEOUT(w->runState(), QStringLiteral("结束"), 10000);
+    QVERIFY2(boxes.seen.isEmpty(), qPrintable(boxes.seen.join('|')));
+    w.reset();
+    QVERIFY(ParametersChart::waitForMailThreads(20000));
+    setMailOnlineCheck({});
+    QCOMPARE(mailLog().size(), 2);
 }
 
 QTEST_MAIN(TestOnlineE2e)

@@ -21,6 +21,23 @@
 
 using namespace QtCharts;
 
+namespace {
+
+// A live value axis never spans more than this: the toolkit labels a tick at the minimum plus
+// its index times the span, which must stay finite for the four intervals of the live axes.
+constexpr double axisSpanLimit = DBL_MAX / 4;
+
+// Bounds whose span would be too wide are brought within ±axisSpanLimit / 2.
+void limitRange(double &low, double &high)
+{
+    if (!(high - low <= axisSpanLimit)) {
+        low = qMax(low, -axisSpanLimit / 2);
+        high = qMin(high, axisSpanLimit / 2);
+    }
+}
+
+} // namespace
+
 ChartView::ChartView(QWidget *parent)
     : QChartView(parent),
       timeMin(QDateTime::currentDateTime()),
@@ -39,7 +56,11 @@ ChartView::~ChartView()
 
 QString ChartView::number(double value) const
 {
-    return QString::number(value, 'f', decimals);
+    // A missing figure is empty; a number too long for the tip goes in exponent form.
+    if (!std::isfinite(value))
+        return QString();
+    const QString fixed = QString::number(value, 'f', decimals);
+    return fixed.size() <= 16 ? fixed : QString::number(value, 'e', decimals);
 }
 
 void ChartView::createTipLabel()
@@ -110,9 +131,8 @@ void ChartView::drawColors(int count)
     }
 }
 
-void ChartView::attachCurve(int channel)
+void ChartView::attachCurve(nLineSeries *curve, int channel)
 {
-    nLineSeries *curve = series.at(channel);
     if (timeAxis)
         curve->attachAxis(timeAxis);
     const bool onLeft = axisFlags.value(channel, true);
@@ -123,23 +143,30 @@ void ChartView::attachCurve(int channel)
         curve->attachAxis(leftAxis);
 }
 
+nLineSeries *ChartView::makeCurve(int channel, const QString &name)
+{
+    auto *curve = new nLineSeries(this);
+    curve->setIndex(channel);
+    QPen pen(colors.value(channel));
+    pen.setWidth(2);
+    pen.setStyle(Qt::SolidLine);
+    curve->setPen(pen);
+    curve->setName(name);
+    return curve;
+}
+
 void ChartView::addCurves(const QStringList &names, bool reportTips)
 {
+    stretchCurves = QVector<QVector<nLineSeries *>>(names.size());
     for (int i = 0; i < names.size(); ++i) {
-        auto *curve = new nLineSeries(this);
-        curve->setIndex(i);
-        QPen pen(colors.value(i));
-        pen.setWidth(2);
-        pen.setStyle(Qt::SolidLine);
-        curve->setPen(pen);
-        curve->setName(names.at(i));
+        nLineSeries *curve = makeCurve(i, names.at(i));
         series.append(curve);
         chart()->addSeries(curve);
         if (!reportTips)
             connect(curve, &nLineSeries::hovered, this, &ChartView::tooltip1);
         else if (axisFlags.value(i, true))
             connect(curve, &nLineSeries::hovered, this, &ChartView::tooltip);
-        attachCurve(i);
+        attachCurve(curve, i);
     }
 }
 
@@ -181,6 +208,14 @@ void ChartView::setupLiveSeries(const QStringList &names, const QString &unit1,
     connect(timeAxis, &QDateTimeAxis::rangeChanged, this, redraw);
     connect(leftAxis, &QValueAxis::rangeChanged, this, redraw);
     connect(rightAxis, &QValueAxis::rangeChanged, this, redraw);
+    // Labels of huge readings in exponent form: fixed-point ones would be hundreds of digits.
+    for (QValueAxis *axis : {leftAxis, rightAxis}) {
+        connect(axis, &QValueAxis::rangeChanged, this, [this, axis](double min, double max) {
+            const bool huge = qMax(std::fabs(min), std::fabs(max)) >= 1e15;
+            axis->setLabelFormat(QStringLiteral("%.") + QString::number(decimals)
+                                 + (huge ? QStringLiteral("e") : QStringLiteral("f")));
+        });
+    }
     connect(chart(), &QChart::plotAreaChanged, this, redraw);
 }
 
@@ -260,10 +295,17 @@ void ChartView::moveAxesOnce(const std::function<void()> &moveAxes)
         held.append(qMakePair(curve, liveMode ? QVector<QPointF>() : curve->pointsVector()));
         if (curve->count() > 0)
             curve->clear();
+        for (nLineSeries *stretch : qAsConst(stretchCurves[i]))
+            if (stretch->count() > 0)
+                stretch->clear();
     }
     moveAxes();
-    for (const auto &entry : qAsConst(held))
-        entry.first->replace(liveMode ? drawnPoints(entry.first->channel()) : entry.second);
+    for (const auto &entry : qAsConst(held)) {
+        if (liveMode)
+            drawLiveCurve(entry.first->channel());
+        else
+            entry.first->replace(entry.second);
+    }
     movingAxes = false;
 }
 
@@ -320,10 +362,14 @@ void ChartView::appendSamples(const QDateTime &t, const QList<double> &values)
 
     times.append(t);
     liveX.append(double(t.toMSecsSinceEpoch()));
+    // A value that is not a finite number is missing: no point, a gap in the curve, and it
+    // takes no part in the figures or the ranges.
     for (int i = 0; i < liveY.size(); ++i)
-        liveY[i].append(i < count ? values.at(i) : qQNaN());   // a missing value: no point
+        liveY[i].append(i < count && std::isfinite(values.at(i)) ? values.at(i) : qQNaN());
     for (int i = 0; i < count; ++i) {
         const double v = values.at(i);
+        if (!std::isfinite(v))
+            continue;
         if (i < channelFigures.size()) {
             ChannelFigures &figures = channelFigures[i];
             if (v > figures.max)
@@ -363,6 +409,8 @@ void ChartView::appendSamples(const QDateTime &t, const QList<double> &values)
         yRange[2] = rightLow - 1.0;
     if (rightHighMoved)
         yRange[3] = rightHigh + 1.0;
+    limitRange(yRange[0], yRange[1]);
+    limitRange(yRange[2], yRange[3]);
 
     // The axes' new ranges, each set once for the whole sample. The time axis moves its left
     // edge when the oldest point went and its right edge when the sample is the latest.
@@ -405,7 +453,7 @@ void ChartView::applyLiveSample(const AxisUpdate &update)
     if (!update.time && !update.left && !update.right) {
         for (int i = 0; i < series.size(); ++i)
             if (shown.value(i, false))
-                series.at(i)->replace(drawnPoints(i));
+                drawLiveCurve(i);
         return;
     }
     moveAxesOnce([this, &update] {
@@ -429,7 +477,7 @@ QVector<QPointF> ChartView::livePoints(int channel) const
     return points;
 }
 
-QVector<QPointF> ChartView::drawnPoints(int channel) const
+QVector<QVector<QPointF>> ChartView::drawnStretches(int channel) const
 {
     if (channel < 0 || channel >= liveY.size())
         return {};
@@ -454,21 +502,57 @@ QVector<QPointF> ChartView::drawnPoints(int channel) const
         from = qMax(0, int(std::lower_bound(xs, xs + n, x0) - xs) - 1);
         to = qMin(n - 1, int(std::upper_bound(xs, xs + n, x1) - xs));
     }
-    QVector<QPointF> points;
-    for (int k = from; k <= to; ++k)
-        if (!std::isnan(ys[k]))
-            points.append(QPointF(xs[k], ys[k]));
-    if (!onScreen || points.size() <= 2)
-        return points;
+    // A value far beyond the axis (a huge reading) is drawn a million axis spans from it at
+    // most, where the line looks the same, and within half the double range from the axis
+    // minimum: the toolkit draws a point at its difference from that minimum.
+    double lowest = qMax(-DBL_MAX, y0 - DBL_MAX / 2);
+    double highest = qMin(DBL_MAX, y0 + DBL_MAX / 2);
+    if (y1 > y0) {
+        const double reach = (y1 - y0) * 1e6;
+        lowest = qMax(lowest, y0 - reach);
+        highest = qMin(highest, y1 + reach);
+    }
+    // The stretches between missing values, each drawn as a line of its own.
+    QVector<QVector<QPointF>> stretches;
+    QVector<QPointF> stretch;
+    for (int k = from; k <= to; ++k) {
+        if (std::isnan(ys[k])) {
+            if (!stretch.isEmpty())
+                stretches.append(stretch);
+            stretch.clear();
+        } else {
+            stretch.append(QPointF(xs[k], qBound(lowest, ys[k], highest)));
+        }
+    }
+    if (!stretch.isEmpty())
+        stretches.append(stretch);
+    if (!onScreen)
+        return stretches;
     const double sx = area.width() / (x1 - x0);
     const double sy = area.height() / (y1 - y0);
+    int total = 0;
+    for (const QVector<QPointF> &s : qAsConst(stretches))
+        total += s.size();
+    for (QVector<QPointF> &s : stretches)
+        s = reduceStretch(s, x0, y0, sx, sy, total > area.width());
+    return stretches;
+}
+
+QVector<QPointF> ChartView::reduceStretch(QVector<QPointF> points, double x0, double y0,
+                                          double sx, double sy, bool columns)
+{
+    // A lone value between missing ones is drawn as a dash one pixel wide.
+    if (points.size() == 1)
+        return {points.first() - QPointF(0.5 / sx, 0.0), points.first() + QPointF(0.5 / sx, 0.0)};
+    if (points.size() <= 2)
+        return points;
 
     // More points than pixels across: each column of two pixels keeps its lowest and highest
     // point, in time order, which draws the same band.
-    if (points.size() > area.width()) {
-        QVector<QPointF> columns;
+    if (columns) {
+        QVector<QPointF> kept;
+        const auto column = [&](int i) { return std::floor((points.at(i).x() - x0) * sx / 2.0); };
         for (int k = 0; k < points.size();) {
-            const auto column = [&](int i) { return std::floor((points.at(i).x() - x0) * sx / 2.0); };
             const double c = column(k);
             int low = k;
             int high = k;
@@ -479,35 +563,38 @@ QVector<QPointF> ChartView::drawnPoints(int channel) const
                 if (points.at(next).y() > points.at(high).y())
                     high = next;
             }
-            columns.append(points.at(qMin(low, high)));
+            kept.append(points.at(qMin(low, high)));
             if (low != high)
-                columns.append(points.at(qMax(low, high)));
+                kept.append(points.at(qMax(low, high)));
             k = next;
         }
-        points = columns;
+        points = kept;
     }
 
-    // In pixels, a point may be left out when the line from the last point drawn to a later
-    // point passes within half a pixel (vertically) of it. From each point drawn, the slopes
-    // that keep every point after it within reach narrow point by point; the line ends at the
-    // last point whose own slope still lay within them.
+    // In pixels (from the axes' minima, so that huge values stay finite), a point may be left
+    // out when the line from the last point drawn to a later point passes within half a pixel
+    // (vertically) of it. From each point drawn, the slopes that keep every point after it
+    // within reach narrow point by point; the line ends at the last point whose own slope still
+    // lay within them.
+    const auto px = [&](int i) { return (points.at(i).x() - x0) * sx; };
+    const auto py = [&](int i) { return (points.at(i).y() - y0) * sy; };
     const double tolerance = 0.5;
     QVector<QPointF> drawn{points.first()};
     int anchor = 0;
     while (anchor < points.size() - 1) {
-        const double ax = points.at(anchor).x() * sx;
-        const double ay = points.at(anchor).y() * sy;
+        const double ax = px(anchor);
+        const double ay = py(anchor);
         double low = -std::numeric_limits<double>::infinity();
         double high = std::numeric_limits<double>::infinity();
         int end = anchor + 1;
         for (int j = anchor + 1; j < points.size(); ++j) {
-            const double dx = points.at(j).x() * sx - ax;
+            const double dx = px(j) - ax;
             if (dx <= 0.0) {   // no later than the point drawn: it ends the line itself
                 if (j == anchor + 1)
                     end = j;
                 break;
             }
-            const double dy = points.at(j).y() * sy - ay;
+            const double dy = py(j) - ay;
             if (dy / dx >= low && dy / dx <= high)
                 end = j;
             low = qMax(low, (dy - tolerance) / dx);
@@ -519,6 +606,41 @@ QVector<QPointF> ChartView::drawnPoints(int channel) const
         anchor = end;
     }
     return drawn;
+}
+
+void ChartView::drawLiveCurve(int channel)
+{
+    if (channel < 0 || channel >= series.size())
+        return;
+    const QVector<QVector<QPointF>> stretches = drawnStretches(channel);
+    series.at(channel)->replace(stretches.value(0));
+    // The stretches after gaps: curves of the same channel, made as gaps come into view and
+    // dropped as they leave it.
+    QVector<nLineSeries *> &more = stretchCurves[channel];
+    for (int s = 1; s < stretches.size(); ++s) {
+        if (more.size() < s) {
+            nLineSeries *curve = makeCurve(channel, series.at(channel)->name());
+            connect(curve, &nLineSeries::hovered, this, &ChartView::tooltip1);
+            chart()->addSeries(curve);
+            attachCurve(curve, channel);
+            more.append(curve);
+        }
+        more.at(s - 1)->replace(stretches.at(s));
+    }
+    dropStretchCurves(channel, qMax(0, stretches.size() - 1));
+}
+
+void ChartView::dropStretchCurves(int channel, int keep)
+{
+    if (channel < 0 || channel >= stretchCurves.size())
+        return;
+    QVector<nLineSeries *> &more = stretchCurves[channel];
+    while (more.size() > keep) {
+        nLineSeries *curve = more.takeLast();
+        if (chart()->series().contains(curve))
+            chart()->removeSeries(curve);
+        delete curve;
+    }
 }
 
 void ChartView::scheduleRedraw()
@@ -538,7 +660,7 @@ void ChartView::redrawLiveCurves()
         return;
     for (int i = 0; i < series.size(); ++i)
         if (shown.value(i, false))
-            series.at(i)->replace(drawnPoints(i));
+            drawLiveCurve(i);
 }
 
 void ChartView::showEvent(QShowEvent *event)
@@ -564,6 +686,8 @@ void ChartView::setTimeWindowRanges(const QDateTime &t, const QList<double> &val
     const int count = qMin(values.size(), seriesCount);
     for (int i = 0; i < count; ++i) {
         const double v = values.at(i);
+        if (!std::isfinite(v))   // missing
+            continue;
         if (axisFlags.value(i, true)) {
             leftLow = anyLeft ? qMin(leftLow, v) : v;
             leftHigh = anyLeft ? qMax(leftHigh, v) : v;
@@ -574,7 +698,10 @@ void ChartView::setTimeWindowRanges(const QDateTime &t, const QList<double> &val
             anyRight = true;
         }
     }
-    setYRanges(leftLow - 1.0, leftHigh + 1.0, rightLow - 1.0, rightHigh + 1.0);
+    double range[4] = {leftLow - 1.0, leftHigh + 1.0, rightLow - 1.0, rightHigh + 1.0};
+    limitRange(range[0], range[1]);
+    limitRange(range[2], range[3]);
+    setYRanges(range[0], range[1], range[2], range[3]);
 }
 
 void ChartView::showSeries(int channel)
@@ -588,8 +715,11 @@ void ChartView::showSeries(int channel)
     const QVector<QPointF> points = liveMode ? QVector<QPointF>() : curve->pointsVector();
     curve->clear();
     chart()->addSeries(curve);
-    attachCurve(channel);
-    curve->replace(liveMode ? drawnPoints(channel) : points);
+    attachCurve(curve, channel);
+    if (liveMode)
+        drawLiveCurve(channel);
+    else
+        curve->replace(points);
 }
 
 void ChartView::hideSeries(int channel)
@@ -598,14 +728,19 @@ void ChartView::hideSeries(int channel)
         return;
     shown[channel] = false;
     chart()->removeSeries(series.at(channel));
-    // Out of the chart the curve is ours again; it keeps its points.
+    // Out of the chart the curve is ours again; it keeps its points. The stretches after its
+    // gaps are drawn afresh when it is shown again.
     series.at(channel)->setParent(this);
+    dropStretchCurves(channel, 0);
 }
 
 void ChartView::clearSeries()
 {
     for (int i = 0; i < shown.size(); ++i)
         shown[i] = false;
+    for (int i = 0; i < stretchCurves.size(); ++i)
+        dropStretchCurves(i, 0);
+    stretchCurves.clear();
     for (nLineSeries *curve : qAsConst(series)) {
         if (chart()->series().contains(curve))
             chart()->removeSeries(curve);
@@ -697,22 +832,32 @@ void ChartView::tooltip1(int index, const QPointF &point, bool state)
     const ChannelFigures *figures = figuresForTip(index, state);
     if (!figures)
         return;
-    // The sample nearest in time to the pointer, from the full data: the line on the screen
-    // may be drawn through fewer points.
+    // The sample present nearest in time to the pointer, from the full data: the line on the
+    // screen may be drawn through fewer points, and a missing value has none.
     QPointF sample = point;
     if (index < liveY.size() && liveCount() > 0) {
         const double *xs = liveX.constData() + liveFirst;
+        const double *ys = liveY.at(index).constData() + liveFirst;
         const int n = liveCount();
-        int k = int(std::lower_bound(xs, xs + n, point.x()) - xs);
-        if (k >= n || (k > 0 && point.x() - xs[k - 1] <= xs[k] - point.x()))
-            --k;
-        const double v = liveY.at(index).at(liveFirst + k);
-        if (!std::isnan(v))
-            sample = QPointF(xs[k], v);
+        const int k = int(std::lower_bound(xs, xs + n, point.x()) - xs);
+        int before = k - 1;
+        while (before >= 0 && std::isnan(ys[before]))
+            --before;
+        int after = k;
+        while (after < n && std::isnan(ys[after]))
+            ++after;
+        int nearest = before;
+        if (after < n && (before < 0 || xs[after] - point.x() < point.x() - xs[before]))
+            nearest = after;
+        if (nearest >= 0)
+            sample = QPointF(xs[nearest], ys[nearest]);
     }
+    // No value yet: the figures are empty.
+    const bool any = figures->min <= figures->max;
     showTip(QStringLiteral("Data：") + number(sample.y()) + QStringLiteral("\nMin：")
-            + number(figures->min) + QStringLiteral("\nMax：") + number(figures->max)
-            + QStringLiteral("\nTime：") + tipTime(sample));
+            + (any ? number(figures->min) : QString()) + QStringLiteral("\nMax：")
+            + (any ? number(figures->max) : QString()) + QStringLiteral("\nTime：")
+            + tipTime(sample));
 }
 
 void ChartView::restoreRanges()

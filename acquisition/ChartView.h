@@ -35,7 +35,9 @@ struct ChannelFigures
 // setTimeRange, setYRanges and up to six tagging lines.
 // Middle button pans, the wheel and a dragged rectangle zoom, right click and double click
 // restore the stored ranges. A live sample or a range change lays each curve in the chart out
-// once; curves out of the chart are not laid out. While the chart is on screen a live curve is
+// once; curves out of the chart are not laid out. A live value that is not a finite number is
+// missing: the curve leaves a gap there and the figures and ranges ignore it; value axes keep a
+// span the toolkit can draw, also for readings near the ends of the double range. While the chart is on screen a live curve is
 // drawn through as few of its points as keep the drawing within half a pixel of every point in
 // view (a smooth curve needs a handful), drawn again for the new view after every zoom, pan or
 // restore; the tool tips read the full data. GUI thread only.
@@ -122,9 +124,20 @@ private:
     // Runs `moveAxes` (changes of axis ranges) with each curve in the chart laid out once
     // afterwards; live curves are drawn for the new ranges.
     void moveAxesOnce(const std::function<void()> &moveAxes);
-    // The points a live curve is drawn through: every point while the chart is not on screen,
-    // else those in view (and one beyond each edge) that keep the line within half a pixel.
-    QVector<QPointF> drawnPoints(int channel) const;
+    // The stretches of a live curve between missing values and the points each is drawn
+    // through: every point while the chart is not on screen, else those in view (and one beyond
+    // each edge) that keep the line within half a pixel.
+    QVector<QVector<QPointF>> drawnStretches(int channel) const;
+    // The points of one stretch that keep its line within half a pixel (x0, y0: the axes'
+    // minima; sx, sy: pixels per unit); `columns`: first keep only each two-pixel column's
+    // extremes.
+    static QVector<QPointF> reduceStretch(QVector<QPointF> points, double x0, double y0,
+                                          double sx, double sy, bool columns);
+    // Draws a shown live curve for the current view: its first stretch in the channel's curve,
+    // the others in curves of their own.
+    void drawLiveCurve(int channel);
+    // Keeps the first `keep` curves of the channel's later stretches and deletes the others.
+    void dropStretchCurves(int channel, int keep);
     int liveCount() const { return liveX.size() - liveFirst; }
     // Draws every live curve in the chart again for the current view, once per event-loop pass
     // however many range changes the toolkit makes (zoom, pan).
@@ -135,8 +148,9 @@ private:
     void buildAxes(const QString &unit1, const QString &unit2);
     void removeAxes();
     void drawColors(int count);
+    nLineSeries *makeCurve(int channel, const QString &name);
     void addCurves(const QStringList &names, bool reportTips);
-    void attachCurve(int channel);
+    void attachCurve(nLineSeries *curve, int channel);
     void restoreRanges();
     void showTip(const QString &text);
     const ChannelFigures *figuresForTip(int index, bool state);
@@ -153,6 +167,8 @@ private:
     QtCharts::QValueAxis *rightAxis = nullptr;
     QtCharts::QDateTimeAxis *timeAxis = nullptr;
     QVector<nLineSeries *> series;     // one curve per channel, index = channel
+    // Live: per channel, the curves of its second and later stretches after missing values.
+    QVector<QVector<nLineSeries *>> stretchCurves;
     int seriesCount = 0;
     double yRange[4] = {20.0, 100.0, 20.0, 100.0};
     QDateTime timeMin;

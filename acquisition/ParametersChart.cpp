@@ -12,6 +12,7 @@
 #include <QShowEvent>
 #include <QTableWidgetItem>
 
+#include <cmath>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -57,14 +58,14 @@ void waitForMailThreadsAtExit()
 }
 
 // Among the channels of one axis group: the highest value's cell red, the lowest green (the
-// first channel wins a tie; a group of one channel ends green).
+// first channel wins a tie; a group of one channel ends green). Missing values take no part.
 void markExtremes(QTableWidget *table, int row, const QList<double> &values,
                   const QList<bool> &inGroup)
 {
     int maxIndex = -1;
     int minIndex = -1;
     for (int k = 0; k < values.size() && k < inGroup.size(); ++k) {
-        if (!inGroup.at(k))
+        if (!inGroup.at(k) || !std::isfinite(values.at(k)))
             continue;
         if (maxIndex < 0 || values.at(k) > values.at(maxIndex))
             maxIndex = k;
@@ -272,7 +273,10 @@ void ParametersChart::appendTableRow(const QDateTime &t, const QList<double> &va
     table->insertRow(row);
     table->setItem(row, 0, new QTableWidgetItem(t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"))));
     for (int k = 0; k < values.size(); ++k) {
-        auto *item = new QTableWidgetItem(QString::number(values.at(k), 'f', decimals));
+        // A missing value (not a finite number) leaves its cell empty.
+        const double v = values.at(k);
+        auto *item = new QTableWidgetItem(std::isfinite(v) ? QString::number(v, 'f', decimals)
+                                                           : QString());
         item->setTextAlignment(Qt::AlignCenter);
         table->setItem(row, k + 1, item);
     }
@@ -293,6 +297,12 @@ QString ParametersChart::alarmText(const ChannelRow &row, const AcquisitionDevic
 {
     QString kind;
     QString details;
+    // A missing value (not a finite number) raises no alarm.
+    if (!std::isfinite(v)) {
+        if (type)
+            type->clear();
+        return QString();
+    }
     if (row.lowerAlarmEnable && row.lowerAlarm.toDouble() > v) {
         kind = tr("下限报警");
         details = tr("低于下限:") + QString::number(v, 'f', 2);

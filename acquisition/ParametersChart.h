@@ -32,7 +32,8 @@ public:
     // Takes the settings (decimals, mail settings, the plan's instruments) and the project's
     // channel rows, in channel order. Called once.
     void setup(SystemSettings *settings, const QList<ChannelRow> &rows);
-    // Shows one sample (one value per channel) and checks every value against its limits.
+    // Shows one sample (one value per channel; NaN for a missing one, shown empty and not
+    // checked) and checks every value against its limits.
     // False when an alarm-log entry could not be written.
     bool appendSamples(const QDateTime &t, const QList<double> &values);
     // The two halves of appendSamples: the table row and the curves, touching no database;
@@ -55,7 +56,8 @@ public:
     static bool waitForMailThreads(int timeoutMs);
 
     // The alarm entry text and type of value `v` on channel row `row` of instrument `device`;
-    // the type stays empty when the value is within the enabled limits.
+    // the type stays empty when the value is within the enabled limits or missing (not a
+    // finite number).
     static QString alarmText(const ChannelRow &row, const AcquisitionDeviceRecord &device,
                              double v, QString *type);
     // The two unit kinds of a project: first appearance order, a temperature unit first;

@@ -23,6 +23,7 @@
 #include "ProjectRows.h"
 #include "QWaiting.h"
 #include "Registry.h"
+#include "SampleRows.h"
 #include "SystemSettings.h"
 #include "Terms.h"
 
@@ -649,7 +650,12 @@ void ParametersOnLine::Display_slots()
     QList<QList<double>> numbers;
     bool alarmDue = false;
     for (int p = 0; p < projectCount; ++p) {
-        numbers.append(stringListToDoubleList(sample.projectValues.at(p)));
+        // A value text that is not a finite number is missing (NaN): shown empty, a gap in its
+        // curve, left out of the statistics and of the alarm checks; never 0.
+        QList<double> values;
+        for (const QString &text : sample.projectValues.at(p))
+            values.append(storedSampleValue(text));
+        numbers.append(values);
         charts[p]->showSample(sample.time, numbers.at(p));
         statistics[p]->appendRow(sample.time, numbers.at(p));
         alarmDue = alarmDue || charts[p]->alarmDue(numbers.at(p));

@@ -4,6 +4,9 @@
 #include <QHeaderView>
 #include <QTableWidgetItem>
 
+#include <cmath>
+#include <cstdio>
+
 #include "ValueStatistics.h"
 
 namespace {
@@ -86,7 +89,25 @@ void ParametersStatistics::appendRow(const QDateTime &time, const QList<double> 
     setCell(0, time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")));
 
     const int count = qMin(values.size(), leftAxisFlags.size());
-    auto number = [this](double v) { return QString::number(v, 'f', decimals); };
+    // A figure of a kind with no value present is NaN and shown empty.
+    auto number = [this](double v) {
+        return std::isfinite(v) ? QString::number(v, 'f', decimals) : QString();
+    };
+    // A spread of two figures, exact even where it passes the largest double (readings near
+    // ±1e308).
+    auto spread = [this, &number](double a, double b) {
+        if (!std::isfinite(a) || !std::isfinite(b))
+            return QString();
+        if (std::isfinite(a - b))
+            return number(a - b);
+        const long double d = static_cast<long double>(a) - b;
+        if (!std::isfinite(d))
+            return QString();
+        const int size = std::snprintf(nullptr, 0, "%.*Lf", decimals, d);
+        QByteArray text(size + 1, '\0');
+        std::snprintf(text.data(), text.size(), "%.*Lf", decimals, d);
+        return QString::fromLatin1(text.constData(), size);
+    };
     for (int k = 0; k < unitKinds.size(); ++k) {
         QList<int> members;   // the channels of this kind, in channel order
         for (int i = 0; i < count; ++i) {
@@ -104,9 +125,9 @@ void ParametersStatistics::appendRow(const QDateTime &time, const QList<double> 
         setCell(first + 2, number(g.min));
         setCell(first + 3, labels.value(members.value(g.minIndex, -1)));
         setCell(first + 4, number(g.average));
-        setCell(first + 5, number(g.max - g.min));
-        setCell(first + 6, number(g.max - g.average));
-        setCell(first + 7, number(g.average - g.min));
+        setCell(first + 5, spread(g.max, g.min));
+        setCell(first + 6, spread(g.max, g.average));
+        setCell(first + 7, spread(g.average, g.min));
         setCell(first + 8, number(g.deviation));
     }
 

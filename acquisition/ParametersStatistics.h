@@ -23,7 +23,9 @@ public:
 
     // Decimals of the shown numbers, and per channel in channel order its label and unit.
     void setup(int decimals, const QStringList &labels, const QStringList &units);
-    // One displayed sample, one value per channel.
+    // One displayed sample, one value per channel. A value that is not a finite number is
+    // missing: the figures count only the values present, and a kind with none shows empty
+    // cells.
     void appendRow(const QDateTime &time, const QList<double> &values);
 
     // The one or two unit kinds of these units in the order the tab and the live chart use:

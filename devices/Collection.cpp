@@ -5,9 +5,11 @@
 
 #include <QDebug>
 #include <QElapsedTimer>
-#include <QElapsedTimer>
 #include <QMutexLocker>
 #include <QThread>
+
+#include <cmath>
+#include <limits>
 
 Collection::Collection(QObject *parent) : Device(parent)
 {
@@ -191,20 +193,47 @@ void Collection::setRecordStep(qint64 seconds)
 bool Collection::isNumberText(const QString &text)
 {
     bool ok = false;
-    text.trimmed().toDouble(&ok);
-    return ok;
+    const double value = text.trimmed().toDouble(&ok);
+    return ok && std::isfinite(value);
+}
+
+bool Collection::sampleFieldValue(const QString &field, double &value)
+{
+    const QString text = field.trimmed();
+    bool ok = false;
+    const double number = text.toDouble(&ok);   // takes "nan", "inf", "-INF", ... as well
+    if (ok && std::isfinite(number)) {
+        value = number;
+        return true;
+    }
+    QString word = text;
+    if (word.startsWith(QLatin1Char('+')) || word.startsWith(QLatin1Char('-')))
+        word.remove(0, 1);
+    const bool noValue = ok || std::isinf(number)   // a non-finite or overflowing number
+                         || word.compare(QLatin1String("nan"), Qt::CaseInsensitive) == 0
+                         || word.compare(QLatin1String("infinity"), Qt::CaseInsensitive) == 0;
+    if (!noValue)
+        return false;
+    value = std::numeric_limits<double>::quiet_NaN();
+    return true;
+}
+
+QString Collection::sampleText(double value, int decimals)
+{
+    if (!std::isfinite(value))
+        return QStringLiteral("nan");
+    return QString::number(value, 'f', decimals);
 }
 
 bool Collection::checkCoefficientTexts(const ChannelRecord &row, const QStringList &texts,
-                                       QString &error)
+                                       QString &error, bool correction)
 {
-    for (const QString &text : texts) {
-        if (!text.trimmed().isEmpty() && !isNumberText(text)) {
-            error = row.channelNumber + tr(":系数不是数字！");
-            return false;
-        }
-    }
-    return true;
+    bool numbers = !correction || (std::isfinite(row.mxbM) && std::isfinite(row.mxbB));
+    for (const QString &text : texts)
+        numbers = numbers && (text.trimmed().isEmpty() || isNumberText(text));
+    if (!numbers)
+        error = row.channelNumber + tr(":系数不是数字！");
+    return numbers;
 }
 
 void Collection::resetCoefficients(ChannelRecord &row)
@@ -213,6 +242,15 @@ void Collection::resetCoefficients(ChannelRecord &row)
     row.r0_c4 = row.a4_c5 = row.b4_c6 = QStringLiteral("0");
     row.mxbM = 1.0f;
     row.mxbB = 0.0f;
+}
+
+bool Collection::readWhole(ChannelRecord &row, const std::function<bool(ChannelRecord &)> &read)
+{
+    ChannelRecord copy = row;
+    if (!read(copy))
+        return false;
+    row = copy;
+    return true;
 }
 
 bool Collection::queryIdentity(QString &reply)

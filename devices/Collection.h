@@ -147,17 +147,30 @@ protected:
     // the buffer (unless `keepOnFailure`: a caller that may wait on for a reply still
     // arriving), false. `line` keeps its old value on every failure.
     bool readReplyLine(QString &line, int budgetMs, int stepMs = 10, bool keepOnFailure = false);
-    // Whether a reply field or a coefficient text reads as a number (blanks around it allowed;
-    // the overload value 9.9E+37 is a number).
+    // Whether a coefficient reply field or a text sent to an instrument as a number reads as a
+    // finite number (blanks around it allowed; the overload value 9.9E+37 is a number, "nan"
+    // and "inf" are not).
     static bool isNumberText(const QString &text);
-    // The number check of the coefficient texts a driver sends for one channel: every
-    // non-empty text of `texts` must be a number (an empty text means "not set" and is left to
-    // the driver's own rules). At the first that is not: `error` = the channel number +
+    // One value field of a sample: true with the number, or with NaN when the field is the
+    // instrument's way of saying "no value" ("nan" or "inf", signed or not, in any case, or a
+    // number beyond the range of a double): a missing value of that channel only. False for a
+    // field that is no number at all (an error reply, "abc"), which fails the read.
+    static bool sampleFieldValue(const QString &field, double &value);
+    // A reading as a driver hands it on: "nan" for a value that is not finite (a missing
+    // value), else fixed notation with `decimals` decimals.
+    static QString sampleText(double value, int decimals);
+    // The number check of what a driver sends for one channel: every non-empty text of `texts`
+    // must be a finite number (an empty text means "not set" and is left to the driver's own
+    // rules), and, with `correction` (the driver sends the row's gain and offset), so must
+    // the gain and the offset. At the first that is not: `error` = the channel number +
     // ":系数不是数字！", false.
     bool checkCoefficientTexts(const ChannelRecord &row, const QStringList &texts,
-                               QString &error);
+                               QString &error, bool correction = false);
     // The start of a coefficient read: the seven coefficient texts "0", gain 1, offset 0.
     static void resetCoefficients(ChannelRecord &row);
+    // A coefficient read that hands its result back whole: `read` works on a copy of `row`,
+    // which replaces `row` only when `read` succeeded (a failed read leaves it as it was).
+    static bool readWhole(ChannelRecord &row, const std::function<bool(ChannelRecord &)> &read);
     // The identity exchange: sendCommand("*IDN?\r\n"), then readReply into `reply`; true when
     // the reply holds the vendor word "FLUKE" (case-sensitive). The reply is handed back either way.
     bool queryIdentity(QString &reply);

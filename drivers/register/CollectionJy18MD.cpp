@@ -172,7 +172,9 @@ bool CollectionJy18MD::readChannelCoefficients(ChannelRecord &channel)
                 *texts[i] = coefficientText(static_cast<float>(v.at(i)));
         }
     }
-    channel.mxbM = 1.0f;
-    channel.mxbB = offset;
+    if (read) {
+        channel.mxbM = 1.0f;
+        channel.mxbB = offset;
+    }
     return read;
 }

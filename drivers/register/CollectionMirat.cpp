@@ -159,9 +159,9 @@ bool CollectionMirat::readValues(QStringList &values)
     if (!transact(t, reply))
         return false;
     if (channel1Enabled)
-        values << QString::number(double(hexToFloat(reply.mid(6, 8))), 'f', 10);
+        values << sampleText(hexToFloat(reply.mid(6, 8)), 10);
     if (channel2Enabled)
-        values << QString::number(double(hexToFloat(reply.mid(46, 8))), 'f', 10);
+        values << sampleText(hexToFloat(reply.mid(46, 8)), 10);
     return true;
 }
 
@@ -331,9 +331,14 @@ bool CollectionMirat::readChannelCoefficients(ChannelRecord &channel)
         return false;
     }
     if (!fields.isEmpty()) {
+        QList<double> read;
+        for (int k = 0; k < fields.size(); ++k)
+            read << hexToDouble(coefficients.mid(16 * k, 16));
+        if (!finiteCoefficients(QStringLiteral("记录") + QString::number(index + 1), read))
+            return false;
         c.a_c0 = c.b_c1 = c.c_c2 = c.d_c3 = c.r0_c4 = c.a4_c5 = c.b4_c6 = QStringLiteral("0");
         for (int k = 0; k < fields.size(); ++k)
-            c.*fields.at(k) = coefficientText(hexToDouble(coefficients.mid(16 * k, 16)));
+            c.*fields.at(k) = coefficientText(read.at(k));
     }
     c.mxbM = 1.0f;
     channel = c;

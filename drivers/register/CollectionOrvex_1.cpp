@@ -123,7 +123,7 @@ bool CollectionOrvex_1::readValues(QStringList &values)
         return false;
     for (int slot = 0; slot < activeChannelCount; ++slot) {
         if (channelEnabled.value(slot))
-            values << QString::number(hexToFloat(reply.mid(6 + 8 * slot, 8)), 'f', 6);
+            values << sampleText(hexToFloat(reply.mid(6 + 8 * slot, 8)), 6);
     }
     return true;
 }
@@ -231,12 +231,18 @@ bool CollectionOrvex_1::writeChannelCoefficients(ChannelRecord channel)
     return true;
 }
 
-bool CollectionOrvex_1::readChannelCoefficients(ChannelRecord &channel)
+bool CollectionOrvex_1::readChannelCoefficients(ChannelRecord &row)
 {
     QMutexLocker lock(&exchangeMutex);
-    const int slot = slotOf(channel.channelNumber);
+    const int slot = slotOf(row.channelNumber);
     if (slot < 0)
         return false;
+    // The row changes only when the read succeeds.
+    return readWhole(row, [&](ChannelRecord &channel) { return readInto(slot, channel); });
+}
+
+bool CollectionOrvex_1::readInto(int slot, ChannelRecord &channel)
+{
     resetCoefficients(channel);
     QList<float> v;
     if (thermistorCurves.contains(channel.function)) {

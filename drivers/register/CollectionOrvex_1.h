@@ -43,6 +43,8 @@ public:
     // configured channel in channel order, fixed with 6 decimals. False before a set-up.
     bool readValues(QStringList &values) override;
     bool writeChannelCoefficients(ChannelRecord channel) override;
+    // The curve coefficients of the channel's slot; the row changes only when the read
+    // succeeds (every coefficient a finite number).
     bool readChannelCoefficients(ChannelRecord &channel) override;
 
     // Record files: a heading "Time..." of at least 9 fields whose channel columns carry the
@@ -60,6 +62,8 @@ public:
 protected:
     // Register sizes of the coefficient blocks.
     enum Block { R0Only = 2, TcScale = 4, Ntc = 8, Its90 = 12 };
+    // readChannelCoefficients of slot `slot` on a row that may be left half read.
+    bool readInto(int slot, ChannelRecord &channel);
 
     // The start of every variant's set-up: the table's mode (the first row's unit), the active
     // slot count (8 for a first row not wired two-wire; the thermocouples: for one wired "空")

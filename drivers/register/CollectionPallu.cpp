@@ -222,7 +222,7 @@ bool CollectionPallu::decodeValues(const QString &frame, QStringList &values)
         double value = scaledToUnit(hexToFloat(frame.mid(6 + 8 * k, 8)), row.unit);
         if (row.type == current && transmitterUnit(row.unit))
             value *= 1000.0;
-        values << QString::number(value, 'f', 6);
+        values << sampleText(value, 6);
     }
     return true;
 }

@@ -95,10 +95,13 @@ bool CollectionVosk_12_4::writeChannelCoefficients(ChannelRecord channel)
 
 bool CollectionVosk_12_4::readChannelCoefficients(ChannelRecord &channel)
 {
-    channel.mxbM = 1.0f;
-    channel.mxbB = 0.0f;
-    if (channel.type == QStringLiteral("热敏电阻"))
-        return readRowCoefficients4(thermistorBlocks, channel);
+    if (channel.type == QStringLiteral("热敏电阻")) {
+        if (!readRowCoefficients4(thermistorBlocks, channel))
+            return false;
+        channel.mxbM = 1.0f;
+        channel.mxbB = 0.0f;
+        return true;
+    }
     QList<double> values;
     const int block = humidityBlock(channel.channelNumber);
     if (block < 0 || !readCoefficientDoubles(block, 4, values))

@@ -162,9 +162,15 @@ bool RegisterCollection::readSingles(int first, int count, QList<float> &values,
     QString reply;
     if (first < 0 || !transact(t, reply))
         return false;
-    values.clear();
-    for (int k = 0; k < count; ++k)
-        values << hexToFloat(reply.mid(6 + 8 * k, 8));
+    QList<float> read;
+    QList<double> wide;
+    for (int k = 0; k < count; ++k) {
+        read << hexToFloat(reply.mid(6 + 8 * k, 8));
+        wide << double(read.last());
+    }
+    if (!finiteCoefficients(hex4(first), wide))
+        return false;
+    values = read;
     return true;
 }
 
@@ -271,10 +277,14 @@ bool RegisterCollection::writeThermistorRow(const ChannelRecord &row, int double
 
 bool RegisterCollection::readThermistorRow(ChannelRecord &row, int doublesBase, int singlesBase)
 {
-    row.mxbM = 1.0f;
-    row.mxbB = 0.0f;
-    if (fourDoubleFunction(row.function))
-        return readRowCoefficients4(doublesBase, row);
+    // The row changes only when the read succeeds.
+    if (fourDoubleFunction(row.function)) {
+        if (!readRowCoefficients4(doublesBase, row))
+            return false;
+        row.mxbM = 1.0f;
+        row.mxbB = 0.0f;
+        return true;
+    }
     const int index = valueIndex(row.channelNumber);
     QList<float> ab;
     if (index < 0 || !readSingles(singlesBase + 16 * index, 2, ab))
@@ -296,8 +306,6 @@ bool RegisterCollection::writePlatinumRow(const ChannelRecord &row, int base, bo
 
 bool RegisterCollection::readPlatinumRow(ChannelRecord &row, int base, bool singles)
 {
-    row.mxbM = 1.0f;
-    row.mxbB = 0.0f;
     const int index = valueIndex(row.channelNumber);
     QList<double> v;
     if (index < 0 || !readCoefficientDoubles(base + 24 * index, 6, v))

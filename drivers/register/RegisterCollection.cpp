@@ -429,7 +429,7 @@ bool RegisterCollection::readValues(QStringList &values)
             value /= 1000.0;
         else if (row.unit == QStringLiteral("MΩ"))
             value /= 1000000.0;
-        read << QString::number(value, 'f', 10);
+        read << sampleText(value, 10);
     }
     values = read;
     return true;

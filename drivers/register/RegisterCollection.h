@@ -137,8 +137,8 @@ public:
 
     // The value-table read: the temperature block when a configured channel reads a
     // temperature, then the resistance block, one value per configured channel in row order
-    // (fixed, 10 decimals; kΩ and MΩ scaled from Ω). Decoded numbers are passed on as they
-    // are, NaN and infinity too.
+    // (fixed, 10 decimals; kΩ and MΩ scaled from Ω). A decoded NaN or infinity is no value
+    // of that channel and is passed on as "nan".
     bool readValues(QStringList &values) override;
 
     // Waiting times (tests shorten them). Set before an operation runs, not during one.
@@ -262,7 +262,8 @@ protected:
                      const QString &sendFailureTrace);
     bool readTemperatures(int index, int count, QList<double> &values);   // from 0x0019
     bool readResistances(int base, int index, int count, QList<double> &values);
-    // `count` doubles from `first`, one try.
+    // `count` doubles from `first`, one try; a coefficient read back must be a finite number,
+    // else the read fails (`values` untouched).
     bool readCoefficientDoubles(int first, int count, QList<double> &values);
     // The four doubles of the 16-register block base + 16 × index.
     bool readChannelCoefficients4(int base, int index, double &a, double &b, double &c,
@@ -353,6 +354,9 @@ protected:
 
     // Coefficient texts read back from an instrument, at full precision.
     static QString coefficientText(double value);
+    // True when every coefficient read back is a finite number; else a trace naming where they
+    // came from (`source`) and false.
+    static bool finiteCoefficients(const QString &source, const QList<double> &values);
     static QString coefficientText(float value);
 
     // --- value blocks, masks and code bits of the larger instruments (RegisterBlocks.cpp) ----
@@ -397,7 +401,9 @@ protected:
     // A row of type "空" (or, with `resistanceToo`, "电阻") carries no coefficients.
     static bool withoutCoefficients(const ChannelRecord &row, bool resistanceToo = true);
     bool writeSingles(int first, const QList<float> &values);
-    // `count` singles from `first` in one try; `atLeast`: a longer reply is good too.
+    // `count` singles from `first` in one try; `atLeast`: a longer reply is good too. The
+    // singles are coefficients, gains or offsets: one that is not a finite number fails the
+    // read (`values` untouched).
     bool readSingles(int first, int count, QList<float> &values, bool atLeast = false);
     // A mask of `bytes` bytes at `first`, bit k set for each index k, least significant byte
     // first; false, nothing sent, for an index that has no bit.

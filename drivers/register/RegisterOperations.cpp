@@ -5,9 +5,11 @@
 
 #include "Terms.h"
 
+#include <QDebug>
 #include <QMutexLocker>
 #include <QSet>
 
+#include <cmath>
 #include <functional>
 
 using namespace RegisterFrame;
@@ -183,7 +185,21 @@ bool RegisterCollection::readCoefficientDoubles(int first, int count, QList<doub
     QString reply;
     if (first < 0 || !readOnce(first, 4 * count, reply))
         return false;
-    values = doublesOf(reply, count);
+    const QList<double> read = doublesOf(reply, count);
+    if (!finiteCoefficients(hex4(first), read))
+        return false;
+    values = read;
+    return true;
+}
+
+bool RegisterCollection::finiteCoefficients(const QString &source, const QList<double> &values)
+{
+    for (double value : values) {
+        if (!std::isfinite(value)) {
+            qDebug() << "系数不是数字：" << source << values;
+            return false;
+        }
+    }
     return true;
 }
 

@@ -290,15 +290,19 @@ bool Collection1586A::collectValues(QStringList &values)
                  << "scanned channels:" << reply;
         return false;
     }
-    // An error reply in place of the readings is no sample. An empty value (a trailing comma)
-    // is handed on as it stands.
+    // An error reply in place of the readings is no sample. A reading is handed on as the
+    // scanner wrote it, "nan" or "inf" (no value on that channel) as "nan"; an empty value (a
+    // trailing comma) as it stands.
+    QStringList read;
     for (const QString &part : parts) {
-        if (!part.isEmpty() && !isNumberText(part)) {
+        double value = 0.0;
+        if (!part.isEmpty() && !sampleFieldValue(part, value)) {
             qDebug() << "1586A: sample holds a value that is not a number:" << reply;
             return false;
         }
+        read << (part.isEmpty() || std::isfinite(value) ? part : sampleText(value, 0));
     }
-    values = parts;
+    values = read;
     return true;
 }
 

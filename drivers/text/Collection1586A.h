@@ -59,7 +59,8 @@ public:
     bool readChannelCoefficients(ChannelRecord &channel) override;
     // The rate command alone ("RATE FAST|MED|SLOW").
     bool setRate(QString scanRate);
-    // The commands of one channel.
+    // The commands of one channel. A thermistor or platinum row of unit "Ohm" (the raw
+    // resistance a calibration reads) is set up as a resistance on the automatic range.
     bool configureChannel(ChannelRecord row);
 
     // --- record files ----------------------------------------------------------------------
@@ -113,9 +114,13 @@ private:
     bool sendChannelCommands(const QStringList &commands, const QString &channel);
     // The coefficient texts that the set-up of `row` sends.
     static QStringList sentCoefficientTexts(const ChannelRecord &row);
-    // Every non-empty coefficient text the row sends is a number, and so is a fixed cold
-    // junction's temperature; else false with the message in `error`.
+    // Every non-empty coefficient text the row's set-up sends is a finite number, and so are
+    // its gain and offset when it is corrected and a fixed cold junction's temperature; a row
+    // measured as a raw resistance (unit "Ohm") has two or four wires. Else false with the
+    // message, which names the channel, in `error`.
     bool checkSetupTexts(const ChannelRecord &row, QString &error);
+    // readChannelCoefficients on a row that may be left half read.
+    bool readCoefficientsInto(ChannelRecord &channel);
 
 public:
     // Option lists, filled once by the constructor.

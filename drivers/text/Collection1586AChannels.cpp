@@ -43,6 +43,20 @@ QString lowRange(const ChannelRecord &r) { return joined({r.a4_c5, r.b4_c6}); }
 const QString thermocouple = QStringLiteral("热电偶");
 const QString thermistor = QStringLiteral("热敏电阻");
 const QString platinum = QStringLiteral("铂电阻");
+const QString resistance = QStringLiteral("电阻");
+
+// A thermistor or platinum row of unit "Ohm" (the calibration set-up's raw resistance) is
+// measured as a resistance on the automatic range, without the temperature curve; any other
+// row as it stands.
+ChannelRecord measuredRow(const ChannelRecord &row)
+{
+    if ((row.type != thermistor && row.type != platinum) || row.unit != QStringLiteral("Ohm"))
+        return row;
+    ChannelRecord raw = row;
+    raw.type = resistance;
+    raw.function = QStringLiteral("自动");
+    return raw;
+}
 
 } // namespace
 
@@ -185,11 +199,19 @@ QStringList Collection1586A::sentCoefficientTexts(const ChannelRecord &row)
 
 bool Collection1586A::checkSetupTexts(const ChannelRecord &row, QString &error)
 {
-    if (!checkCoefficientTexts(row, sentCoefficientTexts(row), error))
+    const ChannelRecord measured = measuredRow(row);
+    if (measured.type != row.type && commandPrefix(resistance, row.wireMode).isEmpty()) {
+        // The scanner reads a resistance with two or four wires only.
+        error = row.channelNumber
+                + (row.wireMode == "三线制" ? tr(":三线制不能测量电阻！") : tr(":接线线制错误！"));
+        return false;
+    }
+    if (!checkCoefficientTexts(measured, sentCoefficientTexts(measured), error,
+                               !withoutCorrection(row.mxbM)))
         return false;
     if (row.type == thermocouple && row.channelNumber != "001"
         && compensationModes.indexOf(row.compensation) == 1 && !isNumberText(row.coldJunction)) {
-        error = tr("固定冷端温度不是数字！");
+        error = row.channelNumber + tr(":固定冷端温度不是数字！");
         return false;
     }
     return true;
@@ -203,6 +225,7 @@ bool Collection1586A::configureChannel(ChannelRecord row)
         qDebug() << "1586A:" << error;
         return false;
     }
+    row = measuredRow(row);
     if (row.unit == "℉") {
         if (!sendCommand(QStringLiteral("UNIT:TEMP F\r\n")))
             return false;
@@ -241,7 +264,7 @@ bool Collection1586A::configureChannel(ChannelRecord row)
     } else if (row.type == platinum) {
         commands << rtdCurveCommands(row);
     } else if (row.type == "直流电压" || row.type == "交流电压" || row.type == "直流电流"
-               || row.type == "交流电流" || row.type == "电阻") {
+               || row.type == "交流电流" || row.type == resistance) {
         const QString argument = rangeArgument(row.type, row.function);
         if (!argument.isEmpty())
             commands << prefix + argument;
@@ -266,7 +289,7 @@ bool Collection1586A::writeChannelCoefficients(ChannelRecord channel)
     else if (channel.type == platinum)
         commands = rtdCurveCommands(channel);
     QString error;
-    if (!commands.isEmpty() && !checkSetupTexts(channel, error)) {
+    if (!commands.isEmpty() && !checkCoefficientTexts(channel, sentCoefficientTexts(channel), error)) {
         qDebug() << "1586A:" << error;
         return false;
     }
@@ -302,7 +325,13 @@ bool Collection1586A::queryCoefficients(const QString &query, const QString &cha
     return true;
 }
 
-bool Collection1586A::readChannelCoefficients(ChannelRecord &channel)
+bool Collection1586A::readChannelCoefficients(ChannelRecord &row)
+{
+    // The row changes only when every query succeeded.
+    return readWhole(row, [this](ChannelRecord &copy) { return readCoefficientsInto(copy); });
+}
+
+bool Collection1586A::readCoefficientsInto(ChannelRecord &channel)
 {
     QMutexLocker lock(&exchangeMutex);
     resetCoefficients(channel);

@@ -236,15 +236,16 @@ QStringList Collection159XA::channelNumberList(int count)
 
 int Collection159XA::channelCount() { return 13; }
 
-QStringList Collection159XA::sentCoefficientTexts(const ChannelRecord &row)
+QStringList Collection159XA::sentCoefficientTexts(const ChannelRecord &row, bool setup)
 {
     const QString *leading = leadingCoefficient(row);
     if (!leading)
         return {};
     // Only the leading coefficient is looked at when it leaves the curve unset or the channel
-    // is measured as plain resistance.
-    if (row.unit == ohm || leading->trimmed().isEmpty()
-        || (isNumberText(*leading) && curveUnset(row)))
+    // is measured as plain resistance: the set-up sends no other.
+    if (setup
+        && (row.unit == ohm || leading->trimmed().isEmpty()
+            || (isNumberText(*leading) && curveUnset(row))))
         return {*leading};
     const QStringList four{row.a_c0, row.b_c1, row.c_c2, row.d_c3};
     if (row.type == thermistor)
@@ -262,7 +263,7 @@ bool Collection159XA::checkChannels(QList<ChannelRecord> rows, QString &error)
     for (int n = 1; n <= 14; ++n)
         numbers << n;
     return checkChannelTable(rows, numbers, error, [this](const ChannelRecord &row, QString &e) {
-        return checkCoefficientTexts(row, sentCoefficientTexts(row), e);
+        return checkCoefficientTexts(row, sentCoefficientTexts(row, true), e);
     });
 }
 
@@ -315,10 +316,12 @@ bool Collection159XA::fetchValues(QStringList &values)
                 break;
             // An error reply (a code and a quoted message, -113,"Undefined header") is no
             // reading although its first field is a number.
+            // "nan" or "inf" is the channel's way of saying it has no value: handed on as "nan".
             QString reply;
+            double value = 0.0;
             if (readReplyLine(reply, replyMs.load(), pollMs.load(), true)
-                && isNumberText(reply.section(',', 0, 0)) && !reply.contains('"'))
-                reading = QString::number(reply.section(',', 0, 0).trimmed().toDouble(), 'f', 8);
+                && sampleFieldValue(reply.section(',', 0, 0), value) && !reply.contains('"'))
+                reading = sampleText(value, 8);
             else
                 delayMs(channelMs.load());
         }
@@ -388,7 +391,7 @@ bool Collection159XA::configureChannels(QString scanRate, QList<ChannelRecord> r
     QMutexLocker lock(&exchangeMutex);
     QString error;
     for (const ChannelRecord &row : qAsConst(rows)) {
-        if (row.type != "空" && !checkCoefficientTexts(row, sentCoefficientTexts(row), error)) {
+        if (row.type != "空" && !checkCoefficientTexts(row, sentCoefficientTexts(row, true), error)) {
             qDebug() << "159XA:" << error;
             return false;
         }
@@ -448,16 +451,26 @@ bool Collection159XA::writeChannelCoefficients(ChannelRecord channel)
         return false;
     QString error;
     QStringList parameters;
-    if (!probeParameters(channel, false, parameters)
-        || !checkCoefficientTexts(channel, sentCoefficientTexts(channel), error))
+    if (!probeParameters(channel, false, parameters))
         return false;
+    // Every coefficient goes out: each one given must be a number (an empty one is 0).
+    if (!checkCoefficientTexts(channel, sentCoefficientTexts(channel, false), error)) {
+        qDebug() << "159XA:" << error;
+        return false;
+    }
     QStringList commands;
     for (const QString &parameter : qAsConst(parameters))
         commands << probeCommand(number, parameter);
     return sendAll(commands);
 }
 
-bool Collection159XA::readChannelCoefficients(ChannelRecord &channel)
+bool Collection159XA::readChannelCoefficients(ChannelRecord &row)
+{
+    // The row changes only when every reply came and was a finite number.
+    return readWhole(row, [this](ChannelRecord &copy) { return readCoefficientsInto(copy); });
+}
+
+bool Collection159XA::readCoefficientsInto(ChannelRecord &channel)
 {
     QMutexLocker lock(&exchangeMutex);
     resetCoefficients(channel);

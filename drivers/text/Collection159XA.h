@@ -110,12 +110,16 @@ private:
     // to the coefficient commands. False (nothing to send) for a function the row's type does
     // not take; an empty list for a row without commands.
     static bool probeParameters(const ChannelRecord &row, bool setup, QStringList &parameters);
-    // The coefficient texts the set-up of `row` sends (none when its leading one is not set).
-    static QStringList sentCoefficientTexts(const ChannelRecord &row);
+    // The coefficient texts that must be numbers: for the `setup`, those it sends (the leading
+    // one alone when it leaves the curve unset or the channel is measured as plain
+    // resistance); for a coefficient write, every coefficient of the row's curve.
+    static QStringList sentCoefficientTexts(const ChannelRecord &row, bool setup);
     bool sendAll(const QStringList &commands);
     bool readProbeNames(QStringList &names);
-    // A whole reply line that is a number (its first comma-separated field).
+    // A whole reply line that is a finite number.
     bool readNumberReply(QString &reply);
+    // readChannelCoefficients on a row that may be left half read.
+    bool readCoefficientsInto(ChannelRecord &channel);
 
     const QStringList compensationModes;
     const QStringList otherFunctions;

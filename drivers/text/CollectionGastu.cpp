@@ -178,10 +178,12 @@ QStringList CollectionGastu::coefficientTexts(const ChannelRecord &row)
 bool CollectionGastu::checkSetupTexts(const ChannelRecord &row, QString &error)
 {
     // Coefficients go out only when the leading one is set.
-    const QStringList texts = coefficientTexts(row);
-    if (row.type == unused || texts.isEmpty() || coefficientUnset(texts.first()))
+    QStringList texts = coefficientTexts(row);
+    if (row.type == unused)
         return true;
-    return checkCoefficientTexts(row, texts, error);
+    if (!texts.isEmpty() && coefficientUnset(texts.first()))
+        texts.clear();
+    return checkCoefficientTexts(row, texts, error, carriesCorrection(row));
 }
 
 // --- commands -------------------------------------------------------------------------------
@@ -266,12 +268,12 @@ bool CollectionGastu::parseValues(const QString &reply, QStringList &values)
     }
     QStringList read;
     for (int k = 0; k < configuredChannels.size(); ++k) {
-        const QString &field = parts[2 * k + 1];
-        if (!isNumberText(field)) {
+        double value = 0.0;
+        if (!sampleFieldValue(parts[2 * k + 1], value)) {
             qDebug() << "Gastu: sample value is not a number:" << reply;
             return false;
         }
-        read << QString::number(field.trimmed().toDouble(), 'f', 6);
+        read << sampleText(value, 6);
     }
     values = read;
     return true;
@@ -326,8 +328,10 @@ bool CollectionGastu::writeChannelCoefficients(ChannelRecord channel)
     const int index = channelOf(channel.channelNumber);
     const QStringList texts = coefficientTexts(channel);
     QString error;
-    if (index == 0 || !checkCoefficientTexts(channel, texts, error))
+    if (index == 0 || !checkCoefficientTexts(channel, texts, error, carriesCorrection(channel))) {
+        qDebug() << "Gastu:" << error;
         return false;
+    }
     channel.channelNumber = QString::number(index);
     return selectCurve(channel) && setScale({channel}) && setCoefficients(index, texts);
 }

@@ -302,8 +302,8 @@ bool OrvexCommandSet::sampleValues(const QString &reply, bool convertUnits, QStr
         return false;
     QStringList converted;
     for (int i = 0; i < parts.size(); ++i) {
-        double value = parts[i].trimmed().toDouble();
-        if (!isNumberText(parts[i])) {
+        double value = 0.0;
+        if (!sampleFieldValue(parts[i], value)) {
             qDebug() << "采样值不是数字：" << parts[i] << "通道" << configuredChannels[i].channelNumber;
             return false;
         }
@@ -311,7 +311,7 @@ bool OrvexCommandSet::sampleValues(const QString &reply, bool convertUnits, QStr
             value /= 1000.0;
         else if (convertUnits && configuredChannels[i].unit == "Pa")
             value *= 1000.0;
-        converted << QString::number(value, 'f', 6);
+        converted << sampleText(value, 6);
     }
     values = converted;
     return true;
@@ -434,7 +434,7 @@ bool OrvexCommandSet::setScale(const QList<ChannelRecord> &rows)
     QList<ChannelRecord> kept;
     QStringList gains, offsets;
     for (const ChannelRecord &row : rows) {
-        if (row.type == unused || row.mxbM == -1000.0f)
+        if (!carriesCorrection(row))
             continue;
         kept << row;
         gains << gainText(row.mxbM);
@@ -539,9 +539,15 @@ bool OrvexCommandSet::sendCurveCoefficients(int index, const QStringList &texts)
 
 bool OrvexCommandSet::checkSetupTexts(const ChannelRecord &row, QString &error)
 {
-    if (!sendsCoefficients || row.type == unused)
+    if (row.type == unused)
         return true;
-    return checkCoefficientTexts(row, curveCoefficients(row, true), error);
+    const QStringList texts = sendsCoefficients ? curveCoefficients(row, true) : QStringList();
+    return checkCoefficientTexts(row, texts, error, carriesCorrection(row));
+}
+
+bool OrvexCommandSet::carriesCorrection(const ChannelRecord &row)
+{
+    return row.type != unused && row.mxbM != -1000.0f;
 }
 
 bool OrvexCommandSet::configureChannels(QString scanRate, QList<ChannelRecord> rows)
@@ -580,7 +586,7 @@ bool OrvexCommandSet::writeChannelCoefficients(ChannelRecord channel)
     const QStringList coefficients = curveCoefficients(channel, false);
     QString error;
     if (!channelNumberList(0).contains(channel.channelNumber)
-        || !checkCoefficientTexts(channel, coefficients, error)) {
+        || !checkCoefficientTexts(channel, coefficients, error, carriesCorrection(channel))) {
         qDebug() << error;
         return false;
     }

@@ -210,9 +210,13 @@ protected:
     // setNtcCoefficients for four texts, setRtdCoefficients for six (an empty text is 0),
     // nothing for none.
     bool sendCurveCoefficients(int index, const QStringList &texts);
-    // The texts the channel set-up sends for a row that must be numbers: its curve
-    // coefficients when they are set. False with `error` naming the channel when one is not.
+    // What the channel set-up sends for a row that must be finite numbers: its curve
+    // coefficients when they are set, its gain and offset when it carries a correction. False
+    // with `error` naming the channel when one is not.
     virtual bool checkSetupTexts(const ChannelRecord &row, QString &error);
+    // A row that is not "空" and whose gain is not -1000 (no correction) has its gain and
+    // offset sent by setScale.
+    static bool carriesCorrection(const ChannelRecord &row);
 
     bool sendsRate = true;
     bool sendsCoefficients = true;

@@ -48,8 +48,12 @@
         <translation>This instrument does not support instrument settings.</translation>
     </message>
     <message>
-        <source>固定冷端温度不是数字！</source>
-        <translation>The fixed cold-junction temperature is not a number!</translation>
+        <source>:三线制不能测量电阻！</source>
+        <translation>: three wires cannot measure a resistance!</translation>
+    </message>
+    <message>
+        <source>:固定冷端温度不是数字！</source>
+        <translation>: the fixed cold-junction temperature is not a number!</translation>
     </message>
 </context>
 <context>

@@ -1,8 +1,11 @@
 // Automatic calibrations from the page against the dry-well stand-in (source and reference) and
-// the 1586A stand-in, whose readings follow the dry well's set point: a whole platinum run with
-// its zero point, batches, delay, fit and write-back; "结束" in the middle of a run; a pause
-// during a stability wait. Built twice, one program per set of runs, so each stays short.
+// the 1586A stand-in, whose readings follow the dry well's set point as each channel was set up
+// (ohms on a resistance range, degrees on a temperature curve): a whole platinum run with its
+// zero point, batches, delay, fit and write-back; a three-wire platinum run the scanner cannot
+// read; "结束" in the middle of a run; a pause during a stability wait. Built twice, one program
+// per set of runs, so each stays short.
 #include "CalibrationBench.h"
+#include "TraceCapture.h"
 
 #include <cmath>
 
@@ -21,7 +24,8 @@ class TestCalibrationRun : public QObject
 private slots:
 #if RUN_SET == 1
     // Three set points with the zero point first, two channels in batches of one, a delay of
-    // one (shortened) minute: the run ends by itself, fits and writes back.
+    // one (shortened) minute: the run ends by itself, fits and writes back. The scanner reads
+    // the four-wire Pt100s as resistances, so the fit finds R0 of 100 Ω.
     void platinumRunToTheEnd()
     {
         CalibrationBench b;
@@ -46,6 +50,7 @@ private slots:
                           c = b.configColumn("C_C2"), r0 = b.configColumn("R0_C4");
         for (int ch = 0; ch < 2; ++ch) {
             QCOMPARE(c[ch], QStringLiteral("0"));
+            QVERIFY2(std::fabs(r0[ch].toDouble() - 100.0) < 1e-3, qPrintable(r0[ch]));
             for (double t = 0; t <= 200; t += 50) {
                 const double r = r0[ch].toDouble()
                                  * (1 + a[ch].toDouble() * t + bb[ch].toDouble() * t * t);
@@ -62,6 +67,27 @@ private slots:
                  QString());
         QVERIFY(b.scanner.waitForEvent("closed"));
         QVERIFY(b.source.waitForEvent("closed"));
+    }
+
+    // Three wires cannot read a resistance on the scanner: its set-up fails before any
+    // command of that channel, the run ends with the set-up message and the developer log
+    // names the channel and why; nothing is measured or written.
+    void threeWirePlatinumRefused()
+    {
+        CalibrationBench b;
+        QVERIFY(b.open("铂电阻", "CVD", 1, "三线制"));
+        QVERIFY(b.startSource({"--settle", "0"}));
+        b.createPage();
+        b.setPoints({"0", "100", "200"}, "", "1");
+        TraceCapture trace;
+        b.start();
+        QVERIFY(b.waitIdle());
+        QCOMPARE(b.modal.messages, QStringList{"采集设备设置失败!"});
+        QVERIFY(b.logText().contains("采集设备设置失败!"));
+        QCOMPARE(trace.messages().filter("101:三线制不能测量电阻！").size(), 1);
+        QCOMPARE(b.scanner.requests().filter("(@101)"), QStringList());
+        QCOMPARE(b.db.cell("select count(*) from ChannelCalibrationData"), QStringLiteral("0"));
+        QCOMPARE(b.configColumn("R0_C4"), QStringList{"100"});
     }
 #else
     // "结束" while point 2 waits for its channels to be changed: the worker ends, the point it

@@ -47,6 +47,12 @@ private slots:
         // Coefficients are sent only when the leading one (R0 here) is set.
         QTest::newRow("Gastu unset curve not looked at")
             << "Gastu" << Rows{withCoefficients(gastuRow("106"), {"x"})} << "";
+        QTest::newRow("Gastu coefficient inf")
+            << "Gastu" << Rows{withCoefficients(gastuRow("107"), {"3.9e-3", "inf", "", "", "100"})}
+            << "107:系数不是数字！";
+        ChannelRecord gain = gastuRow("108");
+        gain.mxbM = qQNaN();
+        QTest::newRow("Gastu gain nan") << "Gastu" << Rows{gain} << "108:系数不是数字！";
         const ChannelRecord its90 =
             withCoefficients(channelRow("2", "铂电阻", "ITS90", "四线制", "℃"), {"1", "2"});
         const ChannelRecord thermistor =
@@ -63,6 +69,9 @@ private slots:
             << "单位不许超过2个！";
         QTest::newRow("159XA leading coefficient not a number")
             << "159XA" << Rows{withCoefficients(its90, {"", "", "", "", "R0"})}
+            << "2:系数不是数字！";
+        QTest::newRow("159XA coefficient nan")
+            << "159XA" << Rows{withCoefficients(its90, {"1", "NaN", "", "", "25.5"})}
             << "2:系数不是数字！";
     }
     void checkChannels()

@@ -102,6 +102,9 @@ private slots:
             << QStringList{"SIM:REPLY 1,-113,2,\"Undefined header\",3,1"} << QStringList{};
         QTest::newRow("one field per channel")
             << QStringList{"SIM:REPLY 29.9,20.2,20.3"} << QStringList{};
+        QTest::newRow("no value on two channels")
+            << QStringList{"SIM:REPLY 1,nan,2,-INF,3,1e308"}
+            << QStringList{"nan", "nan", QString::number(1e308, 'f', 6)};
     }
     void sampling()
     {
@@ -138,7 +141,7 @@ private slots:
                                + ",3.0000000000e+00," + zeros + "," + zeros + "," + zeros + ","
                                + zeros + ",(@2)\r\n"}
             << QStringList{"0.0000000000E+00", "3.0000000000E+00", "c", "d", "r0", "a4", "b4"}
-            << "TEMP:RES:COEF=1,2,3,4,5,Undefined";
+            << "TEMP:RES:COEF=1,2,3,4,inf,5";
         ChannelRecord outside = platinum;
         outside.channelNumber = "121";
         QTest::newRow("channel outside the model") << outside << QStringList{} << QStringList{}

@@ -106,7 +106,7 @@ void TestRegisterLink::dravoEndToEnd()
     Rig rig;
     QVERIFY(rig.start("Dravo", {"--text", "0011", "DRV-000123", "--set", "0016", "0102",
                                 "--set", "0002", "030000000000C0A8010AFFFFFF00F6010500",
-                                "--double", "0019", "20.5", "21", "nan",
+                                "--double", "0019", "20.5", "21", "nan", "-inf", "1e308",
                                 "--double", "006D", "100", "2252", "2500000"}));
     // The probe: a broadcast read of register 0x0001, exactly these bytes on the wire.
     QCOMPARE(rig.peer.requests().first(), QStringLiteral("000300010001D41B"));
@@ -118,14 +118,16 @@ void TestRegisterLink::dravoEndToEnd()
     const QList<ChannelRecord> rows{
         row("001", "铂电阻", "ITS90", "℃", {"3.9083e-3", "-5.775e-7", "-4.183e-12", "0", "100", "0", "0"}),
         row("101", "热敏电阻", "R(T)", "kΩ", {"1.1331e-3", "2.3e-4", "1e-7", "-4.5e-9"}),
-        row("102", "热敏电阻", "R(T)", "℃")};
+        row("102", "热敏电阻", "R(T)", "℃"), row("103", "热敏电阻", "R(T)", "℃"),
+        row("104", "热敏电阻", "R(T)", "℃")};
     QString error;
     QVERIFY2(rig.driver->checkChannels(rows, error), qPrintable(error));
     QVERIFY(rig.run([&](RegisterCollection *d) { return d->configureChannels("标准", rows); }));
     QStringList values;
     QVERIFY(rig.run([&](RegisterCollection *d) { return d->readValues(values); }));
-    // A NaN in the value table is passed on as a reading.
-    QCOMPARE(values, (QStringList{"20.5000000000", "2.2520000000", "nan"}));
+    // A NaN or an infinity in the value table is no value of that channel alone: "nan".
+    QCOMPARE(values, (QStringList{"20.5000000000", "2.2520000000", "nan", "nan",
+                                  QString::number(1e308, 'f', 10)}));
 
     // Coefficients read back at full precision (singles in this instrument).
     ChannelRecord reference = row("001", "铂电阻", "ITS90", "℃");
@@ -137,6 +139,14 @@ void TestRegisterLink::dravoEndToEnd()
     QCOMPARE(coefficientsOf(thermistor),
              (QStringList{"0.0011331", "0.00023", "1e-07", "-4.5e-09", "0", "0", "0"}));
     QCOMPARE(thermistor.mxbM, 1.0f);
+    // A coefficient read back that is not a finite number fails the read; the row stays.
+    const ChannelRecord readBefore = reference;
+    QVERIFY(rig.peer.command(QStringLiteral("double 00C1 100 3.9083e-3 nan 0 0 0")));
+    QVERIFY(!rig.run([&](RegisterCollection *d) { return d->readChannelCoefficients(reference); }));
+    QCOMPARE(coefficientsOf(reference), coefficientsOf(readBefore));
+    QVERIFY(rig.peer.command(QStringLiteral("double 00D9 1e-3 inf 0 0")));
+    QVERIFY(!rig.run([&](RegisterCollection *d) { return d->readChannelCoefficients(thermistor); }));
+    QCOMPARE(thermistor.a_c0, QStringLiteral("0.0011331"));
 
     QString version, address, baud, ip, mask, port, filter;
     auto readSettings = [&] {

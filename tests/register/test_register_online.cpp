@@ -1,6 +1,7 @@
 // One whole on-line run with a Dravo on the libmodbus instrument over a socat pty pair: plan,
 // set-up (probe, channel mask), the planned samples, the close of the window; the samples read
-// back from the database with the sqlite3 tool. Then the Dravo over loopback TCP with an Orvex
+// back from the database with the sqlite3 tool, a channel whose value is NaN or infinite stored
+// as "nan" beside the others. Then the Dravo over loopback TCP with an Orvex
 // scanner stand-in (tests/sim/fake_orvex.py), a model that does not offer the Dravo's scan rate.
 
 #include <QLineEdit>
@@ -62,21 +63,21 @@ private slots:
 void TestRegisterOnline::dravoRun()
 {
     FakeLink link{QStringLiteral(MODBUS_PEER)};
-    QVERIFY(link.start(QStringLiteral("串口"), {"--double", "0019", "20.25", "-1.5", "0", "36.75",
-                                               "--double", "006D", "0", "2252", "0", "0"}));
+    QVERIFY(link.start(QStringLiteral("串口"), {"--double", "0019", "20.25", "-1.5", "nan", "36.75",
+                                               "inf", "1e308", "--double", "006D", "0", "2252"}));
     RunFolder folder;
     const QString &db = folder.db;
     QVERIFY(!db.isEmpty());
 
-    PlannedInstrument dravo = dravoOn(link, {"001", "101", "103"});
-    dravo.units = QStringList{"℃", "kΩ", "℃"};
+    PlannedInstrument dravo = dravoOn(link, {"001", "101", "102", "103", "104", "105"});
+    dravo.units = QStringList{"℃", "kΩ", "℃", "℃", "℃", "℃"};
     SystemSettings settings;
     settings.dataAccuracy = 3;
     const QDateTime start = QDateTime::currentDateTime().addSecs(5);
     fillPlan(settings, {dravo}, {QStringLiteral("R")}, start, start.addSecs(2));
     ChannelConfigData &config = settings.planChannelConfigs[0];
-    config.ChannelType = QStringList{"铂电阻", "热敏电阻", "热敏电阻"};
-    config.ChannelFunction = QStringList{"ITS90", "R(T)", "R(T)"};
+    config.ChannelType = QStringList{"铂电阻", "热敏电阻", "热敏电阻", "热敏电阻", "热敏电阻", "热敏电阻"};
+    config.ChannelFunction = QStringList{"ITS90", "R(T)", "R(T)", "R(T)", "R(T)", "R(T)"};
     config.WireMode = QStringList(config.ChannelType).replaceInStrings(QRegularExpression(".+"), "四线制");
 
     BoxOperator boxes;
@@ -92,12 +93,13 @@ void TestRegisterOnline::dravoRun()
     const QList<QStringList> data = rows(db, QStringLiteral("select Name, Data from ParametersData order by rowid"));
     QCOMPARE(data.size(), 3);
     for (const QStringList &sample : data)
-        QCOMPARE(sample, (QStringList{"R", "20.2500000000,2.2520000000,36.7500000000"}));
-    // The set-up wrote the channel mask (bits 0, 1 and 3); each sample was one block read.
+        QCOMPARE(sample, (QStringList{"R", "20.2500000000,2.2520000000,nan,36.7500000000,nan,"
+                                            + QString::number(1e308, 'f', 10)}));
+    // The set-up wrote the channel mask (bits 0 to 5); each sample was one block read.
     const QStringList asked = link.fake().requests();
-    QCOMPARE(asked.filter(QRegularExpression("^011000030002040B000000....$")).size(), 1);
-    QCOMPARE(asked.filter(QRegularExpression("^010300190010")).size(), 3);
-    QCOMPARE(asked.filter(QRegularExpression("^0103006D0010")).size(), 3);
+    QCOMPARE(asked.filter(QRegularExpression("^011000030002043F000000....$")).size(), 1);
+    QCOMPARE(asked.filter(QRegularExpression("^010300190018")).size(), 3);
+    QCOMPARE(asked.filter(QRegularExpression("^0103006D0018")).size(), 3);
     QVERIFY(!link.fake().logValues("check").contains(QStringLiteral("bad")));
 }
 

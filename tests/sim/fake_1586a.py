@@ -35,8 +35,9 @@ by gain and offset when scaling is on. Readings are written with three decimals.
 channel in the scan list READ? answers the --values text.
 
 With --follow FILE the readings follow the temperature T written in FILE (a calibration's
-source publishes it): an RTD channel reads the Pt100 resistance 100 (1 + 3.9083e-3 T -
-5.775e-7 T^2), any other channel 1.002 T + position/10.
+source publishes it), as the channel was set up: a resistance range (RES or FRES) reads the
+Pt100 resistance 100 (1 + 3.9083e-3 T - 5.775e-7 T^2) of the sensor on it, any other function
+(a temperature curve) 1.002 T + position/10.
 
 Steering of its own:
   --idn TEXT       / SIM:IDN TEXT     the identity
@@ -133,7 +134,7 @@ class Scanner:
         if self.follow:
             with open(self.follow, encoding="utf-8") as f:
                 t = float(f.read())
-            if channel["type"] in RTD_CURVES:
+            if channel["function"] in ("RES", "FRES"):
                 value = 100.0 * (1 + 3.9083e-3 * t - 5.775e-7 * t * t)
             else:
                 value = 1.002 * t + (number % 100) / 10.0

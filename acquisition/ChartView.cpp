@@ -12,6 +12,7 @@
 #include <QtCharts/QChart>
 #include <QtCharts/QDateTimeAxis>
 #include <QtCharts/QLegend>
+#include <QtCharts/QLegendMarker>
 #include <QtCharts/QValueAxis>
 #include <algorithm>
 #include <cfloat>
@@ -155,17 +156,22 @@ nLineSeries *ChartView::makeCurve(int channel, const QString &name)
     return curve;
 }
 
-void ChartView::addCurves(const QStringList &names, bool reportTips)
+void ChartView::connectTip(nLineSeries *curve, int channel)
+{
+    if (liveMode)
+        connect(curve, &nLineSeries::hovered, this, &ChartView::tooltip1);
+    else if (axisFlags.value(channel, true))
+        connect(curve, &nLineSeries::hovered, this, &ChartView::tooltip);
+}
+
+void ChartView::addCurves(const QStringList &names)
 {
     stretchCurves = QVector<QVector<nLineSeries *>>(names.size());
     for (int i = 0; i < names.size(); ++i) {
         nLineSeries *curve = makeCurve(i, names.at(i));
         series.append(curve);
         chart()->addSeries(curve);
-        if (!reportTips)
-            connect(curve, &nLineSeries::hovered, this, &ChartView::tooltip1);
-        else if (axisFlags.value(i, true))
-            connect(curve, &nLineSeries::hovered, this, &ChartView::tooltip);
+        connectTip(curve, i);
         attachCurve(curve, i);
     }
 }
@@ -199,7 +205,7 @@ void ChartView::setupLiveSeries(const QStringList &names, const QString &unit1,
     liveX.clear();
     liveY = QVector<QVector<double>>(seriesCount);
     liveFirst = 0;
-    addCurves(names, false);
+    addCurves(names);
     // A zoom, pan or resize by the toolkit draws the curves again for what is then in view.
     const auto redraw = [this] {
         if (!movingAxes)
@@ -242,6 +248,7 @@ void ChartView::createSeries(const QString &title, const QStringList &names,
         resetForReport(decimals);
     // Curves of an earlier project go first, so that channel indices start afresh.
     clearSeries();
+    liveMode = false;
     chart()->setTitle(title);
     chart()->setAcceptHoverEvents(true);
     setRenderHint(QPainter::Antialiasing);
@@ -261,14 +268,25 @@ void ChartView::createSeries(const QString &title, const QStringList &names,
     if (!unit2.isEmpty())
         chart()->addAxis(rightAxis, Qt::AlignRight);
     drawColors(seriesCount);
-    addCurves(names, true);
+    reportX = QVector<QVector<double>>(seriesCount);
+    reportY = QVector<QVector<double>>(seriesCount);
+    addCurves(names);
 }
 
 void ChartView::replaceSeries(int channel, const QList<QPointF> &points)
 {
-    if (channel < 0 || channel >= series.size())
+    if (liveMode || channel < 0 || channel >= series.size() || channel >= reportX.size())
         return;
-    series.at(channel)->replace(points);
+    QVector<double> &xs = reportX[channel];
+    QVector<double> &ys = reportY[channel];
+    xs.clear();
+    ys.clear();
+    for (const QPointF &p : points) {
+        xs.append(p.x());
+        ys.append(std::isfinite(p.y()) ? p.y() : qQNaN());
+    }
+    if (shown.value(channel, false))
+        drawCurve(channel);
 }
 
 void ChartView::setSeriesData(const QList<ChannelFigures> &figures)
@@ -287,25 +305,22 @@ void ChartView::moveAxesOnce(const std::function<void()> &moveAxes)
     // points back (a live curve: drawn for the new ranges). A curve out of the chart is never
     // laid out.
     movingAxes = true;
-    QList<QPair<nLineSeries *, QVector<QPointF>>> held;
+    QList<int> held;
     for (int i = 0; i < series.size(); ++i) {
-        nLineSeries *curve = series.at(i);
-        if (!shown.value(i, false) || (!liveMode && curve->count() == 0))
+        const double *xs = nullptr;
+        const double *ys = nullptr;
+        if (!shown.value(i, false) || (!liveMode && channelData(i, xs, ys) == 0))
             continue;
-        held.append(qMakePair(curve, liveMode ? QVector<QPointF>() : curve->pointsVector()));
-        if (curve->count() > 0)
-            curve->clear();
+        held.append(i);
+        if (series.at(i)->count() > 0)
+            series.at(i)->clear();
         for (nLineSeries *stretch : qAsConst(stretchCurves[i]))
             if (stretch->count() > 0)
                 stretch->clear();
     }
     moveAxes();
-    for (const auto &entry : qAsConst(held)) {
-        if (liveMode)
-            drawLiveCurve(entry.first->channel());
-        else
-            entry.first->replace(entry.second);
-    }
+    for (int channel : qAsConst(held))
+        drawCurve(channel);
     movingAxes = false;
 }
 
@@ -453,7 +468,7 @@ void ChartView::applyLiveSample(const AxisUpdate &update)
     if (!update.time && !update.left && !update.right) {
         for (int i = 0; i < series.size(); ++i)
             if (shown.value(i, false))
-                drawLiveCurve(i);
+                drawCurve(i);
         return;
     }
     moveAxesOnce([this, &update] {
@@ -477,13 +492,27 @@ QVector<QPointF> ChartView::livePoints(int channel) const
     return points;
 }
 
+int ChartView::channelData(int channel, const double *&xs, const double *&ys) const
+{
+    if (liveMode) {
+        if (channel < 0 || channel >= liveY.size())
+            return 0;
+        xs = liveX.constData() + liveFirst;
+        ys = liveY.at(channel).constData() + liveFirst;
+        return liveCount();
+    }
+    if (channel < 0 || channel >= reportX.size())
+        return 0;
+    xs = reportX.at(channel).constData();
+    ys = reportY.at(channel).constData();
+    return reportX.at(channel).size();
+}
+
 QVector<QVector<QPointF>> ChartView::drawnStretches(int channel) const
 {
-    if (channel < 0 || channel >= liveY.size())
-        return {};
-    const int n = liveCount();
-    const double *xs = liveX.constData() + liveFirst;
-    const double *ys = liveY.at(channel).constData() + liveFirst;
+    const double *xs = nullptr;
+    const double *ys = nullptr;
+    const int n = channelData(channel, xs, ys);
     const QRectF area = chart()->plotArea();
     const bool onRight = !axisFlags.value(channel, true) && rightAxis
         && chart()->axes(Qt::Vertical).contains(rightAxis);
@@ -496,7 +525,8 @@ QVector<QVector<QPointF>> ChartView::drawnStretches(int channel) const
     // The points in view, and one beyond each edge so that the line reaches the edges.
     int from = 0;
     int to = n - 1;
-    const bool onScreen = isVisible() && area.width() >= 2 && area.height() >= 2 && x1 > x0
+    // A report curve keeps every point (it is not drawn again for each view).
+    const bool onScreen = liveMode && isVisible() && area.width() >= 2 && area.height() >= 2 && x1 > x0
         && y1 > y0;
     if (onScreen) {
         from = qMax(0, int(std::lower_bound(xs, xs + n, x0) - xs) - 1);
@@ -506,7 +536,7 @@ QVector<QVector<QPointF>> ChartView::drawnStretches(int channel) const
     // most, where the line looks the same, and within half the double range from the axis
     // minimum: the toolkit draws a point at its difference from that minimum.
     double lowest = qMax(-DBL_MAX, y0 - DBL_MAX / 2);
-    double highest = qMin(DBL_MAX, y0 + DBL_MAX / 2);
+    double highest = qMin(DBL_MAX, qMax(y0 + DBL_MAX / 2, y1));
     if (y1 > y0) {
         const double reach = (y1 - y0) * 1e6;
         lowest = qMax(lowest, y0 - reach);
@@ -608,24 +638,31 @@ QVector<QPointF> ChartView::reduceStretch(QVector<QPointF> points, double x0, do
     return drawn;
 }
 
-void ChartView::drawLiveCurve(int channel)
+void ChartView::drawCurve(int channel)
 {
-    if (channel < 0 || channel >= series.size())
+    if (channel < 0 || channel >= series.size() || channel >= stretchCurves.size())
         return;
     const QVector<QVector<QPointF>> stretches = drawnStretches(channel);
-    series.at(channel)->replace(stretches.value(0));
-    // The stretches after gaps: curves of the same channel, made as gaps come into view and
-    // dropped as they leave it.
+    // A lone value between missing ones, not widened to a dash, is drawn as a dot.
+    const auto draw = [&stretches](nLineSeries *curve, int s) {
+        curve->setPointsVisible(stretches.value(s).size() == 1);
+        curve->replace(stretches.value(s));
+    };
+    draw(series.at(channel), 0);
+    // The stretches after gaps: curves of the same channel (one legend entry for all), made as
+    // gaps come into view and dropped as they leave it.
     QVector<nLineSeries *> &more = stretchCurves[channel];
     for (int s = 1; s < stretches.size(); ++s) {
         if (more.size() < s) {
             nLineSeries *curve = makeCurve(channel, series.at(channel)->name());
-            connect(curve, &nLineSeries::hovered, this, &ChartView::tooltip1);
+            connectTip(curve, channel);
             chart()->addSeries(curve);
+            for (QLegendMarker *marker : chart()->legend()->markers(curve))
+                marker->setVisible(false);
             attachCurve(curve, channel);
             more.append(curve);
         }
-        more.at(s - 1)->replace(stretches.at(s));
+        draw(more.at(s - 1), s);
     }
     dropStretchCurves(channel, qMax(0, stretches.size() - 1));
 }
@@ -660,7 +697,7 @@ void ChartView::redrawLiveCurves()
         return;
     for (int i = 0; i < series.size(); ++i)
         if (shown.value(i, false))
-            drawLiveCurve(i);
+            drawCurve(i);
 }
 
 void ChartView::showEvent(QShowEvent *event)
@@ -712,14 +749,10 @@ void ChartView::showSeries(int channel)
     // The curve joins the chart empty and takes its points back once its axes are attached,
     // so that it is laid out once rather than on every step.
     nLineSeries *curve = series.at(channel);
-    const QVector<QPointF> points = liveMode ? QVector<QPointF>() : curve->pointsVector();
     curve->clear();
     chart()->addSeries(curve);
     attachCurve(curve, channel);
-    if (liveMode)
-        drawLiveCurve(channel);
-    else
-        curve->replace(points);
+    drawCurve(channel);
 }
 
 void ChartView::hideSeries(int channel)
@@ -748,6 +781,8 @@ void ChartView::clearSeries()
     }
     series.clear();
     seriesCount = 0;
+    reportX.clear();
+    reportY.clear();
     if (tipLabel)
         tipLabel->hide();
 }

@@ -35,8 +35,9 @@ struct ChannelFigures
 // setTimeRange, setYRanges and up to six tagging lines.
 // Middle button pans, the wheel and a dragged rectangle zoom, right click and double click
 // restore the stored ranges. A live sample or a range change lays each curve in the chart out
-// once; curves out of the chart are not laid out. A live value that is not a finite number is
-// missing: the curve leaves a gap there and the figures and ranges ignore it; value axes keep a
+// once; curves out of the chart are not laid out. A value that is not a finite number, live or
+// in a report's points, is missing: the curve leaves a gap there (each stretch between missing
+// values drawn as a line of its own) and the live figures and ranges ignore it; value axes keep a
 // span the toolkit can draw, also for readings near the ends of the double range. While the chart is on screen a live curve is
 // drawn through as few of its points as keep the drawing within half a pixel of every point in
 // view (a smooth curve needs a handful), drawn again for the new view after every zoom, pan or
@@ -64,7 +65,8 @@ public:
     void resetForReport(int decimals);
     void createSeries(const QString &title, const QStringList &names, const QString &unit1,
                       const QString &unit2, const QList<bool> &leftAxisFlags);
-    // Replaces the points of one channel (x = milliseconds since the epoch, y = value).
+    // Replaces the points of one channel (x = milliseconds since the epoch, y = value, a y that
+    // is not a finite number for a missing value: the curve leaves a gap there).
     void replaceSeries(int channel, const QList<QPointF> &points);
     void setSeriesData(const QList<ChannelFigures> &figures);
 
@@ -124,18 +126,20 @@ private:
     // Runs `moveAxes` (changes of axis ranges) with each curve in the chart laid out once
     // afterwards; live curves are drawn for the new ranges.
     void moveAxesOnce(const std::function<void()> &moveAxes);
-    // The stretches of a live curve between missing values and the points each is drawn
-    // through: every point while the chart is not on screen, else those in view (and one beyond
-    // each edge) that keep the line within half a pixel.
+    // A channel's data, x and y (NaN: missing): the live samples or the report's points.
+    int channelData(int channel, const double *&xs, const double *&ys) const;
+    // The stretches of a curve between missing values and the points each is drawn through:
+    // a report's every point, a live curve's every point while the chart is not on screen, else
+    // those in view (and one beyond each edge) that keep the line within half a pixel.
     QVector<QVector<QPointF>> drawnStretches(int channel) const;
     // The points of one stretch that keep its line within half a pixel (x0, y0: the axes'
     // minima; sx, sy: pixels per unit); `columns`: first keep only each two-pixel column's
     // extremes.
     static QVector<QPointF> reduceStretch(QVector<QPointF> points, double x0, double y0,
                                           double sx, double sy, bool columns);
-    // Draws a shown live curve for the current view: its first stretch in the channel's curve,
-    // the others in curves of their own.
-    void drawLiveCurve(int channel);
+    // Draws a shown curve (a live one for the current view): its first stretch in the
+    // channel's curve, the others in curves of their own.
+    void drawCurve(int channel);
     // Keeps the first `keep` curves of the channel's later stretches and deletes the others.
     void dropStretchCurves(int channel, int keep);
     int liveCount() const { return liveX.size() - liveFirst; }
@@ -149,7 +153,9 @@ private:
     void removeAxes();
     void drawColors(int count);
     nLineSeries *makeCurve(int channel, const QString &name);
-    void addCurves(const QStringList &names, bool reportTips);
+    // Live curves show the live tool tip, report curves of the left axis the report one.
+    void connectTip(nLineSeries *curve, int channel);
+    void addCurves(const QStringList &names);
     void attachCurve(nLineSeries *curve, int channel);
     void restoreRanges();
     void showTip(const QString &text);
@@ -167,7 +173,7 @@ private:
     QtCharts::QValueAxis *rightAxis = nullptr;
     QtCharts::QDateTimeAxis *timeAxis = nullptr;
     QVector<nLineSeries *> series;     // one curve per channel, index = channel
-    // Live: per channel, the curves of its second and later stretches after missing values.
+    // Per channel, the curves of its second and later stretches after missing values.
     QVector<QVector<nLineSeries *>> stretchCurves;
     int seriesCount = 0;
     double yRange[4] = {20.0, 100.0, 20.0, 100.0};
@@ -186,6 +192,9 @@ private:
     QVector<double> liveX;
     QVector<QVector<double>> liveY;
     int liveFirst = 0;
+    // Report data: per channel the points' x and y (NaN: missing), in the order given.
+    QVector<QVector<double>> reportX;
+    QVector<QVector<double>> reportY;
     bool movingAxes = false;
     bool redrawPending = false;
 };

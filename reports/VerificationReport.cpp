@@ -324,13 +324,11 @@ void VerificationReport::plotProjectData()
         f.max = s.max;
         f.average = s.average;
         f.sum = s.sum;
+        // A missing value stays in the points as NaN: the curve leaves a gap there.
         QList<QPointF> points;
-        points.reserve(s.count);
-        for (int r = 0; r < samples.rowCount(); ++r) {
-            const double v = samples.value(r, c);
-            if (!ReportSamples::isMissing(v))
-                points.append(QPointF(double(samples.msecs(r)), v));
-        }
+        points.reserve(samples.rowCount());
+        for (int r = 0; r < samples.rowCount(); ++r)
+            points.append(QPointF(double(samples.msecs(r)), samples.value(r, c)));
         figures << f;
         counts << s.count;
         chart->replaceSeries(c, points);

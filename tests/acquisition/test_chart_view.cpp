@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "ChartLines.h"
 #include "ChartTaggingLine.h"
 #include "ChartView.h"
 #include "nLineSeries.h"
@@ -375,20 +376,6 @@ void TestChartView::liveTooltip()
 }
 
 namespace {
-// The lines drawn for a channel (one per stretch between missing values), in time order.
-QList<nLineSeries *> linesOf(ChartView &view, int channel)
-{
-    QList<nLineSeries *> lines;
-    for (QAbstractSeries *s : view.chart()->series()) {
-        auto *line = qobject_cast<nLineSeries *>(s);
-        if (line && line->channel() == channel && line->count() > 0)
-            lines.append(line);
-    }
-    std::sort(lines.begin(), lines.end(),
-              [](nLineSeries *a, nLineSeries *b) { return a->at(0).x() < b->at(0).x(); });
-    return lines;
-}
-
 // Whether a line drawn for the channel crosses the time of a missing value in `gaps`.
 bool bridgesGap(ChartView &view, int channel, const QList<QDateTime> &gaps)
 {

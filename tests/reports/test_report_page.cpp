@@ -5,17 +5,21 @@
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QJsonArray>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QSqlQuery>
+#include <QtCharts/QLegend>
+#include <QtCharts/QLegendMarker>
 #include <QtCharts/QValueAxis>
 #include <QtTest>
 
 #include <cmath>
 
+#include "ChartLines.h"
 #include "ChartView.h"
 #include "Database.h"
 #include "ReportTestSupport.h"
@@ -324,6 +328,41 @@ void TestReportPage::missingValues()
         const auto *values = qobject_cast<QtCharts::QValueAxis *>(axis);
         QVERIFY(values && std::isfinite(values->max() - values->min()));
     }
+    // The curve leaves a gap at a missing value: 10, 12, "abc", 11 draws two lines, the lone
+    // value as a dot, both with the tool tip and one legend entry; hidden, neither is in the
+    // chart. The curve of ±1e308 stays one line the toolkit can place (each value's distance
+    // from its axis minimum finite), right in view.
+    const auto at = [](int r, double v) {
+        return QPointF(double(baseTime().addSecs(r).toMSecsSinceEpoch()), v);
+    };
+    QList<nLineSeries *> lines = linesOf(*chart, 0);
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[0]->points(), (QList<QPointF>{at(0, 10), at(1, 12)}));
+    QCOMPARE(lines[1]->points(), QList<QPointF>{at(3, 11)});
+    QVERIFY(lines[1]->pointsVisible());
+    lines[1]->tooltip(at(3, 11), true);
+    QVERIFY(!chart->findChild<QLabel *>("tipLabel")->isHidden());
+    page.show();   // legend markers are visible only on screen
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    const QList<QtCharts::QLegendMarker *> markers = chart->chart()->legend()->markers();
+    QCOMPARE(std::count_if(markers.begin(), markers.end(), [](auto *m) { return m->isVisible(); }),
+             3);
+    page.hide();
+    lines = linesOf(*chart, 2);
+    QCOMPARE(lines.size(), 1);
+    QCOMPARE(lines[0]->count(), 4);
+    const auto *right = qobject_cast<QtCharts::QValueAxis *>(lines[0]->attachedAxes().value(1));
+    const double values[] = {1e308, 5, -1e308, 7};
+    for (int r = 0; r < 4; ++r) {
+        const double y = lines[0]->at(r).y();
+        QVERIFY(std::isfinite(y - right->min()));
+        QCOMPARE(qBound(right->min(), y, right->max()),
+                 qBound(right->min(), values[r], right->max()));
+    }
+    chart->hideSeries(0);
+    QVERIFY(linesOf(*chart, 0).isEmpty());
+    chart->showSeries(0);
+    QCOMPARE(linesOf(*chart, 0).size(), 2);
 
     const QStringList analyses{"checkBox_Vertically1", "checkBox_Horizontally1",
                                "checkBox_Horizontally2"};

@@ -75,9 +75,17 @@ bool ChannelCalibration::setChannelParameters()
         }
     }
     for (int slot = 0; slot < collections.size(); ++slot) {
-        if (collections.at(slot)
-            && !collections.at(slot)->configureChannels(slotDevices.at(slot).scanRate, raw.value(slot)))
+        Collection *collection = collections.at(slot);
+        if (!collection)
+            continue;
+        if (!collection->configureChannels(slotDevices.at(slot).scanRate, raw.value(slot))) {
+            // A row the instrument cannot read raw (a three-wire resistance on the 1586A): the
+            // log says which channel and why.
+            const QString why = collection->setupRefusal();
+            if (!why.isEmpty())
+                log(tr("采集设备") + QString::number(slot + 1) + QStringLiteral(": ") + why);
             return false;
+        }
     }
     log(tr("通道参数设置成功！"));
     return true;

@@ -69,6 +69,9 @@ public:
     virtual bool requestValues() = 0;
     virtual bool fetchValues(QStringList &values) = 0;
     virtual bool configureChannels(QString scanRate, QList<ChannelRecord> rows) = 0;
+    // Why the last configureChannels refused a row before sending anything for it
+    // ("<channel>:<reason>"), or empty; kept by the drivers that check each row's texts.
+    QString setupRefusal() const { return lastSetupRefusal; }
     virtual bool writeChannelCoefficients(ChannelRecord channel) = 0;
     virtual bool readChannelCoefficients(ChannelRecord &channel) = 0;
 
@@ -113,6 +116,7 @@ private slots:
     void ReadData_slots(QByteArray data);
 
 protected:
+    QString lastSetupRefusal;
     // --- shared bodies of the link operations ----------------------------------------------
     // Emits Open_signals with the port or baud rate as an integer (0 when not a number). A TCP
     // open ("网络") first waits for the transport's verdict on this open, which may take 3 s per

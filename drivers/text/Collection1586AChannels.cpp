@@ -158,6 +158,7 @@ bool Collection1586A::configureChannels(QString scanRate, QList<ChannelRecord> r
 {
     QMutexLocker lock(&exchangeMutex);
     scannedChannels = -1;
+    lastSetupRefusal.clear();
     if (!sendCommand(QStringLiteral("*RST\r\n")))
         return false;
     if (!setRate(scanRate))
@@ -223,6 +224,7 @@ bool Collection1586A::configureChannel(ChannelRecord row)
     QString error;
     if (!checkSetupTexts(row, error)) {
         qDebug() << "1586A:" << error;
+        lastSetupRefusal = error;
         return false;
     }
     row = measuredRow(row);

@@ -285,11 +285,13 @@ bool CollectionGastu::configureChannels(QString scanRate, QList<ChannelRecord> r
 {
     QMutexLocker lock(&exchangeMutex);
     QList<ChannelRecord> indexed;
+    lastSetupRefusal.clear();
     for (ChannelRecord row : rows) {
         QString error;
         const int channel = channelOf(row.channelNumber);
         if (channel == 0 || !checkSetupTexts(row, error)) {
             qDebug() << "Gastu: channel" << row.channelNumber << "refused" << error;
+            lastSetupRefusal = error;
             return false;
         }
         row.channelNumber = QString::number(channel);

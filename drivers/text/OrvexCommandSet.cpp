@@ -553,10 +553,12 @@ bool OrvexCommandSet::carriesCorrection(const ChannelRecord &row)
 bool OrvexCommandSet::configureChannels(QString scanRate, QList<ChannelRecord> rows)
 {
     QMutexLocker lock(&exchangeMutex);
+    lastSetupRefusal.clear();
     for (const ChannelRecord &row : rows) {
         QString error;
         if (!checkSetupTexts(row, error)) {
             qDebug() << error;
+            lastSetupRefusal = error;
             return false;
         }
     }

@@ -84,6 +84,7 @@ private slots:
         QVERIFY(b.waitIdle());
         QCOMPARE(b.modal.messages, QStringList{"采集设备设置失败!"});
         QVERIFY(b.logText().contains("采集设备设置失败!"));
+        QVERIFY(b.logText().contains("101:三线制不能测量电阻！"));
         QCOMPARE(trace.messages().filter("101:三线制不能测量电阻！").size(), 1);
         QCOMPARE(b.scanner.requests().filter("(@101)"), QStringList());
         QCOMPARE(b.db.cell("select count(*) from ChannelCalibrationData"), QStringLiteral("0"));

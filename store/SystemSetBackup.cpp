@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -22,6 +23,9 @@
 #include "Terms.h"
 
 namespace {
+// How long the backup's connections wait for a lock another connection holds.
+constexpr int backupBusyTimeoutMs = 10000;
+
 QString privateConnectionName(const char *what)
 {
     static QAtomicInt counter;
@@ -39,7 +43,8 @@ bool withReadOnlyConnection(const QString &path, const char *what, Work work)
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=10000"));
+        db.setConnectOptions(
+            QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1").arg(backupBusyTimeoutMs));
         if (db.open())
             ok = work(db);
         else
@@ -58,7 +63,7 @@ bool useRollbackJournal(const QString &path)
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(backupBusyTimeoutMs));
         QSqlQuery mode(db);
         ok = db.open() && mode.exec(QStringLiteral("PRAGMA journal_mode=DELETE")) && mode.next()
             && mode.value(0).toString() == QLatin1String("delete");
@@ -89,6 +94,16 @@ sqlite3 *sqliteHandle(const QSqlDatabase &db)
 // Pages copied per step of the online backup (a few MB).
 constexpr int backupPagesPerStep = 1024;
 
+// Busy handler of the snapshot's begin: tries again every millisecond until the backup's busy
+// timeout has passed (`data` is the QElapsedTimer started before the first try).
+int retryEveryMillisecond(void *data, int)
+{
+    if (static_cast<QElapsedTimer *>(data)->hasExpired(backupBusyTimeoutMs))
+        return 0;
+    sqlite3_sleep(1);
+    return 1;
+}
+
 // Copies the database of `source` into the new file `target` with SQLite's online backup, in
 // steps of a few MB, all inside one read transaction: the copy is one consistent snapshot, and
 // in write-ahead-log mode (how the program opens its file) the writers go on meanwhile, their
@@ -103,10 +118,19 @@ bool copyByBackupSteps(QSqlDatabase &source, sqlite3 *sourceHandle, const QStrin
         copy.setDatabaseName(target);
         sqlite3 *copyHandle = copy.open() ? sqliteHandle(copy) : nullptr;
         QSqlQuery snapshot(source);
+        // A file left in rollback-journal mode (where the write-ahead log was refused) is locked
+        // by a writer for most of each commit and free between two commits only for moments.
+        // SQLite's own busy wait sleeps up to 100 ms between its tries and so can miss every one
+        // of those moments for as long as the writes go on: the snapshot tries every millisecond.
+        QElapsedTimer waited;
+        waited.start();
+        sqlite3_busy_handler(sourceHandle, retryEveryMillisecond, &waited);
+        const bool begun = copyHandle && snapshot.exec(QStringLiteral("BEGIN"))
+                           && snapshot.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+        sqlite3_busy_timeout(sourceHandle, backupBusyTimeoutMs);
         if (!copyHandle) {
             qWarning() << "backup target not opened:" << target << copy.lastError().text();
-        } else if (!snapshot.exec(QStringLiteral("BEGIN"))
-                   || !snapshot.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
+        } else if (!begun) {
             qWarning() << "backup snapshot not begun:" << snapshot.lastError().text();
         } else {
             snapshot.finish();

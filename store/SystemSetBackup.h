@@ -31,6 +31,8 @@ QString backupPartialName(const QString &target);
 // an existing one makes it fail) while other connections go on writing: SQLite's online backup
 // copies it in small steps inside one read transaction, never as a raw copy of a file in use, and
 // the writers' commits do not wait for it (the program keeps its file in write-ahead-log mode).
+// Its snapshot begins while another connection commits without a pause, also in a file left in
+// rollback-journal mode, where it tries for the lock every millisecond for up to 10 s.
 // The copy is written under backupPartialName(target) and renamed to `target` only when it is
 // complete and passes verifyDatabaseFile, so a copy cut short leaves no file under the target's
 // name. The copy runs on a thread of its own; a caller on the GUI thread goes on delivering events

@@ -8,6 +8,7 @@
 #include <QMovie>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -307,13 +308,24 @@ private slots:
         QCOMPARE(backupTargetName(folder, QDateTime(QDate(2026, 3, 6), QTime(14, 5, 59))), expected);
     }
 
-    // Snapshots taken while another thread writes samples on its own connection are whole.
+    void backupWhileAnotherThreadWrites_data()
+    {
+        QTest::addColumn<bool>("writeAheadLog");
+        // The file as the program runs it: the acquisition's connection switches it to the log.
+        QTest::newRow("write-ahead log") << true;
+        // A file whose log was refused: the writer holds it locked for most of each commit.
+        QTest::newRow("rollback journal") << false;
+    }
+    // Snapshots taken while another thread writes samples on its own connection, committing
+    // without a pause, begin and are whole.
     void backupWhileAnotherThreadWrites()
     {
+        QFETCH(bool, writeAheadLog);
         WorkingFolder folder;
         const QString db = folder.file(QStringLiteral("DAQ-Vemka.db3"));
         QVERIFY(copyEmptyDatabase(db));
         std::atomic<bool> stop{false};
+        std::atomic<bool> inLog{false};
         std::atomic<int> written{0};
         QThread *writer = QThread::create([&] {
             {
@@ -321,6 +333,8 @@ private slots:
                 c.setDatabaseName(db);
                 c.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
                 if (c.open()) {
+                    if (writeAheadLog)
+                        inLog = useWriteAheadLog(QStringLiteral("DAQ"));
                     QSqlQuery q(c);
                     const QString row = QStringLiteral("1.25,2.50,3.75,4.00,5.25,6.50,7.75,8.00");
                     while (!stop && written < 20000) {
@@ -335,7 +349,17 @@ private slots:
             QSqlDatabase::removeDatabase(QStringLiteral("DAQ"));
         });
         writer->start();
+        // A check that fails returns with the writer stopped, not running on the gone locals.
+        auto stopWriter = [&stop, &writer] {
+            stop = true;
+            writer->wait();
+        };
+        const auto stopped = qScopeGuard([&stopWriter, writer] {
+            stopWriter();
+            delete writer;
+        });
         QTRY_VERIFY_WITH_TIMEOUT(written > 200, 10000);
+        QCOMPARE(inLog.load(), writeAheadLog);
         QStringList copies;
         for (int i = 0; i < 5; ++i) {
             const QString copy = folder.file(QStringLiteral("copy%1.db3").arg(i));
@@ -343,12 +367,11 @@ private slots:
             copies << copy;
             QTest::qWait(20);
         }
-        stop = true;
-        writer->wait();
-        delete writer;
+        stopWriter();
         qlonglong previous = -1;
         for (const QString &copy : copies) {
             QCOMPARE(sqlite(copy, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+            QCOMPARE(sqlite(copy, QStringLiteral("PRAGMA journal_mode")), QStringLiteral("delete"));
             const qlonglong rows = sqlite(copy, QStringLiteral("select count(*) from ParametersData")).toLongLong();
             QCOMPARE(rows % 20, 0);  // whole transactions only
             QVERIFY(rows >= previous);

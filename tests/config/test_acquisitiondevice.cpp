@@ -587,13 +587,10 @@ private slots:
         QCOMPARE(f.settings.devices.size(), 1);
         QCOMPARE(f.settings.devices.first().serialNumber, QStringLiteral("DBL-1"));
         QCOMPARE(f.instruments()->item(0, 1)->text(), QStringLiteral("已连接"));
-
-        // A later test that fails takes it off the tested instruments that runs are offered.
+        // A later test that fails takes it off the tested instruments.
         s->failAt = QStringLiteral("readValues");
         f.button("pushButton_Test")->click();
         QVERIFY(f.waitForTestEnd());
-        QTRY_COMPARE(f.watcher->texts(), QStringList{QStringLiteral("获取通道数据失败,请退出重试!")});
-        QCOMPARE(f.indicator(), QStringLiteral("未连接"));
         QVERIFY(f.settings.devices.isEmpty());
         QCOMPARE(f.instruments()->item(0, 1)->text(), QStringLiteral("未连接"));
     }

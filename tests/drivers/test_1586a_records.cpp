@@ -234,13 +234,13 @@ private slots:
         QCOMPARE(got, values(8, {101, 103}));
     }
 
-    // A missing value ("nan", "inf" of any sign or case, beyond a double's range, blank) comes
-    // as "nan"; a field that is no number fails its record only. Empty fields after the
-    // heading's are no fields, a non-empty one fails. A line over 1 MB fails its record only;
-    // a file without a line end in its first 1 MB (a fitting heading at its start) fails its
-    // open.
+    // Missing values read "nan"; a non-number, an extra field or a line over 1 MB fails its record.
     void valuesAndLines()
     {
+        const auto write = [this](const QByteArray &bytes) {
+            QFile out(file("values.csv"));
+            return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size();
+        };
         const QByteArray over(RecordFileReader::lineLimit + 1, 'x');
         const QList<QByteArray> records{"nan,-INF,", "abc,1,2", "1.5, 1e999 ,Infinity,,",
                                         "1,2,3,x", over, "4,5,6"};
@@ -249,9 +249,7 @@ private slots:
             text += QByteArray::number(k + 1) + ','
                 + start.addSecs(k).toString("yyyy-MM-dd hh:mm:ss.zzz").toLatin1() + ','
                 + records.at(k) + '\n';
-        QFile out(file("values.csv"));
-        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(text) == text.size());
-        out.close();
+        QVERIFY(write(text));
         const QList<QStringList> expected{{"nan", "nan", "nan"}, {}, {"1.5", "nan", "nan"}, {}, {},
                                           {"4", "5", "6"}};
         QVERIFY(driver->openRecordFile(file("values.csv"), channels({101, 102, 103})));
@@ -261,9 +259,7 @@ private slots:
             QCOMPARE(got, expected.at(k));
         }
 
-        const QByteArray endless = text.left(text.indexOf('\n')) + ',' + over;
-        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(endless) == endless.size());
-        out.close();
+        QVERIFY(write(text.left(text.indexOf('\n')) + ',' + over));   // no line end in the first 1 MB
         QVERIFY(!driver->openRecordFile(file("values.csv"), channels({101})));
     }
 

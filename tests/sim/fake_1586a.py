@@ -35,9 +35,8 @@ by gain and offset when scaling is on. Readings are written with three decimals.
 channel in the scan list READ? answers the --values text.
 
 With --follow FILE the readings follow the temperature T written in FILE (a calibration's
-source publishes it), as the channel was set up: a resistance range (RES or FRES) reads the
-Pt100 resistance 100 (1 + 3.9083e-3 T - 5.775e-7 T^2) of the sensor on it, any other function
-(a temperature curve) 1.002 T + position/10.
+source publishes it): a channel set up as a resistance (RES, FRES) reads the Pt100 resistance
+100 (1 + 3.9083e-3 T - 5.775e-7 T^2), any other channel 1.002 T + position/10.
 
 Steering of its own:
   --idn TEXT       / SIM:IDN TEXT     the identity

@@ -19,8 +19,7 @@ Reply texts may hold escapes such as \\r, \\n, \\x00, \\\\; the line end below i
 
 How it answers (command line option, or at run time a request line "SIM:..." that is neither
 answered nor logged):
-    --eol CRLF|LF|CR|NONE   / SIM:EOL ...        line end appended to replies (default CRLF);
-                                                 CRLFLF and CRLFCRLF add an extra, blank line
+    --eol CRLF|LF|CR|NONE   / SIM:EOL ...        line end after replies (default CRLF; CRLFLF: and a blank line)
     --late MS               / SIM:LATE MS        wait before each reply
     --split N               / SIM:SPLIT N        send each reply in N pieces ...
     --gap MS                / SIM:GAP MS         ... with this pause between them
@@ -51,8 +50,7 @@ import termios
 import time
 import tty
 
-EOLS = {"CRLF": "\r\n", "LF": "\n", "CR": "\r", "NONE": "", "CRLFLF": "\r\n\n",
-        "CRLFCRLF": "\r\n\r\n"}
+EOLS = {"CRLF": "\r\n", "LF": "\n", "CR": "\r", "NONE": "", "CRLFLF": "\r\n\n", "CRLFCRLF": "\r\n\r\n"}
 
 
 def unescape(text):

@@ -26,13 +26,9 @@
 //                       station), crc (a CRC byte flipped; Modbus-TCP: the protocol id),
 //                       truncate, exception (code 02), silence, trailing (a stray byte after
 //                       the frame), echo (a write answered in standard form); none clears
-//   split N MS          the next reply goes out in two parts: its first N bytes (N < 0: all
-//                       but the last -N), then the rest MS milliseconds later
-//   late MS [N]         the replies to the next N requests (default 1, 0 = all) go out MS
-//                       milliseconds after their request came; requests that come meanwhile
-//                       are answered as usual; late 0 clears
-//   transaction zero|echo   Modbus-TCP replies carry transaction 0 (an instrument that does
-//                       not echo the identifier) or the request's (default)
+//   split N MS          the next reply: its first N bytes (N < 0: all but -N), the rest MS ms later
+//   late MS [N]         replies to the next N requests (default 1, 0 = all) held MS ms; 0 clears
+//   transaction zero|echo   Modbus-TCP replies carry transaction 0 or the request's (default)
 // A station address written to register 0x0001 takes effect when the instrument restarts,
 // which it does when the next broadcast request arrives. Reads of more than the 125 registers
 // of a standard reply (the instruments' value blocks) are answered in read layout all the same,
@@ -45,27 +41,26 @@
 #include <netinet/tcp.h>
 #include <pty.h>
 #include <sys/select.h>
+#include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include <sys/socket.h>
-
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <functional>
 #include <deque>
 #include <map>
 #include <sstream>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace {
 using Bytes = std::vector<uint8_t>;
 using Words = std::vector<std::string>;
+using Clock = std::chrono::steady_clock;
 
 std::string hexOf(const uint8_t *data, size_t n)
 {
@@ -107,10 +102,10 @@ struct Peer
     std::string fault;
     std::map<std::string, std::string> raws;
     std::map<int, std::pair<int, std::string>> forms;   // first register: count, kind
-    // --- split replies: the next reply in two parts, a pause between them ---
-    bool splitPending = false;
-    int splitAt = 0, splitMs = 0;
-    std::function<void()> forward;   // over the TCP bridge: passes what was written on at once
+    int splitAt = 0, splitMs = -1;                          // the next reply in two parts (-1: not)
+    int lateMs = 0, lateLeft = 0, capture[2] = {-1, -1};    // late replies: libmodbus writes to capture[0]
+    bool zeroTransaction = false;
+    std::deque<std::pair<Clock::time_point, Bytes>> held;   // replies held back, in the order due
     FILE *log = nullptr;
 
     void note(const std::string &json)
@@ -120,66 +115,24 @@ struct Peer
             std::fflush(log);
         }
     }
-    // --- late replies and transaction identifiers --------------------------------------------
-    int lateMs = 0, lateLeft = 0;
-    struct Held
-    {
-        timespec due;
-        Bytes bytes;
-    };
-    std::deque<Held> held;          // late replies, in the order they fall due
-    int capture[2] = {-1, -1};      // a late reply is written here by libmodbus, then held
-    bool zeroTransaction = false;
-    Bytes answered;                 // the request as answered (its transaction zeroed)
 
-    bool lateStatement(const Words &w)
+    // Serves the request; while replies are to be late, what it answers is held.
+    void answer(uint8_t *req, int length)
     {
-        if (w.at(0) == "transaction") {
-            zeroTransaction = w.at(1) == "zero";
-            return true;
-        }
-        if (w.at(0) != "late")
-            return false;
-        lateMs = std::stoi(w.at(1));
-        lateLeft = w.size() > 2 ? std::stoi(w[2]) : 1;
-        lateLeft = lateLeft ? lateLeft : -1;   // 0: all
-        if (capture[0] < 0 && socketpair(AF_UNIX, SOCK_STREAM, 0, capture) != 0)
-            throw std::runtime_error("socketpair");
-        return true;
-    }
-
-    // The request libmodbus answers: as it came, or with transaction 0.
-    const uint8_t *asAnswered(const uint8_t *req, int length)
-    {
-        if (!tcp || !zeroTransaction)
-            return req;
-        answered.assign(req, req + length);
-        answered[0] = answered[1] = 0;
-        return answered.data();
-    }
-
-    // Serves the request; while replies are to be late, whatever it answers is held.
-    void answer(const uint8_t *req, int length)
-    {
-        if (!lateMs || !lateLeft)
+        if (!lateLeft || (capture[0] < 0 && socketpair(AF_UNIX, SOCK_STREAM, 0, capture) != 0))
             return serve(req, length);
         const int real = modbus_get_socket(ctx);
         modbus_set_socket(ctx, capture[0]);
         serve(req, length);
         modbus_set_socket(ctx, real);
-        Held h{};
+        Bytes reply;
         uint8_t buf[4096];
         for (ssize_t n; (n = recv(capture[1], buf, sizeof buf, MSG_DONTWAIT)) > 0;)
-            h.bytes.insert(h.bytes.end(), buf, buf + n);
-        if (h.bytes.empty())
-            return;
-        clock_gettime(CLOCK_MONOTONIC, &h.due);
-        const long long ns = h.due.tv_nsec + lateMs * 1000000LL;
-        h.due.tv_sec += ns / 1000000000;
-        h.due.tv_nsec = ns % 1000000000;
-        held.push_back(h);
-        if (lateLeft > 0 && --lateLeft == 0)
-            lateMs = 0;
+            reply.insert(reply.end(), buf, buf + n);
+        if (!reply.empty()) {
+            held.emplace_back(Clock::now() + std::chrono::milliseconds(lateMs), reply);
+            lateLeft -= lateLeft > 0;
+        }
     }
 
     // The wait until the next held reply falls due (null: none held).
@@ -187,29 +140,18 @@ struct Peer
     {
         if (held.empty())
             return nullptr;
-        timespec now{};
-        clock_gettime(CLOCK_MONOTONIC, &now);
-        const long long us = (held.front().due.tv_sec - now.tv_sec) * 1000000LL
-            + (held.front().due.tv_nsec - now.tv_nsec) / 1000;
-        tv.tv_sec = us > 0 ? us / 1000000 : 0;
-        tv.tv_usec = us > 0 ? us % 1000000 : 0;
+        const auto us = std::max<long long>(0, std::chrono::duration_cast<std::chrono::microseconds>(held.front().first - Clock::now()).count());
+        tv = {static_cast<time_t>(us / 1000000), static_cast<suseconds_t>(us % 1000000)};
         return &tv;
     }
 
     // Sends the held replies that fell due (to the link of the moment).
     void sendDue()
     {
-        timespec now{};
-        clock_gettime(CLOCK_MONOTONIC, &now);
-        while (!held.empty() && (held.front().due.tv_sec < now.tv_sec
-                                 || (held.front().due.tv_sec == now.tv_sec && held.front().due.tv_nsec <= now.tv_nsec))) {
-            const int fd = modbus_get_socket(ctx);
-            if (fd >= 0 && write(fd, held.front().bytes.data(), held.front().bytes.size()) < 0)
+        for (; !held.empty() && held.front().first <= Clock::now(); held.pop_front())
+            if (write(modbus_get_socket(ctx), held.front().second.data(), held.front().second.size()) < 0)
                 std::perror("write");
-            held.pop_front();
-        }
     }
-    // --- end of late replies ------------------------------------------------------------------
 
     uint16_t &reg(const std::string &hex, size_t offset = 0)
     {
@@ -220,8 +162,7 @@ struct Peer
     {
         try {
             const std::string &op = w.at(0);
-            if (lateStatement(w)) {
-            } else if (op == "station") {
+            if (op == "station") {
                 station = std::stoi(w.at(1), nullptr, 16);
                 map->tab_registers[1] = static_cast<uint16_t>(station << 8);
                 modbus_set_slave(ctx, station);
@@ -252,7 +193,12 @@ struct Peer
             } else if (op == "split") {
                 splitAt = std::stoi(w.at(1));
                 splitMs = std::stoi(w.at(2));
-                splitPending = true;
+            } else if (op == "late") {
+                lateMs = std::stoi(w.at(1));
+                const int n = w.size() > 2 ? std::stoi(w[2]) : 1;
+                lateLeft = !lateMs ? 0 : n ? n : -1;
+            } else if (op == "transaction") {
+                zeroTransaction = w.at(1) == "zero";
             } else if (op == "fault") {
                 fault = w.at(1) == "none" ? "" : w.at(1);
                 faultsLeft = w.size() > 2 ? std::stoi(w[2]) : 1;
@@ -297,32 +243,12 @@ struct Peer
         clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &t, nullptr);
     }
 
-    // Writes the reply split as the last split statement says; false when none is pending.
-    bool sendSplit(const Bytes &adu)
-    {
-        if (!splitPending)
-            return false;
-        splitPending = false;
-        const long at = splitAt < 0 ? static_cast<long>(adu.size()) + splitAt : splitAt;
-        const size_t head = static_cast<size_t>(std::clamp<long>(at, 0, static_cast<long>(adu.size())));
-        const int fd = modbus_get_socket(ctx);
-        if (write(fd, adu.data(), head) < 0)
-            std::perror("write");
-        if (forward)
-            forward();
-        timespec pause{splitMs / 1000, (splitMs % 1000) * 1000000L};
-        nanosleep(&pause, nullptr);
-        if (write(fd, adu.data() + head, adu.size() - head) < 0)
-            std::perror("write");
-        return true;
-    }
-
     // Station and PDU out through libmodbus, or built here (too long for libmodbus, damaged,
     // paced or split), each byte at its wire time when paced.
     void send(const Bytes &frame, const std::string &damage)
     {
         if (!tcp && damage != "crc" && damage != "truncate" && damage != "trailing" && !paceBaud
-            && !splitPending && frame.size() <= MODBUS_MAX_PDU_LENGTH + 1) {
+            && splitMs < 0 && frame.size() <= MODBUS_MAX_PDU_LENGTH + 1) {
             modbus_send_raw_request(ctx, frame.data(), static_cast<int>(frame.size()));
             return;
         }
@@ -336,8 +262,12 @@ struct Peer
             adu.resize(adu.size() - (tcp ? 1 : 2));
         if (damage == "trailing")
             adu.push_back(0xA5);
-        if (sendSplit(adu))
-            return;
+        if (splitMs >= 0) {   // the head now, the rest held
+            const long head = std::clamp<long>(splitAt < 0 ? long(adu.size()) + splitAt : splitAt, 0, long(adu.size()));
+            held.emplace_back(Clock::now() + std::chrono::milliseconds(splitMs), Bytes(adu.begin() + head, adu.end()));
+            adu.resize(static_cast<size_t>(head));
+            splitMs = -1;
+        }
         timespec start{};
         clock_gettime(CLOCK_MONOTONIC, &start);
         for (size_t i = 0, n = paceBaud ? 1 : adu.size(); i < adu.size(); i += n) {
@@ -348,7 +278,7 @@ struct Peer
         }
     }
 
-    void serve(const uint8_t *req, int length)
+    void serve(uint8_t *req, int length)
     {
         const int at = modbus_get_header_length(ctx), slave = req[at - 1], function = req[at];
         const std::string json = "{\"raw\": \"" + hexOf(req, static_cast<size_t>(length)) + "\", \"check\": ";
@@ -360,7 +290,8 @@ struct Peer
             return;
         }
         note(json + "\"ok\"}");
-        req = asAnswered(req, length);
+        if (tcp && zeroTransaction)
+            req[0] = req[1] = 0;
         if (tcp)
             std::copy(req, req + 2, transaction);
         if (paceBaud)
@@ -482,15 +413,6 @@ int main(int argc, char **argv)
             return std::perror("openpty"), 1;
         close(slaveFd);
         device = name;
-        peer.forward = [&masterFd, &clientFd] {
-            fd_set ready;
-            for (timeval wait{0, 50000};; wait = {0, 50000}) {
-                FD_ZERO(&ready);
-                FD_SET(masterFd, &ready);
-                if (select(masterFd + 1, &ready, nullptr, nullptr, &wait) <= 0 || !pass(masterFd, clientFd))
-                    return;
-            }
-        };
     }
     peer.ctx = peer.tcp ? modbus_new_tcp("127.0.0.1", 0) : modbus_new_rtu(device.c_str(), 9600, 'N', 8, 1);
     peer.map->tab_registers[1] = 0x0100;

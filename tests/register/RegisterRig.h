@@ -140,20 +140,20 @@ inline QString singles(std::initializer_list<float> values)
     return text.toUpper();
 }
 
-// A slow stretch of the instrument under `read` (the values read, or false), `windowMs` being
-// the read's reply window: the reply to its first request comes half a window after that
-// window ended; then, the instrument's values changed by the statements `change`, the reply to
-// the next request comes within its window but behind that late one. Every read gives the
-// values the instrument held when it was asked, or fails; the read after the stretch gives the
-// new values.
-using ValueRead = std::function<bool(RegisterCollection *, QStringList &)>;
-inline void checkLateReplies(Rig &rig, int windowMs, const ValueRead &read, const QStringList &before,
-                             const QStringList &change, const QStringList &after)
+// Replies 1.5 reply windows late, then (values changed) 0.7 late: every read of the value table
+// (or the first row's coefficients) gives the values asked for or fails, never a late reply's.
+inline void checkLateReplies(Rig &rig, int windowMs, const QList<ChannelRecord> &rows, bool coefficients,
+                             const QStringList &before, const QStringList &change, const QStringList &after)
 {
     QStringList values;
     auto readNow = [&] {
+        ChannelRecord c = rows.first();
         values.clear();
-        return rig.run([&](RegisterCollection *d) { return read(d, values); });
+        const bool read = rig.run([&](RegisterCollection *d) {
+            return coefficients ? d->readChannelCoefficients(c) : d->readValues(values); });
+        if (coefficients)
+            values = coefficientsOf(c);
+        return read;
     };
     QVERIFY(rig.peer.command(QStringLiteral("late %1").arg(windowMs * 3 / 2)));
     if (readNow())
@@ -165,17 +165,4 @@ inline void checkLateReplies(Rig &rig, int windowMs, const ValueRead &read, cons
         QCOMPARE(values, after);
     QVERIFY(readNow());
     QCOMPARE(values, after);
-}
-
-// The values of a read: the value table, or the coefficients of the first row.
-inline ValueRead valueRead(const QList<ChannelRecord> &rows, bool coefficients)
-{
-    return [=](RegisterCollection *d, QStringList &values) {
-        ChannelRecord c = rows.first();
-        if (!coefficients)
-            return d->readValues(values);
-        const bool read = d->readChannelCoefficients(c);
-        values = coefficientsOf(c);
-        return read;
-    };
 }

@@ -108,7 +108,7 @@ void TestRegisterKit::codecsAgreeWithPython()
 
 void TestRegisterKit::parse_data()
 {
-    QTest::addColumn<QString>("kind");          // "rtu", "tcp", or "[tcp ]block BYTES"
+    QTest::addColumn<bool>("tcp");
     QTest::addColumn<QByteArray>("buffer");
     QTest::addColumn<QString>("station");
     QTest::addColumn<int>("state");
@@ -116,49 +116,48 @@ void TestRegisterKit::parse_data()
     const int incomplete = Reply::Incomplete, bad = Reply::Bad, frame = Reply::Frame, other = Reply::Other;
     const QByteArray read4 = bytes("01030400004040");   // station 01, 4 data bytes
     const QByteArray good = read4 + QByteArray::fromHex(crc16Hex(read4.toHex()).toLatin1());
-    QTest::newRow("two bytes") << "rtu" << good.left(2) << "" << incomplete << QByteArray();
-    QTest::newRow("16 of 18 digits") << "rtu" << good.left(8) << "01" << incomplete << QByteArray();
-    QTest::newRow("complete") << "rtu" << good << "01" << frame << read4;
-    QTest::newRow("any station before a probe") << "rtu" << good << "" << frame << read4;
-    QTest::newRow("stray byte cut") << "rtu" << good + 'x' << "01" << frame << read4;
-    QTest::newRow("other station") << "rtu" << good.left(3) << "02" << bad << QByteArray();
+    QTest::newRow("two bytes") << false << good.left(2) << "" << incomplete << QByteArray();
+    QTest::newRow("16 of 18 digits") << false << good.left(8) << "01" << incomplete << QByteArray();
+    QTest::newRow("complete") << false << good << "01" << frame << read4;
+    QTest::newRow("any station before a probe") << false << good << "" << frame << read4;
+    QTest::newRow("stray byte cut") << false << good + 'x' << "01" << frame << read4;
+    QTest::newRow("other station") << false << good.left(3) << "02" << bad << QByteArray();
     QByteArray damaged = good;
     damaged[damaged.size() - 1] = char(damaged.back() ^ 1);
-    QTest::newRow("damaged CRC") << "rtu" << damaged << "01" << bad << QByteArray();
-    QTest::newRow("exception") << "rtu" << bytes("0183024140") << "01" << bad << QByteArray();
+    QTest::newRow("damaged CRC") << false << damaged << "01" << bad << QByteArray();
+    QTest::newRow("exception") << false << bytes("0183024140") << "01" << bad << QByteArray();
     const QByteArray echo6 = bytes("010600010500");
-    QTest::newRow("one-register echo") << "rtu"
+    QTest::newRow("one-register echo") << false
         << echo6 + QByteArray::fromHex(crc16Hex(echo6.toHex()).toLatin1()) << "01" << frame << echo6;
-    QTest::newRow("tcp short") << "tcp" << bytes("000000000007010304") << "01" << incomplete << QByteArray();
-    QTest::newRow("tcp complete") << "tcp" << bytes("000000000007") + read4 + 'x' << "01" << frame << read4;
-    QTest::newRow("tcp other transaction") << "tcp" << bytes("000100000007") + read4 << "01" << other << QByteArray();
-    QTest::newRow("tcp other protocol") << "tcp" << bytes("000000010007") + read4 << "01" << bad << QByteArray();
-    QTest::newRow("tcp length past the data") << "tcp" << bytes("000000000008") + read4 + 'x' << "01" << bad << QByteArray();
-    QTest::newRow("tcp echo of 7 bytes") << "tcp" << bytes("000000000007") + echo6 + 'x' << "01" << bad << QByteArray();
-    QTest::newRow("tcp echo") << "tcp" << bytes("000000000006") + echo6 << "01" << frame << echo6;
-    QTest::newRow("tcp unit 00 before a probe") << "tcp" << bytes("00000000000500030201") + QByteArray(1, 0)
+    QTest::newRow("tcp short") << true << bytes("000000000007010304") << "01" << incomplete << QByteArray();
+    QTest::newRow("tcp complete") << true << bytes("000000000007") + read4 + 'x' << "01" << frame << read4;
+    QTest::newRow("tcp other transaction") << true << bytes("000100000007") + read4 << "01" << other << QByteArray();
+    QTest::newRow("tcp other protocol") << true << bytes("000000010007") + read4 << "01" << bad << QByteArray();
+    QTest::newRow("tcp length past the data") << true << bytes("000000000008") + read4 + 'x' << "01" << bad << QByteArray();
+    QTest::newRow("tcp echo of 7 bytes") << true << bytes("000000000007") + echo6 + 'x' << "01" << bad << QByteArray();
+    QTest::newRow("tcp echo") << true << bytes("000000000006") + echo6 << "01" << frame << echo6;
+    QTest::newRow("tcp unit 00 before a probe") << true << bytes("00000000000500030201") + QByteArray(1, 0)
                                                 << "" << frame << bytes("0003020100");
-    QTest::newRow("tcp data short of its count") << "tcp" << bytes("000000000005010304") + bytes("0000")
+    QTest::newRow("tcp data short of its count") << true << bytes("000000000005010304") + bytes("0000")
                                                  << "01" << bad << QByteArray();
-    QTest::newRow("tcp exception") << "tcp" << bytes("000000000003018302") << "01" << bad << QByteArray();
-    QTest::newRow("block") << "block 9" << good << "01" << frame << read4;
-    QTest::newRow("block under 2 bytes") << "block 1" << good << "01" << bad << QByteArray();
-    QTest::newRow("tcp block") << "tcp block 9" << bytes("000000000007") + read4 << "01" << frame << read4;
-    QTest::newRow("tcp block of another transaction") << "tcp block 9" << bytes("000100000007") + read4
-                                                      << "01" << other << QByteArray();
+    QTest::newRow("tcp exception") << true << bytes("000000000003018302") << "01" << bad << QByteArray();
+    // Rows "block N": a value block parse of N bytes.
+    QTest::newRow("block 9") << false << good << "01" << frame << read4;
+    QTest::newRow("block 1") << false << good << "01" << bad << QByteArray();
+    QTest::newRow("tcp block 9") << true << bytes("000000000007") + read4 << "01" << frame << read4;
+    QTest::newRow("tcp block 9, other transaction") << true << bytes("000100000007") + read4 << "01" << other << QByteArray();
 }
 
 void TestRegisterKit::parse()
 {
-    QFETCH(QString, kind);
+    QFETCH(bool, tcp);
     QFETCH(QByteArray, buffer);
     QFETCH(QString, station);
     QFETCH(int, state);
     QFETCH(QByteArray, frame);
-    const bool tcp = kind.startsWith(QLatin1String("tcp"));
-    const Reply r = kind.contains(QLatin1String("block"))
-        ? parseBlock(buffer, kind.section(' ', -1).toInt(), station, tcp)
-        : tcp ? parseTcp(buffer, station) : parseRtu(buffer, station, CrcOrder::LowFirst);
+    const int block = QRegularExpression("block (\\d+)").match(QTest::currentDataTag()).captured(1).toInt();
+    const Reply r = block ? parseBlock(buffer, block, station, tcp)
+                          : tcp ? parseTcp(buffer, station) : parseRtu(buffer, station, CrcOrder::LowFirst);
     QCOMPARE(int(r.state), state);
     if (r.state == Reply::Frame)
         QCOMPARE(r.frame.toHex(), frame.toHex());
@@ -270,43 +269,38 @@ void TestRegisterKit::records_data()
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QStringList>("rows");      // "number unit"
     QTest::addColumn<QStringList>("reads");     // "hh:mm:ss values" ("-": failed); none: refused
-    QTest::addColumn<int>("step");              // the import's step in seconds; 0: none
     const QByteArray pallu = "\xEF\xBB\xBFTime,CH01,CH02,CH03\r\n2024-01-01 09:59:58,1,2,3\r\n"
         "2024-01-01 09:59:59,0.0105,5,0.006\r\n2024-01-01 10:00:01,7,8,9\r2024-01-01 10:00:09,10,11,12\n"
         "2024-01-01 10:00:10,1,2\r\n2024-01-01 10:00:12,x,2,3\r\n\r\n";
     QTest::newRow("Pallu") << "Pallu" << pallu << QStringList{"101 mV", "103 kΩ"}
         << QStringList{"10:00:00 10.5,6e-06", "10:00:02 7000,0.009", "10:00:04 -", "10:00:06 -",
-                       "10:00:08 10000,0.012", "10:00:10 -", "10:00:12 -", "10:00:14 -"} << 0;
-    // The Pallu keeps its 2 s whatever the import's step.
-    QTest::newRow("Pallu step 10 s") << "Pallu" << pallu << QStringList{"101 mV", "103 kΩ"}
-        << QStringList{"10:00:00 10.5,6e-06", "10:00:02 7000,0.009", "10:00:04 -"} << 10;
-    QTest::newRow("Pallu 104 missing") << "Pallu" << pallu << QStringList{"101 V", "104 V"} << QStringList{} << 0;
-    QTest::newRow("Pallu short name") << "Pallu" << QByteArray("Time,CH1,CH02\n") << QStringList{"102 V"} << QStringList{} << 0;
+                       "10:00:08 10000,0.012", "10:00:10 -", "10:00:12 -", "10:00:14 -"};
+    QTest::newRow("Pallu 104 missing") << "Pallu" << pallu << QStringList{"101 V", "104 V"} << QStringList{};
+    QTest::newRow("Pallu short name") << "Pallu" << QByteArray("Time,CH1,CH02\n") << QStringList{"102 V"} << QStringList{};
     const QByteArray mirat = "Mirat Plus V1\nMODEL\n时间,通道1,通道2\n2024-01-01 09:59:58,1,2\n"
         "2024-01-01 09:59:59,25.1,26.3\n2024-01-01 10:00:03,27,28\n\n2024-01-01 10:00:05,29,30";
     QTest::newRow("Mirat") << "Mirat" << mirat << QStringList{"102 ℃"}
-        << QStringList{"10:00:00 26.3", "10:00:01 -", "10:00:02 28", "10:00:04 -", "10:00:05 30", "10:00:06 -"} << 0;
-    QTest::newRow("Mirat both") << "Mirat" << mirat << QStringList{"101 ℃", "102 ℃"} << QStringList{"10:00:00 25.1,26.3"} << 0;
+        << QStringList{"10:00:00 26.3", "10:00:01 -", "10:00:02 28", "10:00:04 -", "10:00:05 30", "10:00:06 -"};
+    QTest::newRow("Mirat both") << "Mirat" << mirat << QStringList{"101 ℃", "102 ℃"} << QStringList{"10:00:00 25.1,26.3"};
     QTest::newRow("Mirat English heading") << "Mirat" << QByteArray("Mirat\n\nTime,CH1,CH2\n") << QStringList{"101 ℃"}
-                                           << QStringList{} << 0;
-    QTest::newRow("Mirat three rows") << "Mirat" << mirat << QStringList{"101 ℃", "102 ℃", "102 ℃"} << QStringList{} << 0;
+                                           << QStringList{};
+    QTest::newRow("Mirat three rows") << "Mirat" << mirat << QStringList{"101 ℃", "102 ℃", "102 ℃"} << QStringList{};
     const QByteArray orvex = "Time,CH01,CH02,CH03,CH04,CH05,CH06,CH07,CH08\n"
         "2024-01-01 10:00:01,1,2,3,4,5.25,6,7,8\n2024-01-01 10:00:08,1,2,3,4,-0.0001234567,6,7,8\n";
     QTest::newRow("Orvex") << "Orvex-RTD-V1" << orvex << QStringList{"101 Ω", "105 Ω"}
-        << QStringList{"10:00:00 1,5.25", "10:00:03 -", "10:00:07 1,-0.000123457"} << 0;
+        << QStringList{"10:00:00 1,5.25", "10:00:03 -", "10:00:07 1,-0.000123457"};
     QTest::newRow("Orvex 3 fields") << "Orvex-RTD-V1" << QByteArray("Time,CH01,CH02\n") << QStringList{"101 Ω"}
-                                    << QStringList{} << 0;
-    // With the import's step the first Orvex generation takes a record up to one step after
-    // the time asked for (an instrument started 2 s later), within its 10 s; a missing value
-    // comes as "nan".
+                                    << QStringList{};
+    // Rows "step N s": the import's step; the first Orvex generation takes a record up to one
+    // step after the time asked for, within its 10 s; a missing value comes as "nan".
     const QByteArray late = "Time,CH01,CH02,CH03,CH04,CH05,CH06,CH07,CH08\n"
         "2024-01-01 10:00:02,1,2,3,4,5,6,7,8\n2024-01-01 10:00:12,nan,2,3,4,-INF,6,7,8\n"
         "2024-01-01 10:00:33,1,2,3,4,abc,6,7,8\n2024-01-01 10:00:44,9,2,3,4,5,6,7,8\n";
     QTest::newRow("Orvex step 10 s") << "Orvex-RTD-V1" << late << QStringList{"101 Ω", "105 Ω"}
         << QStringList{"10:00:00 1,5", "10:00:10 nan,nan", "10:00:20 -", "10:00:30 -",
-                       "10:00:40 9,5"} << 10;
+                       "10:00:40 9,5"};
     QTest::newRow("Orvex step 20 s") << "Orvex-RTD-V1" << late << QStringList{"101 Ω"}
-        << QStringList{"10:00:00 1", "10:00:01 -", "10:00:02 nan", "10:00:22 -"} << 20;
+        << QStringList{"10:00:00 1", "10:00:01 -", "10:00:02 nan", "10:00:22 -"};
 }
 
 void TestRegisterKit::records()
@@ -315,13 +309,12 @@ void TestRegisterKit::records()
     QFETCH(QByteArray, file);
     QFETCH(QStringList, rows);
     QFETCH(QStringList, reads);
-    QFETCH(int, step);
     QTemporaryDir dir;
     QFile out(dir.filePath("record.csv"));
     QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
     out.close();
     std::unique_ptr<Collection> driver(createCollection(model));
-    driver->setRecordStep(step);
+    driver->setRecordStep(QRegularExpression("step (\\d+) s").match(QTest::currentDataTag()).captured(1).toInt());
     QList<ChannelRecord> records;
     for (const QString &r : rows) {
         ChannelRecord c;

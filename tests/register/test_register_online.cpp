@@ -1,8 +1,7 @@
 // One whole on-line run with a Dravo on the libmodbus instrument over a socat pty pair: plan,
 // set-up (probe, channel mask), the planned samples, the close of the window; the samples read
-// back from the database with the sqlite3 tool, a channel whose value is NaN or infinite stored
-// as "nan" beside the others. Then the Dravo over loopback TCP with an Orvex
-// scanner stand-in (tests/sim/fake_orvex.py), a model that does not offer the Dravo's scan rate.
+// back from the database with the sqlite3 tool, a NaN or infinite value stored as "nan". Then
+// the Dravo over TCP with an Orvex scanner stand-in, a model without the Dravo's scan rate.
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,37 +15,25 @@ using namespace OnlineTest;
 
 namespace {
 
-// A private working folder with a fresh database on the default connection, for one test.
-struct RunFolder
+// Runs the plan to its end on a fresh database in a private folder and closes the window: the
+// information line and the samples stored (name, data).
+void runToEnd(SystemSettings &settings, QString &information, QList<QStringList> &samples)
 {
-    RunFolder()
-    {
-        TestDb::closeDefault();
-        QDir::setCurrent(dir.path());
-        db = TestDb::openFreshDefault(dir.path());
-    }
-    ~RunFolder()
-    {
-        TestDb::closeDefault();
-        QDir::setCurrent(oldCwd);
-    }
+    TestDb::closeDefault();
     QTemporaryDir dir;
     const QString oldCwd = QDir::currentPath();
-    QString db;
-};
-
-// The Dravo on the libmodbus instrument of `link`, its channels all in project 0.
-PlannedInstrument dravoOn(const FakeLink &link, const QStringList &channels)
-{
-    PlannedInstrument dravo;
-    dravo.model = QStringLiteral("Dravo");
-    dravo.signalMode = link.mode();
-    dravo.address = link.address();
-    dravo.port = link.portOrBaud();
-    dravo.scanRate = QStringLiteral("标准");
-    dravo.projectOfChannel = QVector<int>(channels.size(), 0).toList();
-    dravo.channelNumbers = channels;
-    return dravo;
+    QDir::setCurrent(dir.path());
+    const auto restore = qScopeGuard([&] { TestDb::closeDefault(); QDir::setCurrent(oldCwd); });
+    const QString db = TestDb::openFreshDefault(dir.path());
+    QVERIFY(!db.isEmpty());
+    std::unique_ptr<ParametersOnLine> w(new ParametersOnLine);
+    w->show();
+    w->start(&settings);
+    QTRY_COMPARE_WITH_TIMEOUT(w->runState(), QStringLiteral("结束"), 30000);
+    information = w->findChild<QLineEdit *>(QStringLiteral("lineEdit_Information"))->text();
+    w->findChild<QPushButton *>(QStringLiteral("pushButton_OK"))->click();
+    w.reset();
+    samples = rows(db, QStringLiteral("select Name, Data from ParametersData order by rowid"));
 }
 
 } // namespace
@@ -65,12 +52,8 @@ void TestRegisterOnline::dravoRun()
     FakeLink link{QStringLiteral(MODBUS_PEER)};
     QVERIFY(link.start(QStringLiteral("串口"), {"--double", "0019", "20.25", "-1.5", "nan", "36.75",
                                                "inf", "1e308", "--double", "006D", "0", "2252"}));
-    RunFolder folder;
-    const QString &db = folder.db;
-    QVERIFY(!db.isEmpty());
-
-    PlannedInstrument dravo = dravoOn(link, {"001", "101", "102", "103", "104", "105"});
-    dravo.units = QStringList{"℃", "kΩ", "℃", "℃", "℃", "℃"};
+    const PlannedInstrument dravo{"Dravo", link.mode(), link.address(), link.portOrBaud(), {0, 0, 0, 0, 0, 0},
+                                  {"001", "101", "102", "103", "104", "105"}, {"℃", "kΩ", "℃", "℃", "℃", "℃"}, 1.0, "标准"};
     SystemSettings settings;
     settings.dataAccuracy = 3;
     const QDateTime start = QDateTime::currentDateTime().addSecs(5);
@@ -81,16 +64,11 @@ void TestRegisterOnline::dravoRun()
     config.WireMode = QStringList(config.ChannelType).replaceInStrings(QRegularExpression(".+"), "四线制");
 
     BoxOperator boxes;
-    auto *w = new ParametersOnLine;
-    w->show();
-    w->start(&settings);
-    QTRY_COMPARE_WITH_TIMEOUT(w->runState(), QStringLiteral("结束"), 30000);
-    QCOMPARE(w->findChild<QLineEdit *>(QStringLiteral("lineEdit_Information"))->text(), QStringLiteral("采集结束。"));
+    QString information;
+    QList<QStringList> data;
+    runToEnd(settings, information, data);
+    QCOMPARE(information, QStringLiteral("采集结束。"));
     QVERIFY2(boxes.seen.isEmpty(), qPrintable(boxes.seen.join('|')));
-    w->findChild<QPushButton *>(QStringLiteral("pushButton_OK"))->click();
-    delete w;
-
-    const QList<QStringList> data = rows(db, QStringLiteral("select Name, Data from ParametersData order by rowid"));
     QCOMPARE(data.size(), 3);
     for (const QStringList &sample : data)
         QCOMPARE(sample, (QStringList{"R", "20.2500000000,2.2520000000,nan,36.7500000000,nan,"
@@ -105,9 +83,8 @@ void TestRegisterOnline::dravoRun()
 
 void TestRegisterOnline::dravoWithAnotherModel_data()
 {
-    QTest::addColumn<QString>("orvexRate");   // the Orvex's own record
+    QTest::addColumn<QString>("orvexRate");   // the Orvex's own record ("标准" it does not offer)
     QTest::addColumn<QString>("refusal");     // the box of a refused set-up; empty: the run goes
-    // The Orvex offers no "标准": it is set up with its own record's rate.
     QTest::newRow("its own rate") << QStringLiteral("慢速") << QString();
     QTest::newRow("a refused set-up names the instrument")
         << QStringLiteral("标准") << QStringLiteral("通道设置失败,请退出重试!\n设备：Orvex-NTC-V2，序列号：SN2");
@@ -117,66 +94,32 @@ void TestRegisterOnline::dravoWithAnotherModel()
 {
     QFETCH(QString, orvexRate);
     QFETCH(QString, refusal);
-    // The Dravo over loopback TCP, in RTU frames as through a serial server.
-    FakeLink link{QStringLiteral(MODBUS_PEER)};
+    FakeLink link{QStringLiteral(MODBUS_PEER)};   // RTU frames over TCP, as through a serial server
     QVERIFY(link.start(QStringLiteral("网络"), {"--rtu", "--double", "0019", "20.25", "-1.5"}));
     FakeInstrument orvex(QStringLiteral("fake_orvex.py"));
     QVERIFY(orvex.startTcp());
-    RunFolder folder;
-    const QString &db = folder.db;
-    QVERIFY(!db.isEmpty());
-
-    PlannedInstrument dravo = dravoOn(link, {"001"});
-    dravo.model = QStringLiteral("Dravo-NTC");
-    PlannedInstrument scanner;
-    scanner.model = QStringLiteral("Orvex-NTC-V2");
-    scanner.signalMode = QStringLiteral("网络");
-    scanner.address = QStringLiteral("127.0.0.1");
-    scanner.port = orvex.portText();
-    scanner.scanRate = orvexRate;
-    scanner.projectOfChannel = {0, 0};
     SystemSettings settings;
     settings.dataAccuracy = 3;
     const QDateTime start = QDateTime::currentDateTime().addSecs(5);
-    fillPlan(settings, {dravo, scanner}, {QStringLiteral("R")}, start, start.addSecs(2));
-    ChannelConfigData &first = settings.planChannelConfigs[0];
-    first.ChannelType = QStringList{"铂电阻"};
-    first.ChannelFunction = QStringList{"ITS90"};
-    first.WireMode = QStringList{"四线制"};
-    ChannelConfigData &second = settings.planChannelConfigs[1];
-    second.ChannelType = QStringList{"热敏电阻", "热敏电阻"};
-    second.ChannelFunction = QStringList{"T(R)", "T(R)"};
+    fillPlan(settings, {{"Dravo-NTC", link.mode(), link.address(), link.portOrBaud(), {0}, {"001"}, {}, 1.0, "标准"},
+                        {"Orvex-NTC-V2", "网络", "127.0.0.1", orvex.portText(), {0, 0}, {}, {}, 1.0, orvexRate}},
+             {QStringLiteral("R")}, start, start.addSecs(2));
+    settings.planChannelConfigs[0].ChannelType = QStringList{"铂电阻"};
+    settings.planChannelConfigs[0].ChannelFunction = QStringList{"ITS90"};
+    settings.planChannelConfigs[0].WireMode = QStringList{"四线制"};
+    settings.planChannelConfigs[1].ChannelType = QStringList{"热敏电阻", "热敏电阻"};
+    settings.planChannelConfigs[1].ChannelFunction = QStringList{"T(R)", "T(R)"};
 
     BoxOperator boxes;
-    auto *w = new ParametersOnLine;
-    w->show();
-    w->start(&settings);
-    QTRY_COMPARE_WITH_TIMEOUT(w->runState(), QStringLiteral("结束"), 30000);
-    const QString information =
-        w->findChild<QLineEdit *>(QStringLiteral("lineEdit_Information"))->text();
-    w->findChild<QPushButton *>(QStringLiteral("pushButton_OK"))->click();
-    delete w;
-
-    const QStringList asked = orvex.requests();
-    QVERIFY2(!asked.contains(QStringLiteral("RATE \r\n")) || !refusal.isEmpty(),
-             qPrintable(asked.join('|')));
-    const QList<QStringList> data =
-        rows(db, QStringLiteral("select Name, Data from ParametersData order by rowid"));
-    if (refusal.isEmpty()) {
-        QVERIFY2(boxes.seen.isEmpty(), qPrintable(boxes.seen.join('|')));
-        QCOMPARE(information, QStringLiteral("采集结束。"));
-        QCOMPARE(asked.count(QStringLiteral("RATE SLOW\r\n")), 1);
-        QCOMPARE(data.size(), 3);
-        for (const QStringList &sample : data)
-            QCOMPARE(sample, (QStringList{"R", "20.2500000000,20.100000,20.200000"}));
-        // The project keeps the first instrument's rate.
-        QCOMPARE(rows(db, QStringLiteral("select ScanRate from Parameters")),
-                 QList<QStringList>{{QStringLiteral("标准")}});
-    } else {
-        QCOMPARE(boxes.seen, QStringList{refusal});
-        QCOMPARE(information, QString(refusal).replace(QLatin1Char('\n'), QLatin1Char(' ')));
-        QCOMPARE(data.size(), 0);
-    }
+    QString information;
+    QList<QStringList> data;
+    runToEnd(settings, information, data);
+    QCOMPARE(boxes.seen, refusal.isEmpty() ? QStringList{} : QStringList{refusal});
+    QCOMPARE(information, refusal.isEmpty() ? QStringLiteral("采集结束。") : QString(refusal).replace('\n', ' '));
+    if (!refusal.isEmpty())
+        return;
+    QCOMPARE(orvex.requests().count(QStringLiteral("RATE SLOW\r\n")), 1);
+    QCOMPARE(data, QVector<QStringList>(3, {"R", "20.2500000000,20.100000,20.200000"}).toList());
 }
 
 QTEST_MAIN(TestRegisterOnline)

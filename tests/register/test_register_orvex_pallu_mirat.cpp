@@ -48,8 +48,7 @@ private slots:
     void miratEndToEnd();
     void faults_data();
     void faults();
-    void lateReplies_data();
-    void lateReplies();
+    void miratLateReplies();
 };
 
 void TestOrvexPalluMirat::goldenFrames()
@@ -170,9 +169,8 @@ void TestOrvexPalluMirat::palluEndToEnd()
     QCOMPARE(r.mxbM, 0.998f);
 }
 
-// The value frame has one budget (16 windows of 0.5 s here): a frame that arrives in pieces
-// across a window boundary is taken whole as soon as its last byte is in; a damaged frame or
-// another station's ends the sample at once.
+// The value frame has one budget (16 windows of 0.5 s): one in pieces across windows is taken
+// whole; a damaged frame or another station's ends the sample at once.
 void TestOrvexPalluMirat::palluValueFrameAcrossWindows()
 {
     Rig rig;
@@ -185,26 +183,16 @@ void TestOrvexPalluMirat::palluValueFrameAcrossWindows()
         return d->configureChannels("快速", {wired(row("101", "直流电压", "自动", "V"), "二线制"),
                                              wired(row("102", "直流电压", "自动", "V"), "二线制"),
                                              wired(row("103", "电阻", "自动", "Ω"), "二线制")}); }));
-    const struct
-    {
-        const char *name;
-        QString statement;
-        bool taken;
-    } cases[] = {
-        {"head, then the rest after the window", "split 5 600", true},
-        {"last byte 2.9 s late", "split -1 2900", true},
-        {"damaged", "fault crc", false},
-        {"another station", "raw 0106101A0001 02030C" + singles({1, 2, 3}), false},
-    };
-    for (const auto &c : cases) {
-        QVERIFY2(rig.peer.command(c.statement), c.name);
-        QStringList values{"old"};
+    // The last byte 2.9 s late; a damaged frame; another station's.
+    for (const auto &c : QList<QPair<QString, bool>>{{"split -1 2900", true}, {"fault crc", false},
+                                                     {"raw 0106101A0001 02030C" + singles({1, 2, 3}), false}}) {
+        QVERIFY(rig.peer.command(c.first));
+        QStringList values;
         QElapsedTimer clock;
         clock.start();
-        const bool taken = rig.run([&](RegisterCollection *d) {
-            return d->requestValues() && d->fetchValues(values); });
-        QVERIFY2(taken == c.taken, c.name);
-        QVERIFY2(clock.elapsed() < 6000, c.name);   // never the whole 8 s budget
+        const bool taken = rig.run([&](RegisterCollection *d) { return d->requestValues() && d->fetchValues(values); });
+        QVERIFY2(taken == c.second, qPrintable(c.first));
+        QVERIFY2(clock.elapsed() < 6000, qPrintable(c.first));   // never the whole 8 s budget
         if (taken)
             QCOMPARE(values, (QStringList{"1.500000", "-2.250000", "300.000000"}));
         QVERIFY(rig.peer.command("raw 0106101A0001 " + frame));
@@ -256,8 +244,7 @@ void TestOrvexPalluMirat::miratEndToEnd()
     if (overPty) {
         QVERIFY(start(rig, "Mirat", options));
     } else {
-        // A Bluetooth LE link that takes 6 s to come up (far beyond the open's own polls): the
-        // open waits for the transport's verdict.
+        // A Bluetooth LE link that takes 6 s to come up: the open waits for the transport's verdict.
         QVERIFY(rig.make("Mirat") && rig.link.start("蓝牙", QStringList{"--model", "mirat"} + options));
         rig.link.peripheral()->setConnectDelay(6000);
         QVERIFY(rig.open());
@@ -333,37 +320,19 @@ void TestOrvexPalluMirat::faults()
     QCOMPARE(serial, QStringLiteral("SN42"));
 }
 
-// A late reply is never taken for another request's: the Mirat's temperatures (register
-// frames) and its sensor records (frames of its own) on one link.
-void TestOrvexPalluMirat::lateReplies_data()
+// A late reply is never taken for another request's: the Mirat's temperatures and sensor records.
+void TestOrvexPalluMirat::miratLateReplies()
 {
-    QTest::addColumn<QStringList>("options");
-    QTest::addColumn<bool>("record");           // channel 101's record, else the temperatures
-    QTest::addColumn<QStringList>("before");
-    QTest::addColumn<QStringList>("change");
-    QTest::addColumn<QStringList>("after");
-    QTest::newRow("temperatures") << QStringList{"--float", "004B", "23.5", "--float", "0055", "-1.5"} << false
-        << QStringList{"23.5000000000", "-1.5000000000"} << QStringList{"float 004B 30.25", "float 0055 -2.25"}
-        << QStringList{"30.2500000000", "-2.2500000000"};
-    QTest::newRow("sensor record") << QStringList{"--record", "01", "0102" + miratName + doubles({100}) + miratTail}
-        << true << QStringList{"0", "0", "0", "0", "100", "0", "0"}
-        << QStringList{"record 01 0102" + miratName + doubles({200}) + miratTail}
-        << QStringList{"0", "0", "0", "0", "200", "0", "0"};
-}
-
-void TestOrvexPalluMirat::lateReplies()
-{
-    QFETCH(QStringList, options);
-    QFETCH(bool, record);
-    QFETCH(QStringList, before);
-    QFETCH(QStringList, change);
-    QFETCH(QStringList, after);
     Rig rig(fakeRegister);
-    QVERIFY(start(rig, "Mirat", options));
+    const auto record = [](double r0) { return "0102" + miratName + doubles({r0}) + miratTail; };
+    QVERIFY(start(rig, "Mirat", {"--float", "004B", "23.5", "--float", "0055", "-1.5", "--record", "01", record(100)}));
     const QList<ChannelRecord> rows{row("101", "自动", "自动", "℃"), row("102", "自动", "自动", "℃")};
     QVERIFY(rig.run([&](RegisterCollection *d) { return d->configureChannels("标准", rows); }));
-    checkLateReplies(rig, rig.driver->timings().replyPolls * rig.driver->timings().pollMs,
-                     valueRead(rows, record), before, change, after);
+    const int window = rig.driver->timings().replyPolls * rig.driver->timings().pollMs;
+    checkLateReplies(rig, window, rows, false, {"23.5000000000", "-1.5000000000"},
+                     {"float 004B 30.25", "float 0055 -2.25"}, {"30.2500000000", "-2.2500000000"});
+    checkLateReplies(rig, window, rows, true, {"0", "0", "0", "0", "100", "0", "0"}, {"record 01 " + record(200)},
+                     {"0", "0", "0", "0", "200", "0", "0"});
 }
 
 QTEST_MAIN(TestOrvexPalluMirat)

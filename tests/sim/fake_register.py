@@ -18,8 +18,7 @@ Statements, as options or lines on standard input (answered "OK" or "ERR <why>")
   reply HEX            the next reply is these bytes
   fault crc|trailing|silence [N]   the next N replies: CRC or check byte damaged, a stray
                        byte after the frame, none
-  late MS [N]          the replies to the next N requests (default 1, 0 = all) go out MS
-                       milliseconds after their request came; others are answered meanwhile
+  late MS [N]          replies to the next N requests (default 1, 0 = all) held MS ms; 0 clears
 """
 
 import json
@@ -88,8 +87,8 @@ class Instrument:
         elif op == "fault":
             self.fault, self.faults_left = args[0], int(args[1]) if len(args) > 1 else 1
         elif op == "late":
-            left = int(args[1]) if len(args) > 1 else 1
-            self.late_ms, self.late_left = int(args[0]), left if left else -1
+            self.late_ms, left = int(args[0]), int(args[1]) if len(args) > 1 else 1
+            self.late_left = (left or -1) if self.late_ms else 0
         else:
             raise ValueError("unknown statement " + op)
 
@@ -135,17 +134,11 @@ class Instrument:
             if self.fault == "silence":
                 return
             reply = reply[:-1] + bytes([reply[-1] ^ 0x5A]) if self.fault == "crc" else reply + b"\xa5"
-        if reply is not None and self.late_ms and self.late_left:
+        if reply is not None and self.late_left:
             self.held.append((time.monotonic() + self.late_ms / 1000, send, reply))
-            self.late_left -= 1 if self.late_left > 0 else 0
-            if self.late_left == 0:
-                self.late_ms = 0
+            self.late_left -= self.late_left > 0
         elif reply is not None:
             send(reply)
-
-    def until_due(self):
-        """Seconds until the next held reply falls due; None when none is held."""
-        return max(0, self.held[0][0] - time.monotonic()) if self.held else None
 
     def send_due(self):
         while self.held and self.held[0][0] <= time.monotonic():
@@ -203,7 +196,7 @@ def main():
 
     buffer, lines = b"", b""
     while True:
-        events = selector.select(instrument.until_due())
+        events = selector.select(max(0, instrument.held[0][0] - time.monotonic()) if instrument.held else None)
         instrument.send_due()
         for key, _ in events:
             if key.data == "stdin":

@@ -45,8 +45,7 @@ struct CalibrationBench
 
     QString temperatureFile() const { return dir.filePath(QStringLiteral("temperature")); }
 
-    // A configuration `name` of `count` channels 101.. of one type and function, platinum
-    // channels with four wires unless `wireMode` says otherwise, others with two.
+    // A configuration `name` of `count` channels 101.. of one type and function (platinum: four wires by default).
     bool addConfig(const QString &name, const QString &type, const QString &function, int count,
                    const QString &wireMode = QString())
     {
@@ -60,9 +59,7 @@ struct CalibrationBench
             c.ChannelLabel << QStringLiteral("T") + QString::number(i + 1);
             c.ChannelType << type;
             c.ChannelFunction << function;
-            c.WireMode << (!wireMode.isEmpty() ? wireMode
-                           : rtd       ? QStringLiteral("四线制")
-                                       : QStringLiteral("二线制"));
+            c.WireMode << (!wireMode.isEmpty() ? wireMode : rtd ? QStringLiteral("四线制") : QStringLiteral("二线制"));
             c.MX_B_M << QStringLiteral("1");
             c.MX_B_B << QStringLiteral("0");
             for (QStringList *list : {&c.A_C0, &c.B_C1, &c.C_C2, &c.D_C3, &c.A4_C5, &c.B4_C6})
@@ -96,12 +93,10 @@ struct CalibrationBench
     }
 
     // The database, configuration "CAL" and the scanner as instrument 1.
-    bool open(const QString &type, const QString &function, int channels,
-              const QString &wireMode = QString())
+    bool open(const QString &type, const QString &function, int channels, const QString &wireMode = QString())
     {
         db.path = TestDb::openFreshDefault(dir.path());
-        if (db.path.isEmpty()
-            || !addConfig(QStringLiteral("CAL"), type, function, channels, wireMode)
+        if (db.path.isEmpty() || !addConfig(QStringLiteral("CAL"), type, function, channels, wireMode)
             || !writeTemperature(25.0)
             || !scanner.startTcp({QStringLiteral("--follow"), temperatureFile()}))
             return false;

@@ -82,8 +82,7 @@ void choose(QDialog *d, const QString &format, const QString &path, const QStrin
     d->findChild<QLineEdit *>("lineEdit_TimeRemarks1")->setText(remark);
 }
 
-// The choices (with the analyses whose boxes are named), then OK; then leaves the waiting box
-// of the run alone.
+// The choices (and the analyses' boxes named), then OK; then leaves the waiting box of the run alone.
 void runExport(ModalAnswers &modal, const QString &format, const QString &path,
                const QString &interval, const QStringList &analyses = {})
 {
@@ -94,26 +93,6 @@ void runExport(ModalAnswers &modal, const QString &format, const QString &path,
             d->findChild<QCheckBox *>(box)->setChecked(true);
         QMetaObject::invokeMethod(d, "pt_OK_clicked");
     } << [](QDialog *) {};
-}
-
-// Every cell of every sheet of a workbook read back: the texts that show no number ("nan",
-// "inf" in any case, as text or as a cell that is no finite number).
-QStringList notNumbers(const QJsonObject &book)
-{
-    QStringList bad;
-    const QRegularExpression word(QStringLiteral("\\b(nan|inf)"),
-                                  QRegularExpression::CaseInsensitiveOption);
-    const QJsonObject data = book["data"].toObject();
-    for (const QString &sheet : data.keys()) {
-        const QJsonObject cells = data[sheet].toObject()["cells"].toObject();
-        for (const QString &at : cells.keys()) {
-            const QJsonValue v = cells[at].toArray().at(0);
-            if ((v.isString() && v.toString().contains(word))
-                || (cells[at].toArray().at(1).toString() == "n" && !v.isDouble() && !v.isNull()))
-                bad << sheet + "!" + at + "=" + v.toVariant().toString();
-        }
-    }
-    return bad;
 }
 
 } // namespace
@@ -133,7 +112,6 @@ private slots:
     void dialogChecks_data();
     void dialogChecks();
     void segmentChain();
-    void routeGetsTheFormatsSuffix_data();
     void routeGetsTheFormatsSuffix();
 
 private:
@@ -302,39 +280,21 @@ void TestReportPage::reportRuns()
 
 void TestReportPage::missingValues()
 {
-    // Values that are no finite number, in every road of the page: the chart, a PDF and a
-    // workbook with the analyses, and the simple export. A row whose time does not parse is
-    // left out.
+    // Values that are no finite number in the chart, a PDF and a workbook with analyses, the simple export.
     store("odd", {"℃", "℃", "V"},
           {{"10", "nan", "1e308"}, {"12", "20", "5"}, {"abc", "inf", "-1e308"}, {"11", "22", "7"}});
+    // A row whose time does not parse is left out.
     QVERIFY(QSqlQuery().exec("insert into ParametersData values ('odd', '2024-01-01 10:00:04', '99,99,99')"));
     VerificationReport page;
     page.setSettings(&settings);
     ModalAnswers modal;
-    QTest::ignoreMessage(QtWarningMsg, "report: a sample row of project \"odd\" is left out, its "
-                                       "time \"2024-01-01 10:00:04\" does not parse");
     load(page, "odd");
     QCOMPARE(page.loadedSamples().rowCount(), 4);
-    QCOMPARE(page.loadedProject().End, QStringLiteral("2024-01-01 10:00:03"));
-    ChartView *chart = page.chartView();
-    QCOMPARE(chart->channelFiguresAt(0).min, 10.0);
-    QCOMPARE(chart->channelFiguresAt(1).average, 21.0);
     QCOMPARE(page.findChild<QLineEdit *>("lineEdit_LeftRange1")->text(), QStringLiteral("9.00"));
     QCOMPARE(page.findChild<QLineEdit *>("lineEdit_LeftRange2")->text(), QStringLiteral("23.00"));
-    // The right axis of ±1e308: its range and its span stay finite.
-    const QList<QtCharts::QAbstractAxis *> axes = chart->chart()->axes(Qt::Vertical);
-    QCOMPARE(axes.size(), 2);
-    for (QtCharts::QAbstractAxis *axis : axes) {
-        const auto *values = qobject_cast<QtCharts::QValueAxis *>(axis);
-        QVERIFY(values && std::isfinite(values->max() - values->min()));
-    }
-    // The curve leaves a gap at a missing value: 10, 12, "abc", 11 draws two lines, the lone
-    // value as a dot, both with the tool tip and one legend entry; hidden, neither is in the
-    // chart. The curve of ±1e308 stays one line the toolkit can place (each value's distance
-    // from its axis minimum finite), right in view.
-    const auto at = [](int r, double v) {
-        return QPointF(double(baseTime().addSecs(r).toMSecsSinceEpoch()), v);
-    };
+    // 10, 12, "abc", 11: two lines, the lone value a dot with the tool tip, one legend entry.
+    ChartView *chart = page.chartView();
+    const auto at = [](int r, double v) { return QPointF(double(baseTime().addSecs(r).toMSecsSinceEpoch()), v); };
     QList<nLineSeries *> lines = linesOf(*chart, 0);
     QCOMPARE(lines.size(), 2);
     QCOMPARE(lines[0]->points(), (QList<QPointF>{at(0, 10), at(1, 12)}));
@@ -345,75 +305,46 @@ void TestReportPage::missingValues()
     page.show();   // legend markers are visible only on screen
     QVERIFY(QTest::qWaitForWindowExposed(&page));
     const QList<QtCharts::QLegendMarker *> markers = chart->chart()->legend()->markers();
-    QCOMPARE(std::count_if(markers.begin(), markers.end(), [](auto *m) { return m->isVisible(); }),
-             3);
-    page.hide();
-    lines = linesOf(*chart, 2);
-    QCOMPARE(lines.size(), 1);
-    QCOMPARE(lines[0]->count(), 4);
-    const auto *right = qobject_cast<QtCharts::QValueAxis *>(lines[0]->attachedAxes().value(1));
-    const double values[] = {1e308, 5, -1e308, 7};
-    for (int r = 0; r < 4; ++r) {
-        const double y = lines[0]->at(r).y();
-        QVERIFY(std::isfinite(y - right->min()));
-        QCOMPARE(qBound(right->min(), y, right->max()),
-                 qBound(right->min(), values[r], right->max()));
-    }
+    QCOMPARE(std::count_if(markers.begin(), markers.end(), [](auto *m) { return m->isVisible(); }), 3);
     chart->hideSeries(0);
     QVERIFY(linesOf(*chart, 0).isEmpty());
     chart->showSeries(0);
     QCOMPARE(linesOf(*chart, 0).size(), 2);
+    // ±1e308: one line the toolkit can place, on a right axis of a finite span.
+    lines = linesOf(*chart, 2);
+    QVERIFY(lines.size() == 1 && lines[0]->count() == 4);
+    const auto *right = qobject_cast<QtCharts::QValueAxis *>(lines[0]->attachedAxes().value(1));
+    QVERIFY(std::isfinite(right->max() - right->min()));
+    const double values[] = {1e308, 5, -1e308, 7};
+    for (int r = 0; r < 4; ++r) {
+        QVERIFY(std::isfinite(lines[0]->at(r).y() - right->min()));
+        QCOMPARE(qBound(right->min(), lines[0]->at(r).y(), right->max()), qBound(right->min(), values[r], right->max()));
+    }
 
-    const QStringList analyses{"checkBox_Vertically1", "checkBox_Horizontally1",
-                               "checkBox_Horizontally2"};
+    auto succeeds = [&](const std::function<void()> &start) {
+        const int n = modal.messages.size();
+        start();
+        return QTest::qWaitFor([&] { return modal.messages.size() > n && page.isNotRunning(); }, 20000)
+               && modal.messages.value(n) == QStringLiteral("报表生成成功!");
+    };
+    const QStringList analyses{"checkBox_Vertically1", "checkBox_Horizontally1", "checkBox_Horizontally2"};
     auto *button = page.findChild<QToolButton *>("toolButton_CalibrationReport");
-    const QString pdf = dir.filePath("odd.pdf");
-    runExport(modal, "PDF", pdf, "1", analyses);
-    button->click();
-    QTRY_COMPARE_WITH_TIMEOUT(modal.messages.value(0), QStringLiteral("报表生成成功!"), 20000);
-    QTRY_VERIFY(page.isNotRunning());
+    const QString pdf = dir.filePath("odd.pdf"), xlsx = dir.filePath("odd.xlsx");
+    QVERIFY(succeeds([&] { runExport(modal, "PDF", pdf, "1", analyses); button->click(); }));
     QCOMPARE(ReportTest::pdfPages(pdf), 6);
-    QString text;
-    for (int n = 1; n <= 6; ++n)
-        text += pdfPage(pdf, n);
-    QVERIFY(!text.contains(QRegularExpression("\\b(nan|inf)", QRegularExpression::CaseInsensitiveOption)));
-    // Vertical analysis: figures of the present values only (not a minimum of 0, not an
-    // average over four rows).
-    QVERIFY(text.contains(QRegularExpression("1-101\\s+12\\.000\\s+10\\.000\\s+11\\.000\\s+1\\.000")));
-    QVERIFY(text.contains(QRegularExpression("1-102\\s+22\\.000\\s+20\\.000\\s+21\\.000")));
-    // Horizontal analysis of the row where both left values are missing: time and nothing else.
-    QVERIFY(text.contains(QRegularExpression("01-01 10:00:02\\.000\\s*\\n")));
-
-    const QString xlsx = dir.filePath("odd.xlsx");
-    runExport(modal, "Excel", xlsx, "1", analyses);
-    button->click();
-    QTRY_COMPARE_WITH_TIMEOUT(modal.messages.value(1), QStringLiteral("报表生成成功!"), 20000);
-    QTRY_VERIFY(page.isNotRunning());
+    QVERIFY(!run("pdftotext", {pdf, "-"}).contains(QRegularExpression("\\b(nan|inf)", QRegularExpression::CaseInsensitiveOption)));
+    QVERIFY(succeeds([&] { runExport(modal, "Excel", xlsx, "1", analyses); button->click(); }));
     const QJsonObject book = readWorkbook(xlsx);
     QCOMPARE(book["sheets"].toArray().size(), 5);
-    QVERIFY2(notNumbers(book).isEmpty(), qPrintable(notNumbers(book).join(" ")));
-    QCOMPARE(cell(book, "工作数据表", "B4")[0].toString(), QStringLiteral("10.000"));
-    QVERIFY(cell(book, "工作数据表", "C4")[0].toString().isEmpty());      // "nan"
-    QVERIFY(cell(book, "工作数据表", "B6")[0].toString().isEmpty());      // "abc"
-    QCOMPARE(cell(book, "温度竖向分析表", "C10")[0].toString(), QStringLiteral("10.000"));
-    QCOMPARE(cell(book, "温度竖向分析表", "D11")[0].toString(), QStringLiteral("21.000"));
-    QCOMPARE(cell(book, "温度竖向分析表", "C3")[0].toString(), QStringLiteral("1-101/11.000"));
-    QVERIFY(cell(book, "温度横向分析表", "F6")[0].toString().isEmpty());   // no left value
-    // The average of 1e308, 5, -1e308 and 7: a finite number.
-    QVERIFY(cell(book, "电压竖向分析表", "D10")[0].toString().contains(QRegularExpression("^-?\\d+\\.\\d{3}$")));
-
-    // The simple export: every value cell empty or a finite number.
+    QVERIFY(cell(book, "工作数据表", "C4")[0].toString().isEmpty() && cell(book, "工作数据表", "B6")[0].toString().isEmpty());
+    QCOMPARE(cell(book, "温度竖向分析表", "D11")[0].toString(), QStringLiteral("21.000"));   // of 20 and 22
+    QVERIFY(cell(book, "温度横向分析表", "F6")[0].toString().isEmpty());   // a row of no left value
     modal.steps.clear();
     modal.steps << ModalAnswers::chooseFile(dir.filePath("odd-simple.xlsx")) << [](QDialog *) {};
-    trigger(page, "简单导出");
-    QTRY_COMPARE_WITH_TIMEOUT(modal.messages.value(2), QStringLiteral("报表生成成功!"), 20000);
-    QTRY_VERIFY(page.isNotRunning());
+    QVERIFY(succeeds([&] { trigger(page, "简单导出"); }));
     const QJsonObject simple = readWorkbook(dir.filePath("odd-simple.xlsx"));
-    QVERIFY2(notNumbers(simple).isEmpty(), qPrintable(notNumbers(simple).join(" ")));
     QCOMPARE(cell(simple, "Sheet1", "D2")[0].toDouble(), 1e308);
-    for (const QString &at : {"C2", "B4", "C4"})
-        QVERIFY2(cell(simple, "Sheet1", at).isEmpty(), qPrintable(at));
-    QCOMPARE(cell(simple, "Sheet1", "C5")[0].toDouble(), 22.0);
+    QVERIFY(cell(simple, "Sheet1", "C2").isEmpty() && cell(simple, "Sheet1", "C4").isEmpty());   // nan, inf
 }
 
 void TestReportPage::dialogChecks_data()
@@ -475,31 +406,20 @@ void TestReportPage::dialogChecks()
     QCOMPARE(options.outputPath.isEmpty(), !message.isEmpty());
 }
 
-void TestReportPage::routeGetsTheFormatsSuffix_data()
-{
-    QTest::addColumn<QString>("format");
-    QTest::addColumn<QString>("chosen");   // the name typed in the file dialog
-    QTest::addColumn<QString>("route");
-    QTest::newRow("PDF") << "PDF" << "report" << "report.pdf";
-    QTest::newRow("workbook") << "Excel" << "book" << "book.xlsx";
-    QTest::newRow("a suffix of its own is kept") << "Excel" << "book.xls" << "book.xls";
-}
-
 void TestReportPage::routeGetsTheFormatsSuffix()
 {
-    QFETCH(QString, format);
-    QFETCH(QString, chosen);
-    QFETCH(QString, route);
     ReportExportOptions options;
     options.scanInterval = "1";
     options.segmentCount = "1";
     VerificationReportExport dialog;
     dialog.setOptions(&options);
-    dialog.findChild<QComboBox *>("comboBox_Format")->setCurrentText(format);
+    dialog.findChild<QComboBox *>("comboBox_Format")->setCurrentText("Excel");
     ModalAnswers modal;
-    modal.steps << ModalAnswers::chooseFile(dir.filePath(chosen));
-    dialog.findChild<QPushButton *>("pushButton_Route")->click();
-    QCOMPARE(dialog.findChild<QLineEdit *>("lineEdit_Route")->text(), dir.filePath(route));
+    for (const QString &name : {"book", "book.xls"}) {   // a suffix of its own is kept
+        modal.steps << ModalAnswers::chooseFile(dir.filePath(name));
+        dialog.findChild<QPushButton *>("pushButton_Route")->click();
+        QCOMPARE(dialog.findChild<QLineEdit *>("lineEdit_Route")->text(), dir.filePath(name == "book" ? "book.xlsx" : name));
+    }
 }
 
 void TestReportPage::segmentChain()

@@ -72,7 +72,7 @@ void TestReportWriters::segmentRows_data()
                                         << QList<int>{2} << QList<int>{9};
     QTest::newRow("shared boundary") << QList<int>{0, 3000} << QList<int>{3000, 6000}
                                      << QList<int>{0, 3} << QList<int>{3, 6};
-    // A segment without rows is empty (last row before the first) and moves no other segment.
+    // A segment without rows is empty and moves no other segment.
     QTest::newRow("after the last") << QList<int>{2000, 20000} << QList<int>{4000, 30000}
                                     << QList<int>{2, 0} << QList<int>{4, -1};
     QTest::newRow("before the first, then one after") << QList<int>{-9000, 20000, 5000}
@@ -118,41 +118,27 @@ void TestReportWriters::analyses()
 
 void TestReportWriters::missingAndExtremeValues()
 {
-    // Missing values ("nan", "inf", "abc", empty) are left out of every figure; values of
-    // ±1e308 give finite figures. The second segment lies after the last row: empty figures.
+    // Missing values are left out of every figure, ±1e308 gives finite ones; the second segment has no rows.
     ReportSamples s(3);
-    const QList<QStringList> texts{{"10", "nan", "1e308"},
-                                   {"12", "inf", "-1e308"},
-                                   {"abc", "-inf", "1e308"},
+    const QList<QStringList> texts{{"10", "nan", "1e308"}, {"12", "inf", "-1e308"}, {"abc", "-inf", "1e308"},
                                    {"11", "", "-1e308"}};
     for (int r = 0; r < texts.size(); ++r)
         QVERIFY(s.appendRow(baseTime().addSecs(r), texts.at(r)));
     const ReportModel m = modelOf({"℃", "℃", "℃"}, s, {}, {0, 60000}, {3000, 90000});
     const QString big = m.number(1e308);
-    QCOMPARE(big.size(), 309 + 3);
     QCOMPARE(m.horizontalRow(2, true), QStringList({"01-01 10:00:02.000", big, "1-103", big, "1-103",
                                                    big, "0.00", "0.00", "0.00", "0.00"}));
-    QCOMPARE(m.horizontalRow(0, true).mid(1, 5),
-             QStringList({big, "1-103", "10.00", "1-101", m.number(5e307)}));
     const ReportModel::Vertical v = m.verticalAnalysis(0, true);
-    QCOMPARE(v.channelRows.value(0),
-             QStringList({"1-101", "12.00", "10.00", "11.00", "1.00", "1.00", "2.00", "0.82"}));
+    QCOMPARE(v.channelRows.value(0), QStringList({"1-101", "12.00", "10.00", "11.00", "1.00", "1.00", "2.00", "0.82"}));
     QCOMPARE(v.channelRows.value(1), QStringList({"1-102", "", "", "", "", "", "", ""}));
     const QStringList extreme = v.channelRows.value(2);
-    QCOMPARE(extreme.mid(0, 4), QStringList({"1-103", big, "-" + big, "0.00"}));
-    QCOMPARE(extreme.at(4), big);
+    QCOMPARE(extreme.mid(0, 6) << extreme.value(7), QStringList({"1-103", big, "-" + big, "0.00", big, big, big}));
     QVERIFY(extreme.at(6).startsWith("200000000000000002195812725888") && extreme.at(6).size() == big.size());
-    QCOMPARE(extreme.at(7), big);
-    QCOMPARE(v.summaryTexts.mid(0, 5), QStringList({"1-103/0.00", "1-101/11.00", "1-103/" + big,
-                                                    "1-103/-" + big, "5.50"}));
-    QCOMPARE(v.summaryTexts.mid(6, 4), QStringList({"5.50", m.difference(5.5, -1e308), "5.50", ""}));
+    QCOMPARE(v.summaryTexts, QStringList({"1-103/0.00", "1-101/11.00", "1-103/" + big, "1-103/-" + big, "5.50", big,
+                                          "5.50", big, "5.50", ""}));
     const ReportModel::Vertical empty = m.verticalAnalysis(1, true);
     QCOMPARE(empty.channelRows.value(0), QStringList({"1-101", "", "", "", "", "", "", ""}));
-    QCOMPARE(empty.summaryTexts.size(), 10);
-    QCOMPARE(empty.summaryTexts.join(QString()), QString());
-    for (const QString &text : v.summaryTexts + extreme)
-        QVERIFY2(!text.contains(QRegularExpression("nan|inf", QRegularExpression::CaseInsensitiveOption)),
-                 qPrintable(text));
+    QCOMPARE(empty.summaryTexts.join('|'), QString(9, '|'));
 }
 
 void TestReportWriters::axesAndTables()
@@ -476,8 +462,7 @@ void TestReportWriters::workbookCells()
     QVERIFY(book.write(2, 1, "merged"));
     QVERIFY(book.write(3, 1, 1.5, bold) && book.write(3, 1, "again"));
     QVERIFY(book.write(1000, 1, "far") && book.write(1, 4, 2.5, bold));   // 999 rows back
-    // A number that is not finite leaves its cell empty: a spreadsheet refuses "NAN" or "INF".
-    QVERIFY(book.write(4, 2, qQNaN(), bold) && book.write(4, 3, -qInf(), bold));
+    QVERIFY(book.write(4, 2, qQNaN(), bold) && book.write(4, 3, -qInf(), bold));   // left empty
     QVERIFY(!book.write(XlsxWorkbook::maxRows + 1, 1, "x"));
     QVERIFY(!book.write(1, 1, QString(XlsxWorkbook::maxTextLength + 1, 'x')));
     QVERIFY(book.setRowHeight(7, 30));   // a row with a height and no cells

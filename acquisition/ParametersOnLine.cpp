@@ -363,9 +363,7 @@ void ParametersOnLine::acquisitionLoop()
     // commit held off by another writer gives up within half an interval: its rows stay queued
     // and go with a later one.
     useWriteAheadLog(connection);
-    QSqlQuery(QSqlDatabase::database(connection, false))
-        .exec(QStringLiteral("PRAGMA busy_timeout = %1")
-                  .arg(qBound<qint64>(20, intervalMs / 2, 5000)));
+    setBusyTimeout(static_cast<int>(qBound<qint64>(20, intervalMs / 2, 5000)), connection);
 
     startTime = QDateTime::currentDateTime();
     emit Information_signals(runningText());

@@ -1,6 +1,7 @@
 #include "Database.h"
 
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlDriver>
@@ -22,6 +23,35 @@ QSqlDatabase connection(const QString &name)
     return QSqlDatabase::database(name.isEmpty() ? QLatin1String(QSqlDatabase::defaultConnection)
                                                  : name,
                                   false);
+}
+
+// The SQLite handle of an open connection (the driver works on the system's SQLite library, as
+// this program does), or none.
+sqlite3 *sqliteHandle(const QSqlDatabase &db)
+{
+    if (!db.isOpen() || !db.driver())
+        return nullptr;
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
+}
+
+// Qt's own busy timeout, kept where the connection's options name none.
+constexpr int defaultBusyTimeoutMs = 5000;
+
+// Busy handler: tries for the lock again every millisecond until the timeout (`data`, in ms)
+// has passed since the first try of this wait. A connection is used by one thread at a time,
+// and one wait at a time on it.
+int retryEveryMillisecond(void *data, int tries)
+{
+    thread_local QElapsedTimer waited;
+    if (tries == 0)
+        waited.start();
+    if (waited.hasExpired(static_cast<qint64>(reinterpret_cast<intptr_t>(data))))
+        return 0;
+    sqlite3_sleep(1);
+    return 1;
 }
 
 bool exec(const QString &sql, const QString &connectionName = QString())
@@ -306,8 +336,14 @@ bool openDatabaseConnection(const QString &connectionName, const QString &fileNa
         if (db.isOpen())
             db.close();
         db.setDatabaseName(fileName);
-        if (db.open())
+        if (db.open()) {
+            static const QRegularExpression option(
+                QStringLiteral("(?:^|;)\\s*QSQLITE_BUSY_TIMEOUT\\s*=\\s*(\\d+)"));
+            const QRegularExpressionMatch timeout = option.match(db.connectOptions());
+            setBusyTimeout(timeout.hasMatch() ? timeout.captured(1).toInt() : defaultBusyTimeoutMs,
+                           name);
             return true;
+        }
         qDebug().noquote() << QStringLiteral("打开数据库失败！") << fileName
                            << db.lastError().text();
     }
@@ -322,6 +358,15 @@ bool useWriteAheadLog(const QString &connectionName)
         return true;
     qWarning().noquote() << QStringLiteral("数据库未能使用预写日志：") << query.lastError().text();
     return false;
+}
+
+bool setBusyTimeout(int timeoutMs, const QString &connectionName)
+{
+    sqlite3 *handle = sqliteHandle(connection(connectionName));
+    return handle
+        && sqlite3_busy_handler(handle, retryEveryMillisecond,
+                                reinterpret_cast<void *>(static_cast<intptr_t>(qMax(0, timeoutMs))))
+        == SQLITE_OK;
 }
 
 void closeDatabaseConnection(const QString &connectionName)
@@ -666,15 +711,9 @@ bool insertParametersDataBatch(const QList<ParametersDataRow> &rows, QString con
 
 ParametersDataWriter::ParametersDataWriter(const QString &connectionName)
 {
-    // The statement runs on the SQLite handle of the Qt connection (the driver works on the
-    // system's SQLite library, as this program does), so it shares the connection's transaction.
-    QSqlDatabase db = connection(connectionName);
-    if (!db.isOpen() || !db.driver())
-        return;
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return;
-    sqlite3 *sqlite = *static_cast<sqlite3 *const *>(handle.data());
+    // The statement runs on the SQLite handle of the Qt connection, so it shares the
+    // connection's transaction.
+    sqlite3 *sqlite = sqliteHandle(connection(connectionName));
     if (!sqlite)
         return;
     if (sqlite3_prepare_v2(sqlite, "insert into ParametersData values (?,?,?)", -1, &statement,

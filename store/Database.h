@@ -30,6 +30,13 @@ QString acquisitionConnectionName();
 // "QSQLITE" on `fileName` and opens it on the calling thread. False when it does not open.
 bool openDatabaseConnection(const QString &connectionName = QString(),
                             const QString &fileName = databaseFileName());
+// Sets how long a statement of the open connection (empty: the default connection) waits for a
+// lock another connection holds before it fails (openDatabaseConnection sets 5000 ms, or the
+// connection's QSQLITE_BUSY_TIMEOUT option). The wait tries again every millisecond, so it takes
+// the lock at the first moment between two commits of a connection that writes without a pause
+// (SQLite's own wait sleeps up to 100 ms between tries and can miss every such moment until
+// the other connection stops). False when the connection is not open.
+bool setBusyTimeout(int timeoutMs, const QString &connectionName = QString());
 // Puts the database file of the open connection (empty: the default connection) into
 // write-ahead-log mode, which the file keeps: a reader (a backup copying the file) never holds a
 // writer (the run's sample commits) off, nor a writer a reader. False, with a warning in the log,

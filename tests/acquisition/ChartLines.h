@@ -1,5 +1,5 @@
 #pragma once
-// The lines a curve chart draws for one channel: one per stretch between missing values.
+// The lines a chart draws for a channel, in time order: one per stretch between missing values.
 #include <QList>
 #include <QtCharts/QChart>
 #include <algorithm>
@@ -7,7 +7,6 @@
 #include "ChartView.h"
 #include "nLineSeries.h"
 
-// The lines with points drawn for the channel, in time order.
 inline QList<nLineSeries *> linesOf(ChartView &view, int channel)
 {
     QList<nLineSeries *> lines;

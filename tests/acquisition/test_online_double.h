@@ -3,9 +3,9 @@
 // (or a benchmark) makes the on-line window create these through its driver factory and then
 // breaks the link, stalls a read or returns a short value list at will. Each instrument gives
 // `channels` values per sample: instrument number * 100 + channel + sample / 1000 as text with
-// three decimals, so a value tells its instrument, its channel and its sample; or the texts the
-// script gives for that sample.
+// three decimals, so a value tells its instrument, its channel and its sample.
 
+#include <QMap>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QStringList>
@@ -27,8 +27,7 @@ struct InstantScript
     std::atomic<int> fetchDelayMs{0};      // each fetch takes this long
     std::atomic<int> noiseMilli{0};        // values vary pseudo-randomly by up to this / 1000
     std::atomic<int> fetchPermits{-1};     // >= 0: fetches wait for a permit, each takes one
-    QMutex repliesMutex;
-    QList<QStringList> replies;            // the next fetches answer these texts (empty: usual)
+    QMap<int, QStringList> replies;        // sample -> the texts it answers (set before a run)
     std::atomic<int> opens{0};
     std::atomic<int> closes{0};
     std::atomic<int> closesOnGuiThread{0};
@@ -101,18 +100,8 @@ public:
         const int count = channels - (script->shortLists > 0 ? 1 : 0);
         if (script->shortLists > 0)
             --script->shortLists;
-        values.clear();
-        {
-            QMutexLocker lock(&script->repliesMutex);
-            if (!script->replies.isEmpty() && !script->replies.first().isEmpty()) {
-                values = script->replies.takeFirst();
-                ++sample;
-                return true;
-            }
-            if (!script->replies.isEmpty())
-                script->replies.removeFirst();
-        }
-        for (int c = 1; c <= count; ++c) {
+        values = script->replies.value(sample);
+        for (int c = 1; c <= count && !script->replies.contains(sample); ++c) {
             const double noise = script->noiseMilli / 1000.0
                 * std::fabs(std::fmod(std::sin((instrument * 1000 + c) * 12.9898 + sample * 78.233)
                                           * 43758.5453,

@@ -517,7 +517,6 @@ void TestOnlineRun::failedSetUp_data()
     QTest::addColumn<QString>("model");
     QTest::addColumn<bool>("linkDown");
     QTest::addColumn<QString>("message");
-    // The second line names the instrument.
     QTest::newRow("instrument does not open")
         << QStringLiteral("Instant:1:2") << true
         << QStringLiteral("设备连接失败,请退出重试！\n设备：Instant:1:2，序列号：SN1");
@@ -544,7 +543,6 @@ void TestOnlineRun::failedSetUp()
     QTRY_COMPARE_WITH_TIMEOUT(w->runState(), endText, 5000);
     QVERIFY(!w->findChild<QWaiting *>());
     QCOMPARE(boxes.seen, QStringList{message});
-    // The information line no longer says the instruments are being set up.
     QCOMPARE(information(w.get()), QString(message).replace(QLatin1Char('\n'), QLatin1Char(' ')));
     QCOMPARE(env.script->fetches.load(), 0);
     w.reset();

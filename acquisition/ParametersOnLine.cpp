@@ -264,6 +264,10 @@ void ParametersOnLine::setupDevices()
             text = (opened ? tr("通道设置失败,请退出重试!") : tr("设备连接失败,请退出重试！"))
                 + QLatin1Char('\n')
                 + tr("设备：%1，序列号：%2").arg(device.model, device.serialNumber);
+            // A channel the driver refused before sending it is named on a third line.
+            const QString refusal = drivers[i] && opened ? drivers[i]->setupRefusal() : QString();
+            if (!refusal.isEmpty())
+                text += QLatin1Char('\n') + refusal;
         }
     }
     if (!ok) {

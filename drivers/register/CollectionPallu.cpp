@@ -339,6 +339,7 @@ bool CollectionPallu::readBlock(int position, int count, QList<float> &values)
 bool CollectionPallu::configureChannels(QString scanRate, QList<ChannelRecord> rows)
 {
     QMutexLocker lock(&exchangeMutex);
+    lastSetupRefusal.clear();
     if (rows.isEmpty() || stationAddress.isEmpty())
         return false;
     // Every row is resolved before the first frame: nothing is half-written for a bad table.
@@ -357,8 +358,10 @@ bool CollectionPallu::configureChannels(QString scanRate, QList<ChannelRecord> r
     const bool coldJunction = first.type != unused
         && first.compensation == QStringLiteral("固定冷端");
     double coldJunctionTemperature = 0;
-    if (!coldJunctionValue(first, coldJunctionTemperature))
+    if (!coldJunctionValue(first, coldJunctionTemperature)) {
+        lastSetupRefusal = first.channelNumber + tr(":固定冷端温度不是数字！");
         return false;
+    }
 
     const int speed = scanRates.indexOf(scanRate);
     if (!writeOne(0x1018, QStringLiteral("0000"), 8, 3)

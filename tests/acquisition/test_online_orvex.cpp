@@ -16,6 +16,13 @@ class TestOnlineOrvex : public QObject
 {
     Q_OBJECT
 private slots:
+    void runWithAnOrvexScanner_data()
+    {
+        QTest::addColumn<QString>("gain");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("run") << QStringLiteral("1") << QString();
+        QTest::newRow("gain not finite") << QStringLiteral("nan") << QStringLiteral("105:系数不是数字！");
+    }
     void runWithAnOrvexScanner()
     {
         QTemporaryDir dir;
@@ -35,6 +42,20 @@ private slots:
         scanner.channelNumbers = QStringList{"102", "105"};
         const QDateTime start = QDateTime::currentDateTime().addSecs(8);
         fillPlan(settings, {scanner}, {QStringLiteral("VS")}, start, start.addSecs(2));
+        QFETCH(QString, gain);
+        settings.planChannelConfigs[0].MX_B_M[1] = gain;
+        QFETCH(QString, refusal);
+        if (!refusal.isEmpty()) {
+            // A channel the scanner refuses before anything is sent for it is named to the user.
+            BoxOperator boxes;
+            ParametersOnLine w;
+            w.start(&settings);
+            QTRY_VERIFY_WITH_TIMEOUT(!boxes.seen.isEmpty(), 20000);
+            QCOMPARE(boxes.seen.first(), QStringLiteral("通道设置失败,请退出重试!\n设备：Orvex-VS，序列号：SN1\n") + refusal);
+            QVERIFY(!fake.requests().contains("CALC:SCAL:GAIN 1,1,(@2,5)\r\n"));
+            TestDb::closeDefault();
+            return;
+        }
 
         BoxOperator boxes;
         auto *w = new ParametersOnLine;

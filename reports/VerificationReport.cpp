@@ -63,9 +63,10 @@ bool readProjectSamples(const QString &name, ReportSamples &out, int &stored, QD
     return true;
 }
 
-// The highest axis bound whose range a chart can still divide: a range wider than the largest
-// double gives tick labels "nan" and "inf".
-constexpr double kAxisLimit = std::numeric_limits<double>::max() / 2;
+// The highest axis bound whose range a chart can still label: the toolkit labels tick i (of the
+// report's ten) at the minimum plus i times the span, which must stay finite, or the labels
+// read "nan" and "inf".
+constexpr double kAxisLimit = std::numeric_limits<double>::max() / 20;
 
 } // namespace
 

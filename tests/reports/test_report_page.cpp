@@ -4,6 +4,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
@@ -315,6 +317,14 @@ void TestReportPage::missingValues()
     QVERIFY(lines.size() == 1 && lines[0]->count() == 4);
     const auto *right = qobject_cast<QtCharts::QValueAxis *>(lines[0]->attachedAxes().value(1));
     QVERIFY(std::isfinite(right->max() - right->min()));
+    // Its tick labels are numbers: the toolkit labels tick i at the minimum plus i times the span.
+    QStringList labels;
+    for (QGraphicsItem *item : chart->scene()->items())
+        if (auto *text = dynamic_cast<QGraphicsTextItem *>(item))
+            labels << text->toPlainText();
+    QVERIFY2(labels.filter(QRegularExpression("^-?\\d{10}")).size() >= 10
+                 && labels.filter(QRegularExpression("nan|inf", QRegularExpression::CaseInsensitiveOption)).isEmpty(),
+             qPrintable(labels.join(' ').left(2000)));
     const double values[] = {1e308, 5, -1e308, 7};
     for (int r = 0; r < 4; ++r) {
         QVERIFY(std::isfinite(lines[0]->at(r).y() - right->min()));

@@ -143,13 +143,15 @@ void VerificationReportExport::pt_Route_clicked()
 {
     const bool pdf = ui->comboBox_Format->currentText() == QLatin1String("PDF");
     const QString suffix = pdf ? QStringLiteral(".pdf") : QStringLiteral(".xlsx");
-    const QString path = pathWithSuffix(
-        QFileDialog::getSaveFileName(
-            this, tr("打开文件"), QString(),
-            pdf ? QStringLiteral("Image Files (*.pdf)") : QStringLiteral("Image Files (*.xlsx)")),
-        suffix);
+    QString path = QFileDialog::getSaveFileName(
+        this, tr("打开文件"), QString(),
+        pdf ? QStringLiteral("Image Files (*.pdf)") : QStringLiteral("Image Files (*.xlsx)"));
     if (path.isEmpty())
         return;
+    // The report is written only under its format's suffix: a name that does not end with it
+    // ("run", "run 12.07") gets it, as "确定" would refuse the name otherwise.
+    if (!path.endsWith(suffix))
+        path += suffix;
     ui->lineEdit_Route->setText(path);
 }
 

@@ -425,10 +425,11 @@ void TestReportPage::routeGetsTheFormatsSuffix()
     dialog.setOptions(&options);
     dialog.findChild<QComboBox *>("comboBox_Format")->setCurrentText("Excel");
     ModalAnswers modal;
-    for (const QString &name : {"book", "book.xls"}) {   // a suffix of its own is kept
+    // A name that does not end with the format's suffix gets it, so that "确定" takes it.
+    for (const QString &name : {"book", "run 12.07", "book.xlsx"}) {
         modal.steps << ModalAnswers::chooseFile(dir.filePath(name));
         dialog.findChild<QPushButton *>("pushButton_Route")->click();
-        QCOMPARE(dialog.findChild<QLineEdit *>("lineEdit_Route")->text(), dir.filePath(name == "book" ? "book.xlsx" : name));
+        QCOMPARE(dialog.findChild<QLineEdit *>("lineEdit_Route")->text(), dir.filePath(name.endsWith(".xlsx") ? name : name + ".xlsx"));
     }
 }
 

@@ -148,9 +148,12 @@ float RegisterCollection::singleOf(const QString &text)
 bool RegisterCollection::writeSingles(int first, const QList<float> &values)
 {
     QString data;
-    for (float v : values)
+    QList<double> wide;
+    for (float v : values) {
         data += floatToHex(v);
-    return first >= 0 && writeRegisters(first, data);
+        wide << double(v);
+    }
+    return first >= 0 && finiteCoefficients(hex4(first), wide) && writeRegisters(first, data);
 }
 
 bool RegisterCollection::readSingles(int first, int count, QList<float> &values, bool atLeast)

@@ -286,10 +286,14 @@ bool RegisterCollection::writeEchoed(int first, const QString &data, int tries)
 
 bool RegisterCollection::writeSinglesEchoed(int first, const QList<double> &values, int tries)
 {
+    // Each value goes out as a single: one that is not a finite single is never sent.
     QString data;
-    for (double v : values)
+    QList<double> singles;
+    for (double v : values) {
         data += floatToHex(static_cast<float>(v));
-    return writeEchoed(first, data, tries);
+        singles << double(static_cast<float>(v));
+    }
+    return finiteCoefficients(hex4(first), singles) && writeEchoed(first, data, tries);
 }
 
 bool RegisterCollection::writeOne(int reg, const QString &value, int replyDigits, int tries)

@@ -285,7 +285,8 @@ bool RegisterCollection::writeCurveCodes(int first, const QList<ChannelRecord> &
 
 bool RegisterCollection::writeDoubles(int first, const QList<double> &values)
 {
-    if (first < 0)
+    // A coefficient that is no finite number ("nan", "inf") is never sent.
+    if (first < 0 || !finiteCoefficients(hex4(first), values))
         return false;
     QString data;
     for (double v : values)

@@ -90,6 +90,12 @@ void TestRegisterModels::goldenFrames()
         {"Jy14RD: R0, A, B, C and no mask", "Jy14RD", [](RegisterCollection *d) {
              return d->configureChannels("标准", {row("104", "铂电阻", "CVD", "℃", {"2", "3", "4", "", "1"})}); },
          true, {"011000C9001020" + doubles({1, 2, 3, 4})}},
+        {"a coefficient that is no finite number is not sent", "Jy14RD", [](RegisterCollection *d) {
+             return d->configureChannels("标准", {row("104", "铂电阻", "CVD", "℃", {"2", "inf", "4", "", "1"})}); },
+         false, {}},
+        {"a single past its range is not sent", "Vosk", [](RegisterCollection *d) {
+             return d->configureChannels("标准", {row("103", "热敏电阻", "5kΩ", "Ω", {"1e39", "-0.5"})}); },
+         false, {"0110000B0001020100"}},
         {"a bad filter sends no setting", "Vosk", [&](RegisterCollection *d) {
              return d->writeDeviceSettings("05", "9600", "10.0.0.2", "255.0.0.0", "502", "16", message); },
          false, {}},

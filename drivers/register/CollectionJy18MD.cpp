@@ -165,6 +165,10 @@ bool CollectionJy18MD::readChannelCoefficients(ChannelRecord &channel)
         const int index = valueIndex(channel.channelNumber);
         QList<double> v;
         read = index >= 0 && readCoefficientDoubles(coefficientBlocks + 24 * index, 6, v);
+        QList<double> singles;   // the coefficients are kept as singles
+        for (int i = 0; read && i < 4; ++i)
+            singles << double(static_cast<float>(v.at(i)));
+        read = read && finiteCoefficients(RegisterFrame::hex4(coefficientBlocks + 24 * index), singles);
         if (read) {
             resetCoefficients(channel);
             QString *texts[] = {&channel.a_c0, &channel.b_c1, &channel.c_c2, &channel.d_c3};

@@ -313,6 +313,13 @@ bool RegisterCollection::readPlatinumRow(ChannelRecord &row, int base, bool sing
     QList<double> v;
     if (index < 0 || !readCoefficientDoubles(base + 24 * index, 6, v))
         return false;
+    if (singles) {   // kept as singles: a double past their range is no coefficient
+        QList<double> narrowed;
+        for (double value : qAsConst(v))
+            narrowed << double(static_cast<float>(value));
+        if (!finiteCoefficients(hex4(base + 24 * index), narrowed))
+            return false;
+    }
     resetCoefficients(row);
     QString *texts[] = {&row.r0_c4, &row.a_c0, &row.b_c1, &row.c_c2, &row.a4_c5, &row.b4_c6};
     for (int i = 0; i < 6; ++i)

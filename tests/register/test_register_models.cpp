@@ -331,6 +331,14 @@ void TestRegisterModels::jy18TakesLongerReplies()
     QCOMPARE(coefficientsOf(back), coefficientsOf(written));
     QVERIFY(rig.run([&](RegisterCollection *d) {
         return d->writeDeviceSettings("02", "4800", "", "", "", "3", message) && d->writeChannelCoefficients(written); }));
+    // A coefficient past the range of the singles it keeps fails the read; the row stays.
+    Rig wide;
+    QVERIFY(wide.start("Jy18MD", {"--double", "0081", "100.25", "1e300", "--double", "0099", "1e300"}));
+    for (ChannelRecord kept : {written, row("102", "热敏电阻", "R(T)", "℃", {"1", "2"})}) {
+        const ChannelRecord before = kept;
+        QVERIFY(!wide.run([&](RegisterCollection *d) { return d->readChannelCoefficients(kept); }));
+        QCOMPARE(coefficientsOf(kept), coefficientsOf(before));
+    }
 }
 
 #ifdef LINK_OVER_PTY

@@ -241,7 +241,8 @@ bool CollectionPallu::readValueFrame(QString &frame)
         const QByteArray buffer = takeBuffer();
         const Reply r = parseRtu(buffer, stationAddress, CrcOrder::LowFirst, ReplyForm::Whole,
                                  expectedBytes);
-        if (r.state == Reply::Frame) {
+        // The head of a frame whose last two bytes happen to be its CRC is not the frame.
+        if (r.state == Reply::Frame && r.whole.size() >= expectedBytes) {
             clearBuffer();
             frame = QString::fromLatin1(r.frame.toHex());
             return true;

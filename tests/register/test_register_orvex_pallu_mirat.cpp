@@ -197,6 +197,14 @@ void TestOrvexPalluMirat::palluValueFrameAcrossWindows()
             QCOMPARE(values, (QStringList{"1.500000", "-2.250000", "300.000000"}));
         QVERIFY(rig.peer.command("raw 0106101A0001 " + frame));
     }
+    // A head that ends in its own CRC is waited on: the whole frame follows.
+    const QString head = "01030C4120" + RegisterFrame::crcHex("01030C4120", RegisterFrame::CrcOrder::LowFirst);
+    const QString colliding = head + singles({-2.25f, 300.0f});
+    QVERIFY(rig.peer.command("raw 0106101A0001 " + colliding) && rig.peer.command("split 7 600"));
+    QStringList values;
+    QVERIFY(rig.run([&](RegisterCollection *d) { return d->requestValues() && d->fetchValues(values); }));
+    QCOMPARE(values, (QStringList{QString::number(RegisterFrame::hexToFloat(colliding.mid(6, 8)), 'f', 6),
+                                  "-2.250000", "300.000000"}));
 }
 
 void TestOrvexPalluMirat::orvexEndToEnd()

@@ -1,6 +1,7 @@
 // On-line run benchmark, with in-process instruments that answer at once.
 //  1. The display tick with 3 projects of 300 channels each, curves and tables full
-//     (1200 points): its median time divided by the 1000 ms display interval (aim: <= 0.1);
+//     (1200 points), the painting it causes included: its median time divided by the 1000 ms
+//     display interval (aim: <= 0.1);
 //     once with smooth curves, once with values that vary by up to 2 units from sample to
 //     sample (noisy at the scale of a pixel: the most points a curve is drawn through).
 //  2. The mean lateness of sample times against their schedule over 1,000 samples at a
@@ -28,31 +29,20 @@
 #include <thread>
 
 #include "Database.h"
+#include "LiveDisplay.h"
 #include "ParametersOnLine.h"
-#include "test_online_double.h"
-#include "test_online_plan.h"
 
 using namespace OnlineTest;
 
 namespace {
 
-void spin(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
+using LiveDisplay::spin;
+using LiveDisplay::waitFor;
+using LiveDisplay::instant;
 
-bool waitFor(const std::function<bool()> &done, int timeoutMs)
+QString runState(ParametersOnLine *w)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        spin(5);
-    }
-    return true;
+    return w->runState();
 }
 
 double processCpuSeconds()
@@ -62,82 +52,11 @@ double processCpuSeconds()
     return ts.tv_sec + ts.tv_nsec / 1e9;
 }
 
-PlannedInstrument instant(int n, int channels, int project, double interval)
-{
-    PlannedInstrument in;
-    in.model = QStringLiteral("Instant:%1:%2").arg(n).arg(channels);
-    in.signalMode = QStringLiteral("网络");
-    in.address = QStringLiteral("127.0.0.1");
-    in.port = QStringLiteral("1");
-    in.scanInterval = interval;
-    for (int c = 0; c < channels; ++c) {
-        in.projectOfChannel.append(project);
-        in.channelNumbers.append(QString::number(1000 + c));
-        in.units.append(c % 2 ? QStringLiteral("V") : QStringLiteral("℃"));
-    }
-    return in;
-}
-
-QString runState(ParametersOnLine *w)
-{
-    return w->runState();
-}
-
 // 1. Median display tick at full tables and curves.
 double displayTick(InstantScript &script, int noiseMilli)
 {
     script.noiseMilli = noiseMilli;
-    SystemSettings settings;
-    settings.dataAccuracy = 2;
-    const QDateTime now = QDateTime::currentDateTime();
-    fillPlan(settings, {instant(1, 300, 0, 0.005), instant(2, 300, 1, 0.005),
-                        instant(3, 300, 2, 0.005)},
-             {QStringLiteral("P1"), QStringLiteral("P2"), QStringLiteral("P3")}, now, now);
-    // The tables and curves fill while the window is hidden (curves out of the charts), then
-    // the ticks are timed with the window shown on the first project's live tab.
-    auto w = std::make_unique<ParametersOnLine>();
-    w->resize(1235, 891);
-    w->start(&settings);
-    auto *table = w->findChild<QTableWidget *>(QStringLiteral("tableWidget_Data"));
-    waitFor([&] { return w->findChild<QLineEdit *>(QStringLiteral("lineEdit_Information"))
-                             ->text()
-                             .contains(QStringLiteral("采集中")); },
-            30000);
-
-    std::vector<double> ticks;
-    QElapsedTimer clock;
-    int shown = 0;
-    while (ticks.size() < 40) {
-        spin(8);   // lets the worker queue a new sample
-        const int before = table->rowCount();
-        const QString lastBefore =
-            before ? table->item(before - 1, 0)->text() : QString();
-        clock.start();
-        QMetaObject::invokeMethod(w.get(), "Display_slots", Qt::DirectConnection);
-        const double ms = clock.nsecsElapsed() / 1e6;
-        const int after = table->rowCount();
-        if (after == 0 || table->item(after - 1, 0)->text() == lastBefore)
-            continue;   // nothing new was queued
-        ++shown;
-        if (shown == 1201) {
-            // Showing the window brings the first project's 300 full curves into its chart.
-            clock.start();
-            w->show();
-            std::printf("  window shown with 300 full curves in %.1f ms\n",
-                        clock.nsecsElapsed() / 1e6);
-            spin(500);
-            continue;
-        }
-        if (shown > 1201)
-            ticks.push_back(ms);
-        if (shown % 200 == 0)
-            std::printf("  display warm-up: %d samples shown, last tick %.1f ms\n", shown, ms);
-    }
-    w->requestStop();
-    waitFor([&] { return runState(w.get()) == QStringLiteral("结束"); }, 30000);
-    w.reset();
-    std::sort(ticks.begin(), ticks.end());
-    return ticks[ticks.size() / 2];
+    return LiveDisplay::medianTick(script);
 }
 
 // 2. Mean lateness of the sample times against start + i * interval.
@@ -195,11 +114,8 @@ double waitLoad(int seconds)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    LiveDisplay::prepareBenchmark();
     QApplication app(argc, argv);
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
     const bool displayOnly = argc > 1 && qstrcmp(argv[1], "--display") == 0;
     const int waitSeconds = argc > 1 && !displayOnly ? qMax(1, atoi(argv[1])) : 60;
 
@@ -212,10 +128,7 @@ int main(int argc, char **argv)
     }
     auto script = std::make_shared<InstantScript>();
     script->guiThread = QThread::currentThread();
-    ParametersOnLine::setDriverFactory([script](const QString &model) -> Collection * {
-        const QStringList parts = model.split(QLatin1Char(':'));
-        return new InstantCollection(script, parts.value(1).toInt(), parts.value(2).toInt());
-    });
+    LiveDisplay::useInstantInstruments(script);
 
     std::printf("1. display tick, 3 projects x 300 channels x 1200 points\n");
     const double tickMs = displayTick(*script, 0);

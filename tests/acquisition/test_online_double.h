@@ -26,6 +26,7 @@ struct InstantScript
     std::atomic<int> shortLists{0};        // the next n fetches give one value too few
     std::atomic<int> fetchDelayMs{0};      // each fetch takes this long
     std::atomic<int> noiseMilli{0};        // values vary pseudo-randomly by up to this / 1000
+    std::atomic<int> missingPercent{0};    // this share of the values is "nan", pseudo-randomly
     std::atomic<int> fetchPermits{-1};     // >= 0: fetches wait for a permit, each takes one
     QMap<int, QStringList> replies;        // sample -> the texts it answers (set before a run)
     std::atomic<int> opens{0};
@@ -106,7 +107,12 @@ public:
                 * std::fabs(std::fmod(std::sin((instrument * 1000 + c) * 12.9898 + sample * 78.233)
                                           * 43758.5453,
                                       1.0));
-            values.append(QString::number(instrument * 100 + c + sample / 1000.0 + noise, 'f', 3));
+            const double draw = std::fabs(std::fmod(std::sin((instrument * 1000 + c) * 39.3467
+                                                             + sample * 11.135) * 24634.6345, 1.0));
+            if (draw * 100 < script->missingPercent)
+                values.append(QStringLiteral("nan"));
+            else
+                values.append(QString::number(instrument * 100 + c + sample / 1000.0 + noise, 'f', 3));
         }
         ++sample;
         return true;

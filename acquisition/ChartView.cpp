@@ -4,15 +4,16 @@
 #include "nLineSeries.h"
 
 #include <QCursor>
+#include <QGraphicsItem>
+#include <QGraphicsSceneHoverEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QMouseEvent>
 #include <QPen>
-#include <QTimer>
 #include <QWheelEvent>
 #include <QtCharts/QChart>
 #include <QtCharts/QDateTimeAxis>
 #include <QtCharts/QLegend>
-#include <QtCharts/QLegendMarker>
 #include <QtCharts/QValueAxis>
 #include <algorithm>
 #include <cfloat>
@@ -37,7 +38,66 @@ void limitRange(double &low, double &high)
     }
 }
 
+// How far from a curve (in pixels) the pointer hovers it.
+constexpr double hoverReach = 3.0;
+
+// The distance from p to the segment a..b.
+double distanceToSegment(const QPointF &p, const QPointF &a, const QPointF &b)
+{
+    const QPointF d = b - a;
+    const double length2 = QPointF::dotProduct(d, d);
+    const double t = length2 > 0 ? qBound(0.0, QPointF::dotProduct(p - a, d) / length2, 1.0) : 0.0;
+    const QPointF q = a + t * d - p;
+    return std::sqrt(QPointF::dotProduct(q, q));
+}
+
 } // namespace
+
+// The chart's layer of curves: draws the shown curves over the plot area and reports the pointer
+// moving over it.
+class ChartView::CurveLayer : public QGraphicsItem
+{
+public:
+    explicit CurveLayer(ChartView *view)
+        : QGraphicsItem(view->chart()), view(view)
+    {
+        setAcceptHoverEvents(true);
+        setAcceptedMouseButtons(Qt::NoButton);
+        setZValue(4.5);   // over the toolkit's own series, under the legend
+    }
+    // The plot area and the reach of the pointer around it (the curves are drawn within it).
+    QRectF boundingRect() const override { return area; }
+    void setArea(const QRectF &plotArea)
+    {
+        const QRectF rect = plotArea.adjusted(-hoverReach, -hoverReach, hoverReach, hoverReach);
+        if (rect != area) {
+            prepareGeometryChange();
+            area = rect;
+        }
+    }
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *) override
+    {
+        view->paintCurves(painter);
+    }
+
+protected:
+    void hoverEnterEvent(QGraphicsSceneHoverEvent *event) override
+    {
+        view->hoverCurves(event->pos(), true);
+    }
+    void hoverMoveEvent(QGraphicsSceneHoverEvent *event) override
+    {
+        view->hoverCurves(event->pos(), true);
+    }
+    void hoverLeaveEvent(QGraphicsSceneHoverEvent *event) override
+    {
+        view->hoverCurves(event->pos(), false);
+    }
+
+private:
+    ChartView *view;
+    QRectF area;
+};
 
 ChartView::ChartView(QWidget *parent)
     : QChartView(parent),
@@ -47,6 +107,11 @@ ChartView::ChartView(QWidget *parent)
     chart()->setTitle(tr("数据采集"));
     setRubberBand(QChartView::RectangleRubberBand);
     shown.clear();
+    layer = new CurveLayer(this);
+    connect(chart(), &QChart::plotAreaChanged, this, [this](const QRectF &area) {
+        layer->setArea(area);
+        invalidateCurves();
+    });
 }
 
 ChartView::~ChartView()
@@ -119,6 +184,10 @@ void ChartView::buildAxes(const QString &unit1, const QString &unit2)
     rightAxis->setTickCount(5);
     if (!unit2.isEmpty())
         chart()->addAxis(rightAxis, Qt::AlignRight);
+    // A zoom, pan or restore draws the curves again for what is then in view.
+    connect(timeAxis, &QDateTimeAxis::rangeChanged, this, &ChartView::invalidateCurves);
+    connect(leftAxis, &QValueAxis::rangeChanged, this, &ChartView::invalidateCurves);
+    connect(rightAxis, &QValueAxis::rangeChanged, this, &ChartView::invalidateCurves);
 }
 
 void ChartView::drawColors(int count)
@@ -166,7 +235,7 @@ void ChartView::connectTip(nLineSeries *curve, int channel)
 
 void ChartView::addCurves(const QStringList &names)
 {
-    stretchCurves = QVector<QVector<nLineSeries *>>(names.size());
+    drawn = QVector<DrawnCurve>(names.size());
     for (int i = 0; i < names.size(); ++i) {
         nLineSeries *curve = makeCurve(i, names.at(i));
         series.append(curve);
@@ -206,14 +275,6 @@ void ChartView::setupLiveSeries(const QStringList &names, const QString &unit1,
     liveY = QVector<QVector<double>>(seriesCount);
     liveFirst = 0;
     addCurves(names);
-    // A zoom, pan or resize by the toolkit draws the curves again for what is then in view.
-    const auto redraw = [this] {
-        if (!movingAxes)
-            scheduleRedraw();
-    };
-    connect(timeAxis, &QDateTimeAxis::rangeChanged, this, redraw);
-    connect(leftAxis, &QValueAxis::rangeChanged, this, redraw);
-    connect(rightAxis, &QValueAxis::rangeChanged, this, redraw);
     // Labels of huge readings in exponent form: fixed-point ones would be hundreds of digits.
     for (QValueAxis *axis : {leftAxis, rightAxis}) {
         connect(axis, &QValueAxis::rangeChanged, this, [this, axis](double min, double max) {
@@ -222,7 +283,7 @@ void ChartView::setupLiveSeries(const QStringList &names, const QString &unit1,
                                  + (huge ? QStringLiteral("e") : QStringLiteral("f")));
         });
     }
-    connect(chart(), &QChart::plotAreaChanged, this, redraw);
+    invalidateCurves();
 }
 
 void ChartView::resetForReport(int decimalPlaces)
@@ -270,7 +331,9 @@ void ChartView::createSeries(const QString &title, const QStringList &names,
     drawColors(seriesCount);
     reportX = QVector<QVector<double>>(seriesCount);
     reportY = QVector<QVector<double>>(seriesCount);
+    reportSorted = QVector<bool>(seriesCount, true);
     addCurves(names);
+    invalidateCurves();
 }
 
 void ChartView::replaceSeries(int channel, const QList<QPointF> &points)
@@ -281,47 +344,21 @@ void ChartView::replaceSeries(int channel, const QList<QPointF> &points)
     QVector<double> &ys = reportY[channel];
     xs.clear();
     ys.clear();
+    xs.reserve(points.size());
+    ys.reserve(points.size());
+    bool sorted = true;
     for (const QPointF &p : points) {
+        sorted = sorted && (xs.isEmpty() || xs.last() <= p.x());
         xs.append(p.x());
         ys.append(std::isfinite(p.y()) ? p.y() : qQNaN());
     }
-    if (shown.value(channel, false))
-        drawCurve(channel);
+    reportSorted[channel] = sorted;
+    invalidateCurves();
 }
 
 void ChartView::setSeriesData(const QList<ChannelFigures> &figures)
 {
     channelFigures = figures;
-}
-
-void ChartView::moveAxesOnce(const std::function<void()> &moveAxes)
-{
-    if (movingAxes) {   // within an outer move: that one lays the curves out
-        moveAxes();
-        return;
-    }
-    // A curve in the chart lays out its whole line again on every change of its points and of
-    // its axes' ranges. Emptied while the axes move, it is laid out once, when it takes its
-    // points back (a live curve: drawn for the new ranges). A curve out of the chart is never
-    // laid out.
-    movingAxes = true;
-    QList<int> held;
-    for (int i = 0; i < series.size(); ++i) {
-        const double *xs = nullptr;
-        const double *ys = nullptr;
-        if (!shown.value(i, false) || (!liveMode && channelData(i, xs, ys) == 0))
-            continue;
-        held.append(i);
-        if (series.at(i)->count() > 0)
-            series.at(i)->clear();
-        for (nLineSeries *stretch : qAsConst(stretchCurves[i]))
-            if (stretch->count() > 0)
-                stretch->clear();
-    }
-    moveAxes();
-    for (int channel : qAsConst(held))
-        drawCurve(channel);
-    movingAxes = false;
 }
 
 void ChartView::setYRanges(double leftMin, double leftMax, double rightMin, double rightMax)
@@ -330,12 +367,10 @@ void ChartView::setYRanges(double leftMin, double leftMax, double rightMin, doub
     yRange[1] = leftMax;
     yRange[2] = rightMin;
     yRange[3] = rightMax;
-    moveAxesOnce([this] {
-        if (leftAxis)
-            leftAxis->setRange(yRange[0], yRange[1]);
-        if (rightAxis)
-            rightAxis->setRange(yRange[2], yRange[3]);
-    });
+    if (leftAxis)
+        leftAxis->setRange(yRange[0], yRange[1]);
+    if (rightAxis)
+        rightAxis->setRange(yRange[2], yRange[3]);
 }
 
 void ChartView::setTimeRange(const QDateTime &from, const QDateTime &to)
@@ -343,7 +378,7 @@ void ChartView::setTimeRange(const QDateTime &from, const QDateTime &to)
     timeMin = from;
     timeMax = to;
     if (timeAxis)
-        moveAxesOnce([this] { timeAxis->setRange(timeMin, timeMax); });
+        timeAxis->setRange(timeMin, timeMax);
     for (ChartTaggingLine *marker : qAsConst(taggingLines))
         marker->updatePosition();
 }
@@ -465,20 +500,13 @@ ChartView::AxisUpdate ChartView::axisUpdate(bool moveTimeMin, bool moveTimeMax, 
 
 void ChartView::applyLiveSample(const AxisUpdate &update)
 {
-    if (!update.time && !update.left && !update.right) {
-        for (int i = 0; i < series.size(); ++i)
-            if (shown.value(i, false))
-                drawCurve(i);
-        return;
-    }
-    moveAxesOnce([this, &update] {
-        if (update.time)
-            timeAxis->setRange(update.timeFrom, update.timeTo);
-        if (update.left)
-            leftAxis->setRange(yRange[0], yRange[1]);
-        if (update.right)
-            rightAxis->setRange(yRange[2], yRange[3]);
-    });
+    if (update.time)
+        timeAxis->setRange(update.timeFrom, update.timeTo);
+    if (update.left)
+        leftAxis->setRange(yRange[0], yRange[1]);
+    if (update.right)
+        rightAxis->setRange(yRange[2], yRange[3]);
+    invalidateCurves();   // the new sample
 }
 
 QVector<QPointF> ChartView::livePoints(int channel) const
@@ -508,72 +536,225 @@ int ChartView::channelData(int channel, const double *&xs, const double *&ys) co
     return reportX.at(channel).size();
 }
 
-QVector<QVector<QPointF>> ChartView::drawnStretches(int channel) const
+ChartView::ViewMap ChartView::viewMap(int channel) const
 {
-    const double *xs = nullptr;
-    const double *ys = nullptr;
-    const int n = channelData(channel, xs, ys);
-    const QRectF area = chart()->plotArea();
+    ViewMap map;
     const bool onRight = !axisFlags.value(channel, true) && rightAxis
         && chart()->axes(Qt::Vertical).contains(rightAxis);
     const QValueAxis *axis = onRight ? rightAxis : leftAxis;
-    const double x0 = timeAxis ? double(timeAxis->min().toMSecsSinceEpoch()) : 0.0;
-    const double x1 = timeAxis ? double(timeAxis->max().toMSecsSinceEpoch()) : 0.0;
-    const double y0 = axis ? axis->min() : 0.0;
-    const double y1 = axis ? axis->max() : 0.0;
+    if (!timeAxis || !axis)
+        return map;
+    map.area = chart()->plotArea();
+    map.x0 = double(timeAxis->min().toMSecsSinceEpoch());
+    map.x1 = double(timeAxis->max().toMSecsSinceEpoch());
+    map.y0 = axis->min();
+    map.y1 = axis->max();
+    map.sx = map.area.width() / (map.x1 - map.x0);
+    map.sy = map.area.height() / (map.y1 - map.y0);
+    map.valid = map.area.width() >= 2 && map.area.height() >= 2 && map.x1 > map.x0
+        && map.y1 > map.y0 && std::isfinite(map.sx) && std::isfinite(map.sy);
+    return map;
+}
+
+void ChartView::invalidateCurves()
+{
+    ++generation;
+    if (layer)
+        layer->update();
+}
+
+const ChartView::DrawnCurve &ChartView::drawnCurve(int channel) const
+{
+    static const DrawnCurve none;
+    if (channel < 0 || channel >= drawn.size())
+        return none;
+    DrawnCurve &curve = drawn[channel];
+    if (curve.generation == generation)
+        return curve;
+    curve.points.resize(0);
+    curve.starts.resize(0);
+    curve.generation = generation;
+    const double *xs = nullptr;
+    const double *ys = nullptr;
+    const int n = channelData(channel, xs, ys);
+    if (n == 0)
+        return curve;
+    const ViewMap map = viewMap(channel);
+    // Without a view (or with a report's points out of time order) every point is drawn.
+    const bool reduce = map.valid && (liveMode || reportSorted.value(channel, false));
 
     // The points in view, and one beyond each edge so that the line reaches the edges.
     int from = 0;
     int to = n - 1;
-    // A report curve keeps every point (it is not drawn again for each view).
-    const bool onScreen = liveMode && isVisible() && area.width() >= 2 && area.height() >= 2 && x1 > x0
-        && y1 > y0;
-    if (onScreen) {
-        from = qMax(0, int(std::lower_bound(xs, xs + n, x0) - xs) - 1);
-        to = qMin(n - 1, int(std::upper_bound(xs, xs + n, x1) - xs));
+    if (reduce) {
+        from = qMax(0, int(std::lower_bound(xs, xs + n, map.x0) - xs) - 1);
+        to = qMin(n - 1, int(std::upper_bound(xs, xs + n, map.x1) - xs));
     }
     // A value far beyond the axis (a huge reading) is drawn a million axis spans from it at
     // most, where the line looks the same, and within half the double range from the axis
-    // minimum: the toolkit draws a point at its difference from that minimum.
-    double lowest = qMax(-DBL_MAX, y0 - DBL_MAX / 2);
-    double highest = qMin(DBL_MAX, qMax(y0 + DBL_MAX / 2, y1));
-    if (y1 > y0) {
-        const double reach = (y1 - y0) * 1e6;
-        lowest = qMax(lowest, y0 - reach);
-        highest = qMin(highest, y1 + reach);
+    // minimum, so that its distance from the axis in pixels stays finite.
+    double lowest = -DBL_MAX;
+    double highest = DBL_MAX;
+    if (map.valid) {
+        const double reach = (map.y1 - map.y0) * 1e6;
+        lowest = qMax(qMax(-DBL_MAX, map.y0 - DBL_MAX / 2), map.y0 - reach);
+        highest = qMin(qMin(DBL_MAX, qMax(map.y0 + DBL_MAX / 2, map.y1)), map.y1 + reach);
     }
-    // The stretches between missing values, each drawn as a line of its own.
-    QVector<QVector<QPointF>> stretches;
-    QVector<QPointF> stretch;
-    for (int k = from; k <= to; ++k) {
-        if (std::isnan(ys[k])) {
-            if (!stretch.isEmpty())
-                stretches.append(stretch);
-            stretch.clear();
-        } else {
-            stretch.append(QPointF(xs[k], qBound(lowest, ys[k], highest)));
+    // More points than pixels across: a stretch between gaps that lies within one two-pixel
+    // column is one vertical stroke there, and the strokes of a column that touch are one.
+    const bool dense = reduce && to - from + 1 > map.area.width();
+    const auto column = [&map](double x) { return std::floor((x - map.x0) * map.sx / 2.0); };
+    const auto row = [&map](double y) { return std::floor((y - map.y0) * map.sy); };
+    struct Stroke
+    {
+        double x, low, high;
+    };
+    QVector<Stroke> strokes;   // of one column
+    double strokeColumn = qQNaN();
+    const auto addLine = [&curve](const QPointF *points, int count) {
+        curve.starts.append(curve.points.size());
+        for (int i = 0; i < count; ++i)
+            curve.points.append(points[i]);
+    };
+    const auto flushStrokes = [&] {
+        std::sort(strokes.begin(), strokes.end(),
+                  [](const Stroke &a, const Stroke &b) { return a.low < b.low; });
+        for (int i = 0; i < strokes.size();) {
+            Stroke merged = strokes.at(i);
+            for (++i; i < strokes.size() && row(strokes.at(i).low) <= row(merged.high) + 1; ++i)
+                merged.high = qMax(merged.high, strokes.at(i).high);
+            const QPointF ends[2] = {{merged.x, merged.low}, {merged.x, merged.high}};
+            addLine(ends, merged.low == merged.high ? 1 : 2);
         }
+        strokes.resize(0);
+    };
+    QVector<QPointF> stretch;
+    const auto endStretch = [&] {
+        if (stretch.isEmpty())
+            return;
+        if (reduce && stretch.size() > 2)
+            stretch = reduceStretch(stretch, map.x0, map.y0, map.sx, map.sy, dense);
+        const double c = column(stretch.first().x());
+        if (dense && column(stretch.last().x()) == c) {
+            if (c != strokeColumn)
+                flushStrokes();
+            strokeColumn = c;
+            Stroke stroke{stretch.first().x(), stretch.first().y(), stretch.first().y()};
+            for (const QPointF &p : qAsConst(stretch)) {
+                stroke.low = qMin(stroke.low, p.y());
+                stroke.high = qMax(stroke.high, p.y());
+            }
+            strokes.append(stroke);
+        } else {
+            addLine(stretch.constData(), stretch.size());
+        }
+        stretch.resize(0);
+    };
+    for (int k = from; k <= to; ++k) {
+        if (std::isnan(ys[k]))
+            endStretch();
+        else
+            stretch.append(QPointF(xs[k], qBound(lowest, ys[k], highest)));
     }
-    if (!stretch.isEmpty())
-        stretches.append(stretch);
-    if (!onScreen)
-        return stretches;
-    const double sx = area.width() / (x1 - x0);
-    const double sy = area.height() / (y1 - y0);
-    int total = 0;
-    for (const QVector<QPointF> &s : qAsConst(stretches))
-        total += s.size();
-    for (QVector<QPointF> &s : stretches)
-        s = reduceStretch(s, x0, y0, sx, sy, total > area.width());
-    return stretches;
+    endStretch();
+    flushStrokes();
+    return curve;
+}
+
+QVector<QVector<QPointF>> ChartView::drawnLines(int channel) const
+{
+    QVector<QVector<QPointF>> lines;
+    if (!isSeriesShown(channel))
+        return lines;
+    const DrawnCurve &curve = drawnCurve(channel);
+    for (int i = 0; i < curve.starts.size(); ++i) {
+        const int end = i + 1 < curve.starts.size() ? curve.starts.at(i + 1) : curve.points.size();
+        lines.append(curve.points.mid(curve.starts.at(i), end - curve.starts.at(i)));
+    }
+    return lines;
+}
+
+void ChartView::paintCurves(QPainter *painter)
+{
+    painter->save();
+    painter->setClipRect(chart()->plotArea());
+    painter->setBrush(Qt::NoBrush);
+    // Each line as its segments, each lone value as a point: a wide pen strokes separate
+    // segments many times faster than the joins of a polyline.
+    QVector<QLineF> segments;
+    QVector<QPointF> dots;
+    for (int channel = 0; channel < series.size(); ++channel) {
+        if (!shown.value(channel, false))
+            continue;
+        const DrawnCurve &curve = drawnCurve(channel);
+        const ViewMap map = viewMap(channel);
+        if (curve.points.isEmpty() || !map.valid)
+            continue;
+        segments.resize(0);
+        dots.resize(0);
+        for (int i = 0; i < curve.starts.size(); ++i) {
+            const int begin = curve.starts.at(i);
+            const int end = i + 1 < curve.starts.size() ? curve.starts.at(i + 1)
+                                                        : curve.points.size();
+            QPointF last = map.pixel(curve.points.at(begin));
+            if (end - begin == 1)
+                dots.append(last);
+            for (int k = begin + 1; k < end; ++k) {
+                const QPointF next = map.pixel(curve.points.at(k));
+                segments.append(QLineF(last, next));
+                last = next;
+            }
+        }
+        QPen pen(colors.value(channel));
+        pen.setWidth(2);
+        painter->setPen(pen);
+        painter->drawLines(segments);
+        painter->drawPoints(dots.constData(), dots.size());
+    }
+    painter->restore();
+}
+
+void ChartView::hoverCurves(const QPointF &pos, bool inside)
+{
+    // The topmost curve within reach of the pointer, if any.
+    int found = -1;
+    QPointF value;
+    for (int channel = series.size() - 1; inside && channel >= 0 && found < 0; --channel) {
+        if (!shown.value(channel, false))
+            continue;
+        const DrawnCurve &curve = drawnCurve(channel);
+        const ViewMap map = viewMap(channel);
+        if (!map.valid)
+            continue;
+        for (int i = 0; i < curve.starts.size() && found < 0; ++i) {
+            const int begin = curve.starts.at(i);
+            const int end = i + 1 < curve.starts.size() ? curve.starts.at(i + 1)
+                                                        : curve.points.size();
+            QPointF last = map.pixel(curve.points.at(begin));
+            if (end - begin == 1 && distanceToSegment(pos, last, last) <= hoverReach)
+                found = channel;
+            for (int k = begin + 1; k < end && found < 0; ++k) {
+                const QPointF next = map.pixel(curve.points.at(k));
+                if (distanceToSegment(pos, last, next) <= hoverReach)
+                    found = channel;
+                last = next;
+            }
+        }
+        value = QPointF(map.x0 + (pos.x() - map.area.left()) / map.sx,
+                        map.y0 + (map.area.bottom() - pos.y()) / map.sy);
+    }
+    if (found == hoveredChannel)
+        return;
+    if (hoveredChannel >= 0 && hoveredChannel < series.size())
+        series.at(hoveredChannel)->tooltip(value, false);
+    hoveredChannel = found;
+    if (found >= 0)
+        series.at(found)->tooltip(value, true);
 }
 
 QVector<QPointF> ChartView::reduceStretch(QVector<QPointF> points, double x0, double y0,
                                           double sx, double sy, bool columns)
 {
-    // A lone value between missing ones is drawn as a dash one pixel wide.
-    if (points.size() == 1)
-        return {points.first() - QPointF(0.5 / sx, 0.0), points.first() + QPointF(0.5 / sx, 0.0)};
     if (points.size() <= 2)
         return points;
 
@@ -638,80 +819,7 @@ QVector<QPointF> ChartView::reduceStretch(QVector<QPointF> points, double x0, do
     return drawn;
 }
 
-void ChartView::drawCurve(int channel)
-{
-    if (channel < 0 || channel >= series.size() || channel >= stretchCurves.size())
-        return;
-    const QVector<QVector<QPointF>> stretches = drawnStretches(channel);
-    // A lone value between missing ones, not widened to a dash, is drawn as a dot.
-    const auto draw = [&stretches](nLineSeries *curve, int s) {
-        curve->setPointsVisible(stretches.value(s).size() == 1);
-        curve->replace(stretches.value(s));
-    };
-    draw(series.at(channel), 0);
-    // The stretches after gaps: curves of the same channel (one legend entry for all), made as
-    // gaps come into view and dropped as they leave it.
-    QVector<nLineSeries *> &more = stretchCurves[channel];
-    for (int s = 1; s < stretches.size(); ++s) {
-        if (more.size() < s) {
-            nLineSeries *curve = makeCurve(channel, series.at(channel)->name());
-            connectTip(curve, channel);
-            chart()->addSeries(curve);
-            for (QLegendMarker *marker : chart()->legend()->markers(curve))
-                marker->setVisible(false);
-            attachCurve(curve, channel);
-            more.append(curve);
-        }
-        draw(more.at(s - 1), s);
-    }
-    dropStretchCurves(channel, qMax(0, stretches.size() - 1));
-}
-
-void ChartView::dropStretchCurves(int channel, int keep)
-{
-    if (channel < 0 || channel >= stretchCurves.size())
-        return;
-    QVector<nLineSeries *> &more = stretchCurves[channel];
-    while (more.size() > keep) {
-        nLineSeries *curve = more.takeLast();
-        if (chart()->series().contains(curve))
-            chart()->removeSeries(curve);
-        delete curve;
-    }
-}
-
-void ChartView::scheduleRedraw()
-{
-    if (!liveMode || redrawPending)
-        return;
-    redrawPending = true;
-    QTimer::singleShot(0, this, [this] {
-        redrawPending = false;
-        redrawLiveCurves();
-    });
-}
-
-void ChartView::redrawLiveCurves()
-{
-    if (!liveMode)
-        return;
-    for (int i = 0; i < series.size(); ++i)
-        if (shown.value(i, false))
-            drawCurve(i);
-}
-
-void ChartView::showEvent(QShowEvent *event)
-{
-    QChartView::showEvent(event);
-    scheduleRedraw();   // from every point to those the screen needs
-}
-
 void ChartView::setTimeWindow(const QDateTime &t, const QList<double> &values)
-{
-    moveAxesOnce([this, &t, &values] { setTimeWindowRanges(t, values); });
-}
-
-void ChartView::setTimeWindowRanges(const QDateTime &t, const QList<double> &values)
 {
     timeMin = t;
     timeMax = t.addSecs(10);
@@ -746,13 +854,10 @@ void ChartView::showSeries(int channel)
     if (channel < 0 || channel >= series.size() || shown.value(channel, true))
         return;
     shown[channel] = true;
-    // The curve joins the chart empty and takes its points back once its axes are attached,
-    // so that it is laid out once rather than on every step.
     nLineSeries *curve = series.at(channel);
-    curve->clear();
     chart()->addSeries(curve);
     attachCurve(curve, channel);
-    drawCurve(channel);
+    invalidateCurves();
 }
 
 void ChartView::hideSeries(int channel)
@@ -761,19 +866,17 @@ void ChartView::hideSeries(int channel)
         return;
     shown[channel] = false;
     chart()->removeSeries(series.at(channel));
-    // Out of the chart the curve is ours again; it keeps its points. The stretches after its
-    // gaps are drawn afresh when it is shown again.
+    // Out of the chart the curve is ours again.
     series.at(channel)->setParent(this);
-    dropStretchCurves(channel, 0);
+    if (hoveredChannel == channel)
+        hoveredChannel = -1;
+    invalidateCurves();
 }
 
 void ChartView::clearSeries()
 {
     for (int i = 0; i < shown.size(); ++i)
         shown[i] = false;
-    for (int i = 0; i < stretchCurves.size(); ++i)
-        dropStretchCurves(i, 0);
-    stretchCurves.clear();
     for (nLineSeries *curve : qAsConst(series)) {
         if (chart()->series().contains(curve))
             chart()->removeSeries(curve);
@@ -783,6 +886,10 @@ void ChartView::clearSeries()
     seriesCount = 0;
     reportX.clear();
     reportY.clear();
+    reportSorted.clear();
+    drawn.clear();
+    hoveredChannel = -1;
+    invalidateCurves();
     if (tipLabel)
         tipLabel->hide();
 }
@@ -897,14 +1004,12 @@ void ChartView::tooltip1(int index, const QPointF &point, bool state)
 
 void ChartView::restoreRanges()
 {
-    moveAxesOnce([this] {
-        if (timeAxis)
-            timeAxis->setRange(timeMin, timeMax);
-        if (leftAxis)
-            leftAxis->setRange(yRange[0], yRange[1]);
-        if (rightAxis)
-            rightAxis->setRange(yRange[2], yRange[3]);
-    });
+    if (timeAxis)
+        timeAxis->setRange(timeMin, timeMax);
+    if (leftAxis)
+        leftAxis->setRange(yRange[0], yRange[1]);
+    if (rightAxis)
+        rightAxis->setRange(yRange[2], yRange[3]);
 }
 
 void ChartView::mousePressEvent(QMouseEvent *event)

@@ -34,14 +34,16 @@ struct ChannelFigures
 // clearSeries / createSeries per project, replaceSeries per channel, setSeriesData,
 // setTimeRange, setYRanges and up to six tagging lines.
 // Middle button pans, the wheel and a dragged rectangle zoom, right click and double click
-// restore the stored ranges. A live sample or a range change lays each curve in the chart out
-// once; curves out of the chart are not laid out. A value that is not a finite number, live or
-// in a report's points, is missing: the curve leaves a gap there (each stretch between missing
-// values drawn as a line of its own) and the live figures and ranges ignore it; value axes keep a
-// span the toolkit can draw, also for readings near the ends of the double range. While the chart is on screen a live curve is
-// drawn through as few of its points as keep the drawing within half a pixel of every point in
-// view (a smooth curve needs a handful), drawn again for the new view after every zoom, pan or
-// restore; the tool tips read the full data. GUI thread only.
+// restore the stored ranges. A value that is not a finite number, live or in a report's points,
+// is missing: the curve leaves a gap there and the live figures and ranges ignore it; value axes
+// keep a span the toolkit can draw, also for readings near the ends of the double range.
+// Each channel has one line series in the chart (its legend entry, colour, axes and tool tip),
+// which holds no points: the curves are drawn by one layer of the chart, each channel through as
+// few of its points in view as keep the drawing within half a pixel of every one of them, its
+// stretches between missing values apart (a lone value a dot); where a curve has more points than
+// the plot area has pixels across, what lies within one two-pixel column between gaps is drawn as
+// one stroke. The drawing follows every zoom, pan, restore and new sample; the tool tips read the
+// full data. So a curve costs the same however many gaps it has. GUI thread only.
 class ChartView : public QtCharts::QChartView
 {
     Q_OBJECT
@@ -93,6 +95,9 @@ public:
     // The live points of a channel, oldest first (the curve in the chart may be drawn through
     // fewer of them).
     QVector<QPointF> livePoints(int channel) const;
+    // What the chart draws of a shown channel in its current view, in the channel's units (x in
+    // milliseconds since the epoch): each line in the order drawn, a line of one point a dot.
+    QVector<QVector<QPointF>> drawnLines(int channel) const;
     bool isSeriesShown(int channel) const;
     ChannelFigures channelFiguresAt(int channel) const;
     int taggingLineCount() const { return taggingLines.size(); }
@@ -103,7 +108,6 @@ public slots:
     void tooltip1(int index, const QPointF &point, bool state);
 
 protected:
-    void showEvent(QShowEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -111,6 +115,8 @@ protected:
     void wheelEvent(QWheelEvent *event) override;
 
 private:
+    class CurveLayer;
+
     // The axis ranges one live sample sets, each at most once.
     struct AxisUpdate
     {
@@ -123,31 +129,43 @@ private:
     AxisUpdate axisUpdate(bool moveTimeMin, bool moveTimeMax, bool moveLeft,
                           bool moveRight) const;
     void applyLiveSample(const AxisUpdate &update);
-    // Runs `moveAxes` (changes of axis ranges) with each curve in the chart laid out once
-    // afterwards; live curves are drawn for the new ranges.
-    void moveAxesOnce(const std::function<void()> &moveAxes);
     // A channel's data, x and y (NaN: missing): the live samples or the report's points.
     int channelData(int channel, const double *&xs, const double *&ys) const;
-    // The stretches of a curve between missing values and the points each is drawn through:
-    // a report's every point, a live curve's every point while the chart is not on screen, else
-    // those in view (and one beyond each edge) that keep the line within half a pixel.
-    QVector<QVector<QPointF>> drawnStretches(int channel) const;
+    // How a channel's values map to the chart's coordinates: pixel x = left + (x - x0) * sx,
+    // pixel y = bottom - (y - y0) * sy. Not valid while the plot area or a range is empty.
+    struct ViewMap
+    {
+        bool valid = false;
+        double x0 = 0, x1 = 0, y0 = 0, y1 = 0, sx = 0, sy = 0;
+        QRectF area;
+        QPointF pixel(const QPointF &p) const
+        {
+            return {area.left() + (p.x() - x0) * sx, area.bottom() - (p.y() - y0) * sy};
+        }
+    };
+    ViewMap viewMap(int channel) const;
+    // The lines drawn of one channel for the current view: `points` holds them one after the
+    // other, each beginning at its entry of `starts`.
+    struct DrawnCurve
+    {
+        QVector<QPointF> points;
+        QVector<int> starts;
+        int generation = -1;
+    };
+    // The channel's lines, worked out again when the view or the data changed since.
+    const DrawnCurve &drawnCurve(int channel) const;
     // The points of one stretch that keep its line within half a pixel (x0, y0: the axes'
     // minima; sx, sy: pixels per unit); `columns`: first keep only each two-pixel column's
     // extremes.
     static QVector<QPointF> reduceStretch(QVector<QPointF> points, double x0, double y0,
                                           double sx, double sy, bool columns);
-    // Draws a shown curve (a live one for the current view): its first stretch in the
-    // channel's curve, the others in curves of their own.
-    void drawCurve(int channel);
-    // Keeps the first `keep` curves of the channel's later stretches and deletes the others.
-    void dropStretchCurves(int channel, int keep);
+    // The view or the data changed: every curve is worked out again when next drawn.
+    void invalidateCurves();
+    void paintCurves(QPainter *painter);
+    // The pointer at `pos` (chart coordinates) over the plot area, or gone from it (`inside`
+    // false): the curve under it gets the hover of its series.
+    void hoverCurves(const QPointF &pos, bool inside);
     int liveCount() const { return liveX.size() - liveFirst; }
-    // Draws every live curve in the chart again for the current view, once per event-loop pass
-    // however many range changes the toolkit makes (zoom, pan).
-    void scheduleRedraw();
-    void redrawLiveCurves();
-    void setTimeWindowRanges(const QDateTime &time, const QList<double> &values);
     void createTipLabel();
     void buildAxes(const QString &unit1, const QString &unit2);
     void removeAxes();
@@ -173,8 +191,6 @@ private:
     QtCharts::QValueAxis *rightAxis = nullptr;
     QtCharts::QDateTimeAxis *timeAxis = nullptr;
     QVector<nLineSeries *> series;     // one curve per channel, index = channel
-    // Per channel, the curves of its second and later stretches after missing values.
-    QVector<QVector<nLineSeries *>> stretchCurves;
     int seriesCount = 0;
     double yRange[4] = {20.0, 100.0, 20.0, 100.0};
     QDateTime timeMin;
@@ -195,6 +211,10 @@ private:
     // Report data: per channel the points' x and y (NaN: missing), in the order given.
     QVector<QVector<double>> reportX;
     QVector<QVector<double>> reportY;
-    bool movingAxes = false;
-    bool redrawPending = false;
+    // Per channel, the sample data are in time order (a report's points may not be).
+    QVector<bool> reportSorted;
+    CurveLayer *layer = nullptr;
+    int generation = 0;                // of the view and the data
+    mutable QVector<DrawnCurve> drawn;
+    int hoveredChannel = -1;
 };

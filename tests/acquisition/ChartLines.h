@@ -1,21 +1,17 @@
 #pragma once
-// The lines a chart draws for a channel, in time order: one per stretch between missing values.
-#include <QList>
-#include <QtCharts/QChart>
+// The lines a chart draws for a channel, in time order: one per stretch between missing values
+// (a line of one point is a dot).
+#include <QVector>
 #include <algorithm>
 
 #include "ChartView.h"
-#include "nLineSeries.h"
 
-inline QList<nLineSeries *> linesOf(ChartView &view, int channel)
+inline QVector<QVector<QPointF>> linesOf(const ChartView &view, int channel)
 {
-    QList<nLineSeries *> lines;
-    for (QtCharts::QAbstractSeries *s : view.chart()->series()) {
-        auto *line = qobject_cast<nLineSeries *>(s);
-        if (line && line->channel() == channel && line->count() > 0)
-            lines.append(line);
-    }
-    std::sort(lines.begin(), lines.end(),
-              [](nLineSeries *a, nLineSeries *b) { return a->at(0).x() < b->at(0).x(); });
+    QVector<QVector<QPointF>> lines = view.drawnLines(channel);
+    std::stable_sort(lines.begin(), lines.end(), [](const QVector<QPointF> &a,
+                                                    const QVector<QPointF> &b) {
+        return a.first().x() < b.first().x();
+    });
     return lines;
 }

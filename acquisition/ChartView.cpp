@@ -322,12 +322,15 @@ void ChartView::createSeries(const QString &title, const QStringList &names,
         shown.append(true);
     leftAxis->setTitleText(tr("单位 (") + unit1 + QStringLiteral(")"));
     rightAxis->setTitleText(tr("单位 (") + unit2 + QStringLiteral(")"));
-    if (chart()->axes(Qt::Vertical).contains(rightAxis)) {
+    // The right axis stays in the chart while a second unit needs it: an axis taken out and put
+    // back at once is drawn twice by the toolkit.
+    const bool hasRight = chart()->axes(Qt::Vertical).contains(rightAxis);
+    if (hasRight && unit2.isEmpty()) {
         chart()->removeAxis(rightAxis);
         rightAxis->setParent(this);
-    }
-    if (!unit2.isEmpty())
+    } else if (!hasRight && !unit2.isEmpty()) {
         chart()->addAxis(rightAxis, Qt::AlignRight);
+    }
     drawColors(seriesCount);
     reportX = QVector<QVector<double>>(seriesCount);
     reportY = QVector<QVector<double>>(seriesCount);

@@ -180,11 +180,8 @@ bool ViewLog::writePdf(const QString &path) const
             // can, else anywhere) and the row grows by the lines it adds; a row of one-line texts
             // keeps its height of 50. A row never grows past what a fresh page holds.
             const QFont rowFont(QStringLiteral("宋体"), 12, 20);
-            painter.setFont(rowFont);
             QTextOption cellText(Qt::AlignCenter);
             cellText.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-            const qreal oneLine =
-                painter.boundingRect(QRectF(0, 0, width, 50), QStringLiteral("0"), cellText).height();
             const int tallestRow = height - 300 - 70 - 1;
             int y = 300;
             for (int r = 0; r < entries.size(); ++r) {
@@ -195,8 +192,12 @@ bool ViewLog::writePdf(const QString &path) const
                 const QString texts[] = {entry.time, entry.type, entry.details};
                 int rowHeight = 50;
                 for (int c = 0; c < 3; ++c) {
-                    const qreal lines = painter.boundingRect(cells[c], texts[c], cellText).height();
-                    rowHeight = qMax(rowHeight, 50 + qCeil(lines - oneLine));
+                    const QRectF line = painter.boundingRect(
+                        cells[c], Qt::AlignCenter | Qt::TextSingleLine, texts[c]);
+                    if (line.width() <= cells[c].width() && !texts[c].contains(QLatin1Char('\n')))
+                        continue;
+                    const QRectF lines = painter.boundingRect(cells[c], texts[c], cellText);
+                    rowHeight = qMax(rowHeight, 50 + qCeil(lines.height() - line.height()));
                 }
                 rowHeight = qMin(rowHeight, tallestRow);
                 if (y + rowHeight + 70 >= height && y > 300) {

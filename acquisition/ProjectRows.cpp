@@ -51,8 +51,11 @@ bool splitSampleByProject(const QStringList &values, const QList<ChannelRow> &ch
     out.clear();
     if (values.size() != channels.size())
         return false;
-    for (int p = 0; p < projectCount; ++p)
+    out.reserve(projectCount);
+    for (int p = 0; p < projectCount; ++p) {
         out.append(QStringList());
+        out.last().reserve(values.size());
+    }
     for (int k = 0; k < values.size(); ++k) {
         const int p = channels.at(k).projectIndex;
         if (p < 0 || p >= projectCount) {

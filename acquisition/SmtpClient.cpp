@@ -9,7 +9,7 @@
 #include <QMutexLocker>
 #include <QNetworkInterface>
 #include <QRegularExpression>
-#include <QTcpSocket>
+#include <QSslSocket>
 
 namespace {
 
@@ -117,7 +117,7 @@ SmtpClient::SmtpClient()
 }
 
 SmtpClient::SmtpClient(const MailServerSettings &settings)
-    : socket(new QTcpSocket),
+    : socket(new QSslSocket),
       user(settings.user),
       password(settings.password),
       senderName(settings.senderName),
@@ -141,7 +141,11 @@ SmtpClient::SmtpClient(const MailServerSettings &settings)
             lastError = serverReplyText(lastReply);
         return;
     }
-    if (!step("HELO " + mailHeaderValue(settings.host.toUtf8()) + "\r\n", 250))
+    const QByteArray domain = mailHeaderValue(settings.host.toUtf8());
+    bool offersTls = false;
+    if (!greet(domain, &offersTls))
+        return;
+    if (offersTls && !startTls(domain))
         return;
     if (!step("AUTH LOGIN\r\n", 334))
         return;
@@ -225,6 +229,54 @@ bool SmtpClient::step(const QByteArray &line, int expectedCode)
     if (code != 0)
         lastError = serverReplyText(lastReply);
     return false;
+}
+
+bool SmtpClient::greet(const QByteArray &domain, bool *offersTls)
+{
+    *offersTls = false;
+    const int code = command("EHLO " + domain + "\r\n");
+    if (code == 0)
+        return false;
+    // A server that does not know the extensions is greeted as before.
+    if (code != 250)
+        return step("HELO " + domain + "\r\n", 250);
+    // The extensions follow the code, one a line: "250-STARTTLS", "250 AUTH LOGIN PLAIN".
+    for (const QByteArray &line : lastReply.split('\n')) {
+        if (line.mid(4).trimmed().toUpper() == "STARTTLS")
+            *offersTls = true;
+    }
+    return true;
+}
+
+bool SmtpClient::startTls(const QByteArray &domain)
+{
+    if (!QSslSocket::supportsSsl()) {
+        lastError = QCoreApplication::translate("SmtpClient", "邮件服务器要求加密连接，本机不支持加密");
+        socket->abort();
+        return false;
+    }
+    if (!step("STARTTLS\r\n", 220))
+        return false;
+    // Nothing the server sent before TLS counts after it.
+    pending.clear();
+    // The default configuration: the system's CAs, the peer verified, its name checked
+    // against the host connected to.
+    socket->setPeerVerifyMode(QSslSocket::VerifyPeer);
+    socket->startClientEncryption();
+    if (!socket->waitForEncrypted(replyTimeoutMs)) {
+        QStringList reasons;
+        for (const QSslError &error : socket->sslHandshakeErrors())
+            reasons << error.errorString();
+        if (reasons.isEmpty())
+            reasons << socket->errorString();
+        qDebug() << "SMTP: TLS failed:" << reasons;
+        lastError = QCoreApplication::translate("SmtpClient", "加密连接失败：%1")
+                        .arg(reasons.join(QStringLiteral("; ")));
+        socket->abort();
+        return false;
+    }
+    // What the server offered in plain text no longer holds: greet it again under TLS.
+    return step("EHLO " + domain + "\r\n", 250);
 }
 
 void SmtpClient::resetTransaction()

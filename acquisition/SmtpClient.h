@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <functional>
 
-class QTcpSocket;
+class QSslSocket;
 
 // Where the alarm mail goes: the outgoing server and the one account it logs in with.
 // The values live in "config.ini" (keys "Mail/Host", "Mail/Port", "Mail/User",
@@ -12,7 +12,8 @@ class QTcpSocket;
 // its placeholder on first read.
 struct MailServerSettings
 {
-    QString host;          // server host name, also sent after HELO
+    QString host;          // server host name, also sent after EHLO or HELO, and the name its
+                           // certificate must carry when it offers STARTTLS
     quint16 port = 25;
     QByteArray user;       // account address, also the sender address
     QByteArray password;   // the account's authorisation code
@@ -24,7 +25,10 @@ struct MailServerSettings
 // Reads the mail server settings from "config.ini" in the working folder.
 MailServerSettings mailServerSettings();
 
-// A small blocking SMTP client: plain TCP, HELO and AUTH LOGIN with one account.
+// A small blocking SMTP client: EHLO (HELO when the server refuses EHLO) and AUTH LOGIN with
+// one account. When the server offers STARTTLS, TLS starts before the login and the server's
+// certificate is verified against the system's CAs and the host name; a failed start or
+// verification ends the session. A server that offers no STARTTLS is logged in to in plain.
 // The constructor connects and logs in; the destructor says goodbye. Every reply is read
 // to its final line and its code checked; a refused step ends the session.
 // Blocks the calling thread; the socket belongs to that thread.
@@ -51,9 +55,11 @@ private:
     int command(const QByteArray &line);
     int readReply();
     bool step(const QByteArray &line, int expectedCode);
+    bool greet(const QByteArray &domain, bool *offersTls);
+    bool startTls(const QByteArray &domain);
     void resetTransaction();
 
-    QTcpSocket *socket = nullptr;
+    QSslSocket *socket = nullptr;
     QByteArray user;
     QByteArray password;
     QByteArray lastReply;

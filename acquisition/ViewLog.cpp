@@ -11,6 +11,8 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QTableWidgetItem>
+#include <QTextOption>
+#include <QtMath>
 
 #include "Database.h"
 #include "SystemSettings.h"
@@ -174,20 +176,41 @@ bool ViewLog::writePdf(const QString &path) const
             const int u = width / 24;
             drawPdfHeader(painter, writer, 0, width);
             const QVector<AuditLogRecord> entries = listedEntries();
+            // A text wider than its cell wraps within the cell's width (between words where it
+            // can, else anywhere) and the row grows by the lines it adds; a row of one-line texts
+            // keeps its height of 50. A row never grows past what a fresh page holds.
+            const QFont rowFont(QStringLiteral("宋体"), 12, 20);
+            QTextOption cellText(Qt::AlignCenter);
+            cellText.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+            const int tallestRow = height - 300 - 70 - 1;
             int y = 300;
             for (int r = 0; r < entries.size(); ++r) {
-                if (y + 120 >= height) {
+                painter.setFont(rowFont);
+                const AuditLogRecord &entry = entries.at(r);
+                const QRectF cells[] = {QRectF(0, 0, 7 * u, 50), QRectF(7 * u, 0, 5 * u, 50),
+                                        QRectF(12 * u, 0, 12 * u, 50)};
+                const QString texts[] = {entry.time, entry.type, entry.details};
+                int rowHeight = 50;
+                for (int c = 0; c < 3; ++c) {
+                    const QRectF line = painter.boundingRect(
+                        cells[c], Qt::AlignCenter | Qt::TextSingleLine, texts[c]);
+                    if (line.width() <= cells[c].width() && !texts[c].contains(QLatin1Char('\n')))
+                        continue;
+                    const QRectF lines = painter.boundingRect(cells[c], texts[c], cellText);
+                    rowHeight = qMax(rowHeight, 50 + qCeil(lines.height() - line.height()));
+                }
+                rowHeight = qMin(rowHeight, tallestRow);
+                if (y + rowHeight + 70 >= height && y > 300) {
                     drawPdfHeader(painter, writer, r, width);
                     y = 300;
                 }
                 y += 50;
-                painter.setFont(QFont(QStringLiteral("宋体"), 12, 20));
+                painter.setFont(rowFont);
                 painter.setPen(pdfPen(Qt::black, 1.0));
-                const AuditLogRecord &entry = entries.at(r);
-                painter.drawText(QRect(0, y, 7 * u, 50), Qt::AlignCenter, entry.time);
-                painter.drawText(QRect(7 * u, y, 5 * u, 50), Qt::AlignCenter, entry.type);
-                painter.drawText(QRect(12 * u, y, 12 * u, 50), Qt::AlignCenter, entry.details);
-                y += 70;
+                for (int c = 0; c < 3; ++c)
+                    painter.drawText(cells[c].translated(0, y).adjusted(0, 0, 0, rowHeight - 50),
+                                     texts[c], cellText);
+                y += rowHeight + 20;
                 painter.setPen(pdfPen(QColor(166, 188, 222), 3.0));
                 painter.drawLine(0, y, width, y);
             }

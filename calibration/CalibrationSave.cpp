@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "Database.h"
+#include "Registry.h"
 
 namespace CalibrationSave {
 
@@ -181,7 +182,10 @@ bool saveCalibration(const CalibrationRun &run, QString &message)
                      points, message))
         return false;
     QList<QList<ChannelRecord>> fitted = run.channels;
-    if (!CoefficientFit::fitChannels(run.channelMode, points, fitted)) {
+    QList<bool> singleSlots;
+    for (const AcquisitionDeviceRecord &device : run.slotDevices)
+        singleSlots.append(modelKeepsSingleCoefficients(device.model));
+    if (!CoefficientFit::fitChannels(run.channelMode, points, fitted, singleSlots)) {
         message = text("参数错误，计算失败！");
         return false;
     }

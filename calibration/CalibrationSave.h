@@ -32,7 +32,8 @@ namespace CalibrationSave {
 // fits and writes back. `message` is what the page shows: "校准数据保存成功！" (true), or
 // "未检测到校准数据，保存失败！", "分批数不匹配，计算失败！", "通道数不匹配，计算失败！",
 // "参数错误，计算失败！", "更新通道参数失败！" (false). Nothing of a failed fit or write-back
-// reaches the channel configurations.
+// reaches the channel configurations. The fit knows from each slot's model whether its
+// instrument keeps the coefficients as singles. GUI thread only (it asks the model registry).
 bool saveCalibration(const CalibrationRun &run, QString &message);
 
 // The points of the stored texts: per point the pairs (reference of the batch, reading) of all

@@ -114,10 +114,96 @@ void sortByTemperature(QList<double> &temperatures, QList<double> &readings)
     }
 }
 
-// Runs `fit` for each channel with its pairs of every point, slot by slot. False when the
-// points are missing or any point's pair count differs from the channel count.
+// The place of the zero point among 3 or 5 points sorted by temperature: the middle one of
+// five; of three, the lowest when it lies in the zero band, else the highest.
+int zeroPointIndex(const QList<double> &sorted)
+{
+    return sorted.size() == 5 || std::fabs(sorted[0]) > kZeroBand ? 2 : 0;
+}
+
+// --- the points given back by an exact fit ---
+
+bool temperatureGivenBack(double value, double expected)
+{
+    return std::fabs(value - expected) <= std::max(1e-3, 1e-5 * std::fabs(expected));
+}
+
+bool resistanceGivenBack(double value, double expected)
+{
+    return std::fabs(value - expected) <= 1e-5 * std::fabs(expected);
+}
+
+// A coefficient text as the instrument takes it: the double, or the single it rounds to where
+// the instrument keeps singles (none, past a single's range).
+double written(const QString &text, bool singles)
+{
+    const double value = text.toDouble();
+    if (!singles)
+        return value;
+    if (!(std::fabs(value) <= double(std::numeric_limits<float>::max())))
+        return std::nan("");
+    return double(static_cast<float>(value));
+}
+
+// The thermistor's written c1..c4 give back the resistance of every pair.
+bool thermistorGivesBack(const ChannelRecord &record, const Point &pairs, bool singles)
+{
+    const double c1 = written(record.a_c0, singles), c2 = written(record.b_c1, singles),
+                 c3 = written(record.c_c2, singles), c4 = written(record.d_c3, singles);
+    return std::all_of(pairs.begin(), pairs.end(), [&](const Pair &pair) {
+        const double x = 1.0 / (pair.first + 273.15);
+        return resistanceGivenBack(std::exp(c1 + c2 * x + c3 * x * x + c4 * x * x * x),
+                                   pair.second);
+    });
+}
+
+// The written R0, A, B give back the resistance of every point.
+bool callendarVanDusenGivesBack(const ChannelRecord &record, const QList<double> &temperatures,
+                                const QList<double> &readings, bool singles)
+{
+    const double r0 = written(record.r0_c4, singles), a = written(record.a_c0, singles),
+                 b = written(record.b_c1, singles);
+    for (int i = 0; i < temperatures.size(); ++i) {
+        const double t = temperatures[i];
+        if (!resistanceGivenBack(r0 * (1.0 + a * t + b * t * t), readings[i]))
+            return false;
+    }
+    return true;
+}
+
+// The written R0 is the zero point's reading; every other reading, as the instrument takes it
+// (W = R / R0 less its deviation), gives the reference ratio Wr of its temperature.
+bool its90GivesBack(const ChannelRecord &record, QList<double> temperatures,
+                    QList<double> readings, bool singles)
+{
+    sortByTemperature(temperatures, readings);
+    const int zero = zeroPointIndex(temperatures);
+    const double r0 = written(record.r0_c4, singles), a = written(record.a_c0, singles),
+                 b = written(record.b_c1, singles), a4 = written(record.a4_c5, singles),
+                 b4 = written(record.b4_c6, singles);
+    for (int i = 0; i < temperatures.size(); ++i) {
+        if (i == zero) {
+            if (!resistanceGivenBack(r0, readings[i]))
+                return false;
+            continue;
+        }
+        const double w = readings[i] / r0, u = w - 1.0;
+        const bool above = i > zero;
+        const double wr = above ? w - a * u - b * u * u : w - a4 * u - b4 * u * std::log(w);
+        const double reference = above ? referenceAboveZero(temperatures[i])
+                                       : referenceBelowZero(temperatures[i] + 273.15);
+        if (!resistanceGivenBack(wr, reference))
+            return false;
+    }
+    return true;
+}
+
+// Runs `fit` for each channel with its pairs of every point, slot by slot, telling it whether
+// the slot's instrument keeps singles. False when the points are missing or any point's pair
+// count differs from the channel count.
 bool forEachChannel(const QList<Point> &points, QList<QList<ChannelRecord>> &channels,
-                    const std::function<bool(const Point &, ChannelRecord &)> &fit)
+                    const QList<bool> &singleSlots,
+                    const std::function<bool(const Point &, ChannelRecord &, bool)> &fit)
 {
     int channelCount = 0;
     for (const QList<ChannelRecord> &slot : channels)
@@ -129,8 +215,9 @@ bool forEachChannel(const QList<Point> &points, QList<QList<ChannelRecord>> &cha
             return false;
     }
     int k = 0;
-    for (QList<ChannelRecord> &slot : channels) {
-        for (ChannelRecord &record : slot) {
+    for (int s = 0; s < channels.size(); ++s) {
+        const bool singles = singleSlots.value(s, false);
+        for (ChannelRecord &record : channels[s]) {
             Point pairs;
             for (const Point &point : points)
                 pairs.append(point.at(k));
@@ -139,7 +226,7 @@ bool forEachChannel(const QList<Point> &points, QList<QList<ChannelRecord>> &cha
                 if (!std::isfinite(pair.first) || !std::isfinite(pair.second))
                     return false;
             }
-            if (!fit(pairs, record))
+            if (!fit(pairs, record, singles))
                 return false;
         }
     }
@@ -167,7 +254,7 @@ bool fitThermocouple(QList<Point> points, QList<QList<ChannelRecord>> &channels)
 {
     if (points.size() != 2)
         return false;
-    return forEachChannel(points, channels, [](const Point &pairs, ChannelRecord &record) {
+    return forEachChannel(points, channels, {}, [](const Point &pairs, ChannelRecord &record, bool) {
         const double t0 = pairs[0].first, r0 = pairs[0].second;
         const double t1 = pairs[1].first, r1 = pairs[1].second;
         if (!pointsDistinct({t0, t1}, {r0, r1}, true))
@@ -181,15 +268,20 @@ bool fitThermocouple(QList<Point> points, QList<QList<ChannelRecord>> &channels)
             return false;
         record.mxbM = float(m);
         record.mxbB = float(b);
-        return true;
+        return std::all_of(pairs.begin(), pairs.end(), [&record](const Pair &pair) {
+            return temperatureGivenBack(double(record.mxbM) * pair.second + double(record.mxbB),
+                                        pair.first);
+        });
     });
 }
 
-bool fitThermistor(QList<Point> points, QList<QList<ChannelRecord>> &channels)
+bool fitThermistor(QList<Point> points, QList<QList<ChannelRecord>> &channels,
+                   const QList<bool> &singleSlots)
 {
     if (points.size() < 4)
         return false;
-    return forEachChannel(points, channels, [](const Point &pairs, ChannelRecord &record) {
+    return forEachChannel(points, channels, singleSlots, [](const Point &pairs,
+                                                            ChannelRecord &record, bool singles) {
         QList<double> temperatures, readings, xs, ys;
         for (const Pair &pair : pairs) {
             temperatures.append(pair.first);
@@ -210,19 +302,22 @@ bool fitThermistor(QList<Point> points, QList<QList<ChannelRecord>> &channels)
         record.c_c2 = coefficientText(c[2]);
         record.d_c3 = coefficientText(c[3]);
         record.r0_c4 = record.a4_c5 = record.b4_c6 = QStringLiteral("0");
-        return true;
+        return pairs.size() != 4 || thermistorGivesBack(record, pairs, singles);
     });
 }
 
-bool fitRtd(QList<Point> points, QList<QList<ChannelRecord>> &channels)
+bool fitRtd(QList<Point> points, QList<QList<ChannelRecord>> &channels,
+            const QList<bool> &singleSlots)
 {
-    return forEachChannel(points, channels, [](const Point &pairs, ChannelRecord &record) {
+    return forEachChannel(points, channels, singleSlots, [](const Point &pairs,
+                                                            ChannelRecord &record, bool singles) {
         QList<double> temperatures, readings, out;
         for (const Pair &pair : pairs) {
             temperatures.append(pair.first);
             readings.append(pair.second);
         }
-        const bool fitted = record.function == QStringLiteral("ITS90")
+        const bool its90 = record.function == QStringLiteral("ITS90");
+        const bool fitted = its90
             ? fitIts90(temperatures, readings, out)
             : fitCallendarVanDusen(temperatures, readings, out);
         if (!fitted || out.size() != 5)
@@ -233,19 +328,22 @@ bool fitRtd(QList<Point> points, QList<QList<ChannelRecord>> &channels)
         record.r0_c4 = coefficientText(out[2]);
         record.a4_c5 = coefficientText(out[3]);
         record.b4_c6 = coefficientText(out[4]);
-        return true;
+        if (its90)
+            return its90GivesBack(record, temperatures, readings, singles);
+        return temperatures.size() != 3
+            || callendarVanDusenGivesBack(record, temperatures, readings, singles);
     });
 }
 
 bool fitChannels(const QString &channelMode, const QList<Point> &points,
-                 QList<QList<ChannelRecord>> &channels)
+                 QList<QList<ChannelRecord>> &channels, const QList<bool> &singleSlots)
 {
     if (channelMode == QStringLiteral("热电偶"))
         return fitThermocouple(points, channels);
     if (channelMode == QStringLiteral("铂电阻"))
-        return fitRtd(points, channels);
+        return fitRtd(points, channels, singleSlots);
     if (channelMode == QStringLiteral("热敏电阻"))
-        return fitThermistor(points, channels);
+        return fitThermistor(points, channels, singleSlots);
     return false;
 }
 
@@ -273,10 +371,7 @@ bool fitIts90(QList<double> temperatures, QList<double> readings, QList<double> 
         return false;
     sortByTemperature(temperatures, readings);
     // The zero point: the middle one of five; of three, the lowest or the highest.
-    const bool zeroFound = n == 5
-        ? std::fabs(temperatures[2]) <= kZeroBand
-        : std::fabs(temperatures[0]) <= kZeroBand || std::fabs(temperatures[2]) <= kZeroBand;
-    if (!zeroFound)
+    if (std::fabs(temperatures[zeroPointIndex(temperatures)]) > kZeroBand)
         return false;
     QList<double> result;
     computeIts90(temperatures, readings, result);
@@ -294,7 +389,7 @@ void computeIts90(QList<double> t, QList<double> r, QList<double> &out)
         r0 = r[2];
         its90BelowZero({t[2], t[1], t[0]}, {r[2], r[1], r[0]}, a4, b4);
         its90AboveZero({t[2], t[3], t[4]}, {r[2], r[3], r[4]}, a, b);
-    } else if (std::fabs(t[0]) <= kZeroBand) {
+    } else if (zeroPointIndex(t) == 0) {
         r0 = r[0];
         its90AboveZero({t[0], t[1], t[2]}, {r[0], r[1], r[2]}, a, b);
     } else {

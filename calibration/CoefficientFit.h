@@ -14,7 +14,18 @@
 //  - the least-squares fits (Callendar-Van Dusen, thermistor) take repeated temperatures but
 //    need at least as many temperatures 1e-6 K apart as they have coefficients;
 //  - the resistance fits (platinum, thermistor) take positive finite resistances only, and a
-//    platinum fit gives a positive R0 only.
+//    platinum fit gives a positive R0 only;
+//  - an exact fit (as many points as coefficients: the thermocouple's 2, Callendar-Van Dusen's
+//    3, the thermistor's 4, ITS-90's 3 or 5) must give back every point with its coefficients
+//    as they will be written (rounded to singles where the instrument keeps singles): the
+//    temperature within 1e-5 of it or 1 mK, the resistance within 1e-5 of it (ITS-90: the
+//    reference ratio the instrument takes from the reading within 1e-5 of that of the
+//    temperature, and R0 the zero point's reading). Ill-conditioned point sets whose
+//    coefficients miss their points are refused so.
+//
+// `singleSlots`: entry i is true when the instrument of slot i keeps its coefficients as
+// singles (Collection::keepsSingleCoefficients); a slot without an entry keeps doubles. The
+// thermocouple's gain and offset are singles in every record.
 
 #include <QList>
 #include <QPair>
@@ -39,14 +50,16 @@ QString gainText(float value);
 bool fitThermocouple(QList<Point> points, QList<QList<ChannelRecord>> &channels);
 // Thermistor, at least 4 points: ln R = c1 + c2*x + c3*x^2 + c4*x^3 with x = 1/(t + 273.15);
 // A_C0..D_C3 = c1..c4, R0_C4, A4_C5, B4_C6 = "0".
-bool fitThermistor(QList<Point> points, QList<QList<ChannelRecord>> &channels);
+bool fitThermistor(QList<Point> points, QList<QList<ChannelRecord>> &channels,
+                   const QList<bool> &singleSlots = {});
 // Platinum: function "ITS90" gets the ITS-90 deviation coefficients, every other function the
 // Callendar-Van Dusen A, B, R0. A_C0, B_C1, R0_C4, A4_C5, B4_C6 from the five results;
 // C_C2 and D_C3 "0".
-bool fitRtd(QList<Point> points, QList<QList<ChannelRecord>> &channels);
+bool fitRtd(QList<Point> points, QList<QList<ChannelRecord>> &channels,
+            const QList<bool> &singleSlots = {});
 // By the stored sensor type "热电偶", "热敏电阻" or "铂电阻"; false for any other.
 bool fitChannels(const QString &channelMode, const QList<Point> &points,
-                 QList<QList<ChannelRecord>> &channels);
+                 QList<QList<ChannelRecord>> &channels, const QList<bool> &singleSlots = {});
 
 // R = R0 (1 + A t + B t^2) through at least 3 points: out = [A, B, R0, 0, 0].
 bool fitCallendarVanDusen(QList<double> temperatures, QList<double> readings, QList<double> &out);

@@ -74,6 +74,9 @@ public:
     QString setupRefusal() const { return lastSetupRefusal; }
     virtual bool writeChannelCoefficients(ChannelRecord channel) = 0;
     virtual bool readChannelCoefficients(ChannelRecord &channel) = 0;
+    // True for the instruments that keep every coefficient as a single (32-bit float) instead
+    // of a double: coefficients written to them are first rounded to singles.
+    virtual bool keepsSingleCoefficients() const { return false; }
 
     // --- instrument record files -----------------------------------------------------------
     virtual bool openRecordFile(QString path, QList<ChannelRecord> rows) = 0;

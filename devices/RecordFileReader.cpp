@@ -23,16 +23,41 @@ QDateTime wallClock(const QDate &date, const QTime &time)
 
 // A record's time stamp read with the layout's format (the usual one digit by digit); an invalid
 // time when it does not parse.
-QDateTime recordTime(const QString &stamp, const QString &format)
+QDateTime recordTime(QStringView stamp, const QString &format)
 {
     static const QString sampleFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz");
     QDate date;
     QTime time;
     if (format == sampleFormat && parseSampleTimeFields(stamp, date, time))
         return wallClock(date, time);
-    const QDateTime parsed = QDateTime::fromString(stamp, format);
+    const QDateTime parsed = QDateTime::fromString(stamp.toString(), format);
     return parsed.isValid() ? wallClock(parsed.date(), parsed.time()) : QDateTime();
 }
+
+// A field written as a plain decimal number ("-12.345", "7", ".5"): ASCII digits with at most
+// one "." and one leading sign, nothing else, short enough that it is always a finite double.
+// Such a field is a number as it stands, with no need to convert it; any other goes the long way.
+bool isPlainDecimal(const QString &field)
+{
+    const int size = field.size();
+    if (size == 0 || size > 32)
+        return false;
+    const QChar *c = field.constData();
+    int i = (c[0] == QLatin1Char('-') || c[0] == QLatin1Char('+')) ? 1 : 0;
+    bool digit = false;
+    bool point = false;
+    for (; i < size; ++i) {
+        const ushort u = c[i].unicode();
+        if (u >= '0' && u <= '9')
+            digit = true;
+        else if (u == '.' && !point)
+            point = true;
+        else
+            return false;
+    }
+    return digit;
+}
+
 } // namespace
 
 RecordFileReader::RecordFileReader(QFile &file, QList<bool> &columns)
@@ -63,7 +88,8 @@ void RecordFileReader::close()
     offset = 0;
     headingSize = 0;
     selected.clear();
-    keptRecord.clear();
+    record.clear();
+    fieldEnds.clear();
     hasKeptRecord = false;
     skipping = false;
 }
@@ -184,6 +210,23 @@ bool RecordFileReader::selectColumns(const QStringList &columnChannels, const QS
     return true;
 }
 
+void RecordFileReader::splitRecord()
+{
+    fieldEnds.resize(0);
+    const QChar *c = record.constData();
+    for (int i = 0, size = record.size(); i < size; ++i) {
+        if (c[i] == QLatin1Char(','))
+            fieldEnds.append(i);
+    }
+    fieldEnds.append(record.size());
+}
+
+QStringView RecordFileReader::field(int index) const
+{
+    const int from = index == 0 ? 0 : fieldEnds.at(index - 1) + 1;
+    return QStringView(record.constData() + from, fieldEnds.at(index) - from);
+}
+
 bool RecordFileReader::readAt(const QDateTime &time, QStringList &values,
                               const RecordLayout &layout)
 {
@@ -192,33 +235,30 @@ bool RecordFileReader::readAt(const QDateTime &time, QStringList &values,
         return false;
     const QDateTime wanted = wallClock(time.date(), time.time());
     for (;;) {
-        QStringList fields;
         if (hasKeptRecord) {
-            fields = keptRecord;
             hasKeptRecord = false;
-            keptRecord.clear();
         } else {
-            QString line;
-            if (!readLine(line)) {
+            if (!readLine(record)) {
                 if (!skipping)
                     qDebug() << "未查到指定时间！";
                 return false;
             }
-            if (layout.checkLine && !layout.checkLine(line))
+            if (layout.checkLine && !layout.checkLine(record))
                 return false;
-            fields = line.split(QLatin1Char(','), Qt::KeepEmptyParts);
+            splitRecord();
         }
         // Empty fields after the heading's (a trailing ",") are no fields of the record.
-        while (fields.size() > headingSize && !layout.longerRecords
-               && fields.last().trimmed().isEmpty())
-            fields.removeLast();
-        if (fields.size() < headingSize || (fields.size() > headingSize && !layout.longerRecords)
-            || layout.timeField >= fields.size()) {
-            qDebug() << "通道数量失败！" << fields.size() << "fields for a heading of"
+        while (fieldEnds.size() > headingSize && !layout.longerRecords
+               && field(fieldEnds.size() - 1).trimmed().isEmpty())
+            fieldEnds.removeLast();
+        const int fieldCount = fieldEnds.size();
+        if (fieldCount < headingSize || (fieldCount > headingSize && !layout.longerRecords)
+            || layout.timeField >= fieldCount) {
+            qDebug() << "通道数量失败！" << fieldCount << "fields for a heading of"
                      << headingSize;
             return false;
         }
-        const QString &stamp = fields.at(layout.timeField);
+        const QStringView stamp = field(layout.timeField);
         const QDateTime recorded = recordTime(stamp, layout.timeFormat);
         if (!recorded.isValid()) {
             qDebug() << "时间格式错误！" << stamp;
@@ -231,27 +271,31 @@ bool RecordFileReader::readAt(const QDateTime &time, QStringList &values,
         if (after < -layout.earlyMs)
             continue;
         if (after > lateMs) {
-            keptRecord = fields;
             hasKeptRecord = true;
             qDebug() << "未识别到对应的时间：" << stamp;
             return false;
         }
-        QStringList read;
+        values.reserve(selected.size());
         for (int column : qAsConst(selected)) {
+            const QString text = field(column).toString();
             QString value;
-            if (!recordValue(fields.at(column), value)) {
-                qDebug() << "记录值不是数字：" << fields.at(column) << "at" << stamp;
+            if (!recordValue(text, value)) {
+                qDebug() << "记录值不是数字：" << text << "at" << stamp;
+                values.clear();
                 return false;
             }
-            read << value;
+            values << value;
         }
-        values = read;
         return true;
     }
 }
 
 bool RecordFileReader::recordValue(const QString &field, QString &value)
 {
+    if (isPlainDecimal(field)) {
+        value = field;
+        return true;
+    }
     const QString text = field.trimmed();
     bool isNumber = false;
     const double number = text.toDouble(&isNumber);

@@ -38,6 +38,8 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
+#include <QVector>
 
 #include <functional>
 
@@ -117,6 +119,10 @@ private:
     void skipRest();
     // Appends the next piece of the file to the pending bytes; false at the end of the file.
     bool fill();
+    // Finds the fields of `record` (split at every ",").
+    void splitRecord();
+    // Field `index` of `record`.
+    QStringView field(int index) const;
 
     QFile &file;
     QList<bool> &columns;
@@ -124,8 +130,9 @@ private:
     int offset = 0;               // where the next line starts in `pending`
     int headingSize = 0;          // the field count of the heading
     QList<int> selected;          // the column of each wanted channel, in wanted order
-    QStringList keptRecord;       // a record later than the time asked for, split
-    bool hasKeptRecord = false;
+    QString record;               // the record line read last
+    QVector<int> fieldEnds;       // where each of its fields ends (at its "," or the line end)
+    bool hasKeptRecord = false;   // `record` is later than the time asked for: the next one
     bool skipping = false;        // the rest of an over-long line is still to be passed over
     qint64 stepMs = 0;            // the import's step (setStep)
 };

@@ -157,10 +157,25 @@ Collection *createCollection(QString model)
     return factory ? factory() : nullptr;
 }
 
-int modelChannelCount(const QString &model)
+namespace {
+// What a new driver of `model` answers, or `none` when the registry gives no driver for it.
+template <typename T, typename Ask>
+T askDriver(const QString &model, T none, Ask ask)
 {
     Collection *driver = createCollection(model);
-    const int count = driver ? driver->channelCount() : 0;
+    const T answer = driver ? ask(*driver) : none;
     delete driver;
-    return count;
+    return answer;
+}
+} // namespace
+
+int modelChannelCount(const QString &model)
+{
+    return askDriver(model, 0, [](Collection &driver) { return driver.channelCount(); });
+}
+
+bool modelKeepsSingleCoefficients(const QString &model)
+{
+    return askDriver(model, false,
+                     [](Collection &driver) { return driver.keepsSingleCoefficients(); });
 }

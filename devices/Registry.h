@@ -27,6 +27,10 @@ QString resolveModelAlias(QString model);
 // The largest channel count of `model`'s driver (Collection::channelCount); 0 when the registry
 // gives no driver for it. Call on the GUI thread only.
 int modelChannelCount(const QString &model);
+// True when `model`'s driver keeps the coefficients as singles
+// (Collection::keepsSingleCoefficients); false when the registry gives no driver for it. Call
+// on the GUI thread only.
+bool modelKeepsSingleCoefficients(const QString &model);
 
 // Every model name the registry lists, in its order.
 QStringList registryModelNames();

@@ -509,12 +509,14 @@ void VerificationReport::runSimpleExport()
     if (!takeCheckedProject())
         return;
     projectInfoText();
-    const QString path = pathWithSuffix(
-        QFileDialog::getSaveFileName(this, tr("打开文件"), QString(),
-                                     QStringLiteral("Image Files (*.xlsx)")),
-        QStringLiteral(".xlsx"));
+    QString path = QFileDialog::getSaveFileName(this, tr("打开文件"), QString(),
+                                                QStringLiteral("Image Files (*.xlsx)"));
     if (path.isEmpty())
         return;
+    // The export is a workbook whatever the name: a name that does not end in ".xlsx" ("run",
+    // "run 12.07") gets it.
+    if (!path.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive))
+        path += QStringLiteral(".xlsx");
     simpleExport(path);
 }
 

@@ -736,19 +736,45 @@ bool ParametersDataWriter::insert(const ParametersDataRow &row)
     return insert(row.name, row.time, row.values);
 }
 
+bool ParametersDataWriter::encodeValues(const QStringList &values)
+{
+    // Values of ASCII characters are copied byte by byte; a row with any other character, or
+    // with a "," inside a value, goes through the general text encoding and separator check.
+    int size = values.isEmpty() ? 0 : values.size() - 1;
+    for (const QString &value : values)
+        size += value.size();
+    data.resize(size);
+    char *out = data.data();
+    for (int k = 0; k < values.size(); ++k) {
+        if (k > 0)
+            *out++ = ',';
+        const QString &value = values.at(k);
+        const QChar *c = value.constData();
+        for (int i = 0, n = value.size(); i < n; ++i) {
+            const ushort u = c[i].unicode();
+            if (u >= 0x80 || u == ',') {
+                if (!listsKeepSeparator(QStringLiteral("ParametersDataWriter"), kComma,
+                                        {{"Data", &values}}))
+                    return false;
+                data = values.join(kComma).toUtf8();
+                return true;
+            }
+            *out++ = char(u);
+        }
+    }
+    return true;
+}
+
 bool ParametersDataWriter::insert(const QString &name, const QDateTime &time,
                                   const QStringList &values)
 {
-    if (!statement
-        || !listsKeepSeparator(QStringLiteral("ParametersDataWriter"), kComma,
-                               {{"Data", &values}}))
+    if (!statement || !encodeValues(values))
         return false;
     if (name != boundName || boundNameUtf8.isNull()) {
         boundName = name;
         boundNameUtf8 = name.toUtf8();
     }
-    const QByteArray timeText = formatSampleTime(time).toLatin1();
-    const QByteArray data = values.join(kComma).toUtf8();
+    formatSampleTime(time, timeText);
     sqlite3_bind_text(statement, 1, boundNameUtf8.constData(), boundNameUtf8.size(),
                       SQLITE_STATIC);
     sqlite3_bind_text(statement, 2, timeText.constData(), timeText.size(), SQLITE_STATIC);

@@ -154,10 +154,16 @@ public:
     QString lastError() const { return error; }   // why the statement or the last insert failed
 
 private:
+    // `values` joined with "," as UTF-8 into `data` (what values.join(",").toUtf8() gives);
+    // false when a value holds ",".
+    bool encodeValues(const QStringList &values);
+
     sqlite3_stmt *statement = nullptr;
     QString error;
     QString boundName;           // the project name of the last row, kept encoded
     QByteArray boundNameUtf8;
+    QByteArray timeText;         // the last row's time and values, encoded; their memory serves
+    QByteArray data;             // again for the next row
 };
 bool selectParametersData(QList<ParametersDataRow> &out, QString name);
 

@@ -7,17 +7,39 @@ namespace {
 
 const QString kSampleTimeFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz");
 
-void appendDigits(QChar *&out, int value, int width)
+template <typename Char>
+void appendDigits(Char *&out, int value, int width)
 {
     for (int i = width - 1; i >= 0; --i) {
-        out[i] = QLatin1Char(char('0' + value % 10));
+        out[i] = Char(char('0' + value % 10));
         value /= 10;
     }
     out += width;
 }
 
+// Writes the 23 characters of "yyyy-MM-dd hh:mm:ss.zzz" for a year from 0 to 9999.
+template <typename Char>
+void writeSampleTime(Char *out, const QDate &d, const QTime &t)
+{
+    appendDigits(out, d.year(), 4);
+    *out++ = Char('-');
+    appendDigits(out, d.month(), 2);
+    *out++ = Char('-');
+    appendDigits(out, d.day(), 2);
+    *out++ = Char(' ');
+    appendDigits(out, t.hour(), 2);
+    *out++ = Char(':');
+    appendDigits(out, t.minute(), 2);
+    *out++ = Char(':');
+    appendDigits(out, t.second(), 2);
+    *out++ = Char('.');
+    appendDigits(out, t.msec(), 3);
+}
+
+constexpr int kSampleTimeSize = 23;
+
 // Digits of text[from, from + width) as a number, or -1 when one of them is no ASCII digit.
-int digitsAt(const QString &text, int from, int width)
+int digitsAt(QStringView text, int from, int width)
 {
     int value = 0;
     for (int i = from; i < from + width; ++i) {
@@ -55,28 +77,25 @@ QString formatSampleTime(const QDateTime &time)
     if (!time.isValid())
         return QString();
     const QDate d = time.date();
-    const QTime t = time.time();
     if (d.year() < 0 || d.year() > 9999)
         return time.toString(kSampleTimeFormat);
-    QString text(23, Qt::Uninitialized);
-    QChar *out = text.data();
-    appendDigits(out, d.year(), 4);
-    *out++ = QLatin1Char('-');
-    appendDigits(out, d.month(), 2);
-    *out++ = QLatin1Char('-');
-    appendDigits(out, d.day(), 2);
-    *out++ = QLatin1Char(' ');
-    appendDigits(out, t.hour(), 2);
-    *out++ = QLatin1Char(':');
-    appendDigits(out, t.minute(), 2);
-    *out++ = QLatin1Char(':');
-    appendDigits(out, t.second(), 2);
-    *out++ = QLatin1Char('.');
-    appendDigits(out, t.msec(), 3);
+    QString text(kSampleTimeSize, Qt::Uninitialized);
+    writeSampleTime(text.data(), d, time.time());
     return text;
 }
 
-bool parseSampleTimeFields(const QString &text, QDate &date, QTime &time)
+void formatSampleTime(const QDateTime &time, QByteArray &out)
+{
+    const QDate d = time.date();
+    if (!time.isValid() || d.year() < 0 || d.year() > 9999) {
+        out = formatSampleTime(time).toLatin1();
+        return;
+    }
+    out.resize(kSampleTimeSize);
+    writeSampleTime(out.data(), d, time.time());
+}
+
+bool parseSampleTimeFields(QStringView text, QDate &date, QTime &time)
 {
     if (text.size() != 23 || text.at(4) != QLatin1Char('-') || text.at(7) != QLatin1Char('-')
         || text.at(10) != QLatin1Char(' ') || text.at(13) != QLatin1Char(':')

@@ -39,6 +39,7 @@ public:
     bool writeChannelCoefficients(ChannelRecord channel) override;
     // Gain 1 (the offset stays); the six values of the channel's layout.
     bool readChannelCoefficients(ChannelRecord &channel) override;
+    bool keepsSingleCoefficients() const override { return true; }
 
     QStringList baudRateList() override;    // up to "230400"
     QList<bool> settingMask() override;     // address, baud rate and filter

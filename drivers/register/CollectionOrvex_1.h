@@ -46,6 +46,7 @@ public:
     // The curve coefficients of the channel's slot; the row changes only when the read
     // succeeds (every coefficient a finite number).
     bool readChannelCoefficients(ChannelRecord &channel) override;
+    bool keepsSingleCoefficients() const override { return true; }
 
     // Record files: a heading "Time..." of at least 9 fields whose channel columns carry the
     // two-digit channel index at characters 2-3; records "yyyy-MM-dd hh:mm:ss" in field 0,

@@ -51,6 +51,7 @@ public:
     bool configureChannels(QString scanRate, QList<ChannelRecord> rows) override;
     bool writeChannelCoefficients(ChannelRecord channel) override;
     bool readChannelCoefficients(ChannelRecord &channel) override;
+    bool keepsSingleCoefficients() const override { return true; }
 
     // Record files: a heading "Time..." whose channel columns carry the two-digit channel index
     // at characters 2-3; records "yyyy-MM-dd hh:mm:ss" in field 0, values in volts, amperes

@@ -322,6 +322,14 @@
         <source>收件人地址为空</source>
         <translation>A recipient address is empty</translation>
     </message>
+    <message>
+        <source>邮件服务器要求加密连接，本机不支持加密</source>
+        <translation>The mail server asks for an encrypted connection, which this computer does not support</translation>
+    </message>
+    <message>
+        <source>加密连接失败：%1</source>
+        <translation>The encrypted connection failed: %1</translation>
+    </message>
 </context>
 <context>
     <name>ViewLog</name>

@@ -57,6 +57,7 @@ public:
 
     // Every byte the client sent, in order.
     QByteArray wire() const { return readFile(QStringLiteral("wire.bin")); }
+    QByteArray file(const QString &name) const { return readFile(name); }
     // The stored text of accepted mail number `n` (from 0), empty when there is none.
     QByteArray mail(int n) const { return readFile(QStringLiteral("mail-%1.eml").arg(n)); }
     int mailCount() const

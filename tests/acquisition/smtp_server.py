@@ -6,10 +6,13 @@ It listens on 127.0.0.1 on a free port and writes into --dir:
   wire.bin      every byte the client sent, in order (commands, credentials, mail text)
   mail-N.eml    the text of each accepted mail as the server stored it (dot-unstuffed)
 Like the public mail providers, it accepts AUTH LOGIN after a plain HELO.
+--starttls: STARTTLS under a certificate for 127.0.0.1, its own CA (ca.pem); AUTH under TLS only.
 """
 import argparse
 import asyncio
 import os
+import ssl
+import subprocess
 import sys
 
 from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
@@ -91,6 +94,11 @@ class LoggingSMTP(SMTP):
             self._writer.write(b'220-welcome line %d\r\n' % i)
         await super()._handle_client()
 
+    async def smtp_EHLO(self, hostname):
+        if self.opts.refuse_ehlo:
+            return await self.push('502 5.5.1 command not implemented')
+        await super().smtp_EHLO(hostname)
+
     async def smtp_HELO(self, hostname):
         await super().smtp_HELO(hostname)
         self.session.extended_smtp = True
@@ -108,6 +116,8 @@ def main():
     ap.add_argument('--mail-code', type=int, default=0)
     ap.add_argument('--data-code', type=int, default=0)
     ap.add_argument('--refuse-rcpt', action='append', default=[])
+    ap.add_argument('--refuse-ehlo', action='store_true')
+    ap.add_argument('--starttls', action='store_true')
     opts = ap.parse_args()
 
     def authenticator(server, session, envelope, mechanism, auth_data):
@@ -116,12 +126,19 @@ def main():
               and auth_data.password == opts.password.encode())
         return AuthResult(success=ok, handled=False)
 
+    tls = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH) if opts.starttls else None
+    if tls:
+        subprocess.run(('openssl req -x509 -nodes -newkey rsa:2048 -subj /CN=127.0.0.1 -addext '
+                        'subjectAltName=IP:127.0.0.1 -keyout key.pem -out ca.pem').split(),
+                       cwd=opts.dir, check=True, capture_output=True)
+        tls.load_cert_chain(os.path.join(opts.dir, 'ca.pem'), os.path.join(opts.dir, 'key.pem'))
     loop = asyncio.new_event_loop()
     asyncio.set_event_loop(loop)
     handler = Handler(opts)
     server = loop.run_until_complete(loop.create_server(
         lambda: LoggingSMTP(opts, handler, hostname='mail.test', authenticator=authenticator,
-                            auth_require_tls=False, decode_data=False, loop=loop),
+                            auth_require_tls=bool(tls), tls_context=tls, decode_data=False,
+                            loop=loop),
         host='127.0.0.1', port=0))
     port = server.sockets[0].getsockname()[1]
     tmp = os.path.join(opts.dir, 'port.tmp')

@@ -1,6 +1,7 @@
 // The alarm mail sender against a real SMTP server (aiosmtpd) on loopback.
 #include <QElapsedTimer>
 #include <QSettings>
+#include <QSslConfiguration>
 #include <QTcpServer>
 #include <QtTest>
 
@@ -86,16 +87,25 @@ void TestSmtpClient::replyCodes()
 void TestSmtpClient::commandSequence_data()
 {
     QTest::addColumn<QStringList>("serverArgs");
-    QTest::newRow("one-line replies") << QStringList();
-    QTest::newRow("multi-line greeting and HELO reply")
-        << QStringList{"--greeting-lines", "3", "--helo-lines", "4"};
+    QTest::addColumn<QByteArray>("greeting");   // what the client says before AUTH LOGIN
+    QTest::newRow("one-line replies") << QStringList() << QByteArray("EHLO 127.0.0.1\r\n");
+    QTest::newRow("EHLO refused: HELO; multi-line greeting and HELO reply")
+        << QStringList{"--greeting-lines", "3", "--refuse-ehlo", "--helo-lines", "4"}
+        << QByteArray("EHLO 127.0.0.1\r\nHELO 127.0.0.1\r\n");
+    QTest::newRow("STARTTLS, the certificate trusted: login under TLS") << QStringList{"--starttls"}
+        << QByteArray("EHLO 127.0.0.1\r\nSTARTTLS\r\nEHLO 127.0.0.1\r\n");
 }
 
 void TestSmtpClient::commandSequence()
 {
     QFETCH(QStringList, serverArgs);
+    QFETCH(QByteArray, greeting);
     SmtpTestServer server;
     QVERIFY(server.start(serverArgs));
+    const QSslConfiguration system = QSslConfiguration::defaultConfiguration();
+    QSslConfiguration trusting = system;   // the test CA added to the system's CAs
+    trusting.addCaCertificates(QSslCertificate::fromData(server.file("ca.pem")));
+    QSslConfiguration::setDefaultConfiguration(trusting);
 
     const QString subject = QStringLiteral("采集器报警");
     const QString body = QStringLiteral("2024-05-01 10:00:00通道1-101 温度 85.20℃ 超上限");
@@ -104,8 +114,8 @@ void TestSmtpClient::commandSequence()
         QVERIFY(client.isLoggedIn());
         QVERIFY(sendAlarmMail(&client, {QStringLiteral("ops@example.com")}, subject, body));
     }
-    const QByteArray expected = "HELO 127.0.0.1\r\n"
-                                "AUTH LOGIN\r\n"
+    QSslConfiguration::setDefaultConfiguration(system);
+    const QByteArray expected = greeting + "AUTH LOGIN\r\n"
         + kUser.toBase64() + "\r\n" + kPassword.toBase64() + "\r\n"
         + wireOfMail("ops@example.com", subject.toUtf8(), body.toUtf8()) + "quit\r\n";
     QCOMPARE(server.wire(), expected);
@@ -186,6 +196,8 @@ void TestSmtpClient::refusedSteps_data()
         << QByteArray("rcpt to:<ops@example.com>\r\n");
     QTest::newRow("mail refused with 554") << QStringList{"--data-code", "554"} << true
                                            << QByteArray(".\r\n");
+    QTest::newRow("certificate not trusted: not even quit") << QStringList{"--starttls"} << false
+                                                            << QByteArray("STARTTLS\r\n");
 }
 
 void TestSmtpClient::refusedSteps()
@@ -199,8 +211,11 @@ void TestSmtpClient::refusedSteps()
     {
         SmtpClient client(loopback(server.port));
         QCOMPARE(client.isLoggedIn(), loggedIn);
+        QString error;   // what the alarm mail's failure entry names
         QVERIFY(!sendAlarmMail(&client, {QStringLiteral("ops@example.com")},
-                               QStringLiteral("s"), QStringLiteral("b")));
+                               QStringLiteral("s"), QStringLiteral("b"), &error));
+        if (refusedLine == "STARTTLS\r\n")
+            QVERIFY2(error.startsWith("加密连接失败：The certificate is self-signed"), qPrintable(error));
         QVERIFY(!client.sendMail("ops@example.com", QStringLiteral("s"), QStringLiteral("b")));
     }
     QCOMPARE(server.mailCount(), 0);
@@ -208,7 +223,7 @@ void TestSmtpClient::refusedSteps()
     QVERIFY2(wire.contains(refusedLine), wire.constData());
     if (!loggedIn)
         QVERIFY2(!wire.contains("mail from:"), wire.constData());
-    QVERIFY(wire.endsWith("quit\r\n"));
+    QVERIFY(wire.endsWith(refusedLine == "STARTTLS\r\n" ? refusedLine : "quit\r\n"));
 }
 
 void TestSmtpClient::refusedRecipientDoesNotStopOthers()

@@ -137,6 +137,7 @@ private slots:
         QTest::newRow("empty log") << 0 << "" << "log.pdf" << QList<int>{0};
         QTest::newRow("missing folder") << 3 << "missing/" << "log.pdf" << QList<int>{};
         QTest::newRow("name without suffix") << 3 << "" << "log" << QList<int>{3};
+        QTest::newRow("20 long entries: texts wrap, rows grow") << 20 << "" << "log.pdf" << QList<int>{16, 4};
     }
     void pdfExport()
     {
@@ -147,7 +148,9 @@ private slots:
         QVERIFY(sqlite.exec(QStringLiteral(
             "delete from AuditLog; with recursive n(i) as (select 1 union all select i + 1 from n "
             "where i < %1) insert into AuditLog select datetime('2024-01-01', i || ' minutes'), "
-            "'上限报警', '7-S9-1-T' || i || '高于上限:31.00' from n where %1 > 0;").arg(count)));
+            "iif(%1 = 20, 'Communication abnormal', '上限报警'), iif(%1 = 20, "
+            "'S,SN20240506,V2.03-2-CH103 Above upper limit ', '') || '7-S9-1-T' || i || "
+            "'高于上限:31.00' from n where %1 > 0;").arg(count)));
         ViewLog page;
         const QString pdf = dir.filePath(folder + QStringLiteral("log.pdf"));
         QFile::remove(pdf);
@@ -176,6 +179,15 @@ private slots:
             if (row > 0)   // the page ends with the entry listed at its last row
                 QVERIFY(text.contains(QStringLiteral("7-S9-1-T%1高于").arg(count + 1 - row)));
         }
+        QString types, details;   // the type and details columns (points) hold their texts whole
+        for (const AuditLogRecord &e : page.listedEntries())
+            types += e.type, details += e.details;
+        auto column = [&pdf](const char *x, const char *width) {   // below the heads
+            return run("pdftotext", {"-x", x, "-y", "93", "-W", width, "-H", "719", pdf, "-"})
+                .remove(QRegularExpression("\\s"));
+        };
+        QCOMPARE(column("185", "110"), types.remove(' '));
+        QCOMPARE(column("295", "265"), details.remove(' '));
     }
 
     // Settings: the addresses up to the first empty one, the interval and the trigger are

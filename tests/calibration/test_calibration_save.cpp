@@ -87,6 +87,31 @@ private slots:
                  (QList<QStringList>{{"1_102", "0.0000;100.0000;200.0000", "138.5055000000"}}));
     }
 
+    // A fit whose coefficients, as the slot's instrument keeps them, miss a point writes nothing.
+    void coefficientsAsTheInstrumentKeepsThem_data()
+    {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("doubles") << "Pirl-RTD-32CH" << true;
+        QTest::newRow("singles, Jy18") << "Jy18RD" << false;
+        QTest::newRow("singles, Pallu") << "Pallu" << false;
+        QTest::newRow("singles, Orvex") << "Orvex-RTD-V1" << false;
+    }
+    void coefficientsAsTheInstrumentKeepsThem()
+    {
+        QFETCH(QString, model);
+        QFETCH(bool, saved);
+        CalibrationRun r = run("铂电阻", {"PT"}, {"102"});
+        r.slotDevices[0].model = model;
+        r.channels[0][0].function = "ITS90";
+        r.calibrationCriteria = QStringList{"0.0100", "227.2500", "227.5500"};
+        r.calibrationData = {{"100"}, {"126.10727"}, {QString::number(126.10727 * (1 + 1.5e-9), 'g', 17)}};
+        QString message;
+        QCOMPARE(CalibrationSave::saveCalibration(r, message), saved);
+        QCOMPARE(message, saved ? QStringLiteral("校准数据保存成功！") : QStringLiteral("参数错误，计算失败！"));
+        QCOMPARE(db.cell("select A_C0 from ChannelConfig where Name = 'PT'") == "7,7,7,7", !saved);
+    }
+
     void writeBack_data()
     {
         QTest::addColumn<QStringList>("configs");     // configuration of slots 1 and 2

@@ -12,9 +12,10 @@ using namespace CoefficientFit;
 using Doubles = QList<double>;
 
 namespace {
-// Fits one channel of the function to the points; the record gets the coefficients.
+// Fits one channel of the function to the points; the record gets the coefficients (to be kept
+// as singles with `singles`).
 bool fit(const QString &mode, const QString &function, const Doubles &temperatures,
-         const Doubles &readings, ChannelRecord &record)
+         const Doubles &readings, ChannelRecord &record, bool singles = false)
 {
     record.channelNumber = "101";
     record.function = function;
@@ -22,7 +23,7 @@ bool fit(const QString &mode, const QString &function, const Doubles &temperatur
     for (int i = 0; i < temperatures.size(); ++i)
         points.append(Point{{temperatures[i], readings[i]}});
     QList<QList<ChannelRecord>> channels{{record}, {}, {}};
-    const bool fitted = fitChannels(mode, points, channels);
+    const bool fitted = fitChannels(mode, points, channels, {singles});
     record = channels[0][0];
     return fitted;
 }
@@ -182,7 +183,8 @@ private slots:
         QCOMPARE(QStringList({r.c_c2, r.d_c3}), QStringList({"0", "0"}));
     }
 
-    // Point sets that determine no coefficient are refused; repeated temperatures suit a least-squares fit.
+    // Point sets that determine no coefficient, or whose coefficients as written (as singles where
+    // kept so) miss a point, are refused; repeated temperatures suit a least-squares fit.
     void degeneratePointSets_data()
     {
         QTest::addColumn<QString>("mode");
@@ -190,6 +192,7 @@ private slots:
         QTest::addColumn<Doubles>("temperatures");
         QTest::addColumn<Doubles>("readings");
         QTest::addColumn<bool>("fitted");
+        QTest::addColumn<bool>("singles");
         const QString tc = "热电偶", rtd = "铂电阻", ntc = "热敏电阻";
         auto ntcAt = [](const Doubles &ts) {
             Doubles rs;
@@ -198,7 +201,9 @@ private slots:
             return rs;
         };
         const auto row = [](const char *name, const QString &mode, const char *function, const Doubles &ts,
-                            const Doubles &rs, bool fitted) { QTest::newRow(name) << mode << function << ts << rs << fitted; };
+                            const Doubles &rs, bool fitted, bool singles = false) {
+            QTest::newRow(name) << mode << function << ts << rs << fitted << singles;
+        };
         row("thermocouple, readings 1e-7 °C apart at 0", tc, "K", {0, 1000}, {0, 1e-7}, false);
         row("thermocouple, references 1e-7 K apart", tc, "K", {50, 50 + 1e-7}, {10, 100}, false);
         row("thermocouple, gain past a single", tc, "K", {0, 1e300}, {0, 1}, false);
@@ -214,6 +219,18 @@ private slots:
         row("thermistor, temperatures 1e-7 K apart", ntc, "R(T)", close, ntcAt(close), false);
         row("thermistor, a temperature repeated", ntc, "R(T)", repeated, ntcAt(repeated), true);
         row("thermistor, a negative reading", ntc, "R(T)", {0, 30, 60, 90}, ntcAt({0, 30, 60}) << -100.0, false);
+        row("thermocouple, a reading of 1e308", tc, "K", {0, 100}, {0, 1e308}, false);
+        row("thermocouple, readings 0.015 and 0.0150011 °C", tc, "K", {0, 100}, {0.015, 0.0150011}, false);
+        row("CVD, temperatures 9 mK apart", rtd, "PT385", {15.595, 15.6017, 15.6041}, {84.94, 15.41, 68.82}, false);
+        row("thermistor, temperatures 0.015 and 0.0150011 °C", ntc, "R(T)", {0.015, 0.0150011, 30, 60},
+            {32625, 30000, 8056, 2487}, false);
+        const Doubles its{0.01, 227.25, 227.55}, itsR{100, 126.10727, 126.10727 * (1 + 1.5e-9)}, fourNtc{0, 30, 60, 90};
+        row("ITS-90, readings 1.5e-9 apart, as doubles", rtd, "ITS90", its, itsR, true);
+        row("ITS-90, readings 1.5e-9 apart, as singles", rtd, "ITS90", its, itsR, false, true);
+        row("thermistor, a reading of 1e308, as singles", ntc, "R(T)", fourNtc, ntcAt({0, 30, 60}) << 1e308, false, true);
+        row("thermistor, measured, as singles", ntc, "R(T)", fourNtc, ntcAt(fourNtc), true, true);
+        row("CVD, measured, as singles", rtd, "PT385", {0, 100, 200}, {100, 138.5055, 175.856}, true, true);
+        row("ITS-90, measured, as singles", rtd, "ITS90", {0.002, 100, 200}, {100.0008, 138.5055, 175.856}, true, true);
     }
     void degeneratePointSets()
     {
@@ -222,8 +239,9 @@ private slots:
         QFETCH(Doubles, temperatures);
         QFETCH(Doubles, readings);
         QFETCH(bool, fitted);
+        QFETCH(bool, singles);
         ChannelRecord r;
-        QCOMPARE(fit(mode, function, temperatures, readings, r), fitted);
+        QCOMPARE(fit(mode, function, temperatures, readings, r, singles), fitted);
         if (fitted && mode == "铂电阻")
             QVERIFY(std::fabs(number(r.r0_c4) - 100) < 0.01);
         if (fitted && mode == "热电偶")

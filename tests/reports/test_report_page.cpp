@@ -231,7 +231,7 @@ void TestReportPage::simpleExport()
     QTreeWidgetItem *quote = projectItem(page, "Li's q");
     check(page, quote, Qt::Checked);
     check(page, quote->child(1), Qt::Unchecked);
-    const QString path = dir.filePath("simple");   // the workbook suffix is added
+    const QString path = dir.filePath("simple 12.07");   // the workbook suffix is added
     modal.steps << ModalAnswers::chooseFile(path) << [](QDialog *) {};   // the waiting box
     trigger(page, "简单导出");
     QTRY_COMPARE_WITH_TIMEOUT(modal.messages, QStringList({"报表生成成功!"}), 20000);

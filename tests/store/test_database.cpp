@@ -712,6 +712,7 @@ private slots:
         const QDateTime t0(QDate(2024, 1, 1), QTime(8, 0));
         for (int i = 0; i < 2000; ++i)
             batch.append({"P'", t0.addMSecs(i * 250), {QString::number(i), "x'y", ""}});
+        batch.append({"P'", t0.addSecs(600), {"−1.5", "温度"}});   // beyond ASCII
         QVERIFY(insertParametersDataBatch(batch));
         QCOMPARE(cell("select count(*) from ParametersData where Data like '%,x''y,';"),
                  QStringLiteral("2000"));

@@ -170,7 +170,8 @@ void TestOrvexPalluMirat::palluEndToEnd()
 }
 
 // The value frame has one budget (16 windows of 0.5 s): one in pieces across windows is taken
-// whole; a damaged frame or another station's ends the sample at once.
+// whole; a damaged frame or another station's ends the sample at once, a short one after one
+// more window.
 void TestOrvexPalluMirat::palluValueFrameAcrossWindows()
 {
     Rig rig;
@@ -183,9 +184,10 @@ void TestOrvexPalluMirat::palluValueFrameAcrossWindows()
         return d->configureChannels("快速", {wired(row("101", "直流电压", "自动", "V"), "二线制"),
                                              wired(row("102", "直流电压", "自动", "V"), "二线制"),
                                              wired(row("103", "电阻", "自动", "Ω"), "二线制")}); }));
-    // The last byte 2.9 s late; a damaged frame; another station's.
+    // The last byte 2.9 s late; a damaged frame; another station's; a short one.
     for (const auto &c : QList<QPair<QString, bool>>{{"split -1 2900", true}, {"fault crc", false},
-                                                     {"raw 0106101A0001 02030C" + singles({1, 2, 3}), false}}) {
+                                                     {"raw 0106101A0001 02030C" + singles({1, 2, 3}), false},
+                                                     {"raw 0106101A0001 01030C" + singles({1, 2}), false}}) {
         QVERIFY(rig.peer.command(c.first));
         QStringList values;
         QElapsedTimer clock;
@@ -197,10 +199,10 @@ void TestOrvexPalluMirat::palluValueFrameAcrossWindows()
             QCOMPARE(values, (QStringList{"1.500000", "-2.250000", "300.000000"}));
         QVERIFY(rig.peer.command("raw 0106101A0001 " + frame));
     }
-    // A head that ends in its own CRC is waited on: the whole frame follows.
+    // A head that ends in its own CRC is waited on: the whole frame follows within a window.
     const QString head = "01030C4120" + RegisterFrame::crcHex("01030C4120", RegisterFrame::CrcOrder::LowFirst);
     const QString colliding = head + singles({-2.25f, 300.0f});
-    QVERIFY(rig.peer.command("raw 0106101A0001 " + colliding) && rig.peer.command("split 7 600"));
+    QVERIFY(rig.peer.command("raw 0106101A0001 " + colliding) && rig.peer.command("split 7 300"));
     QStringList values;
     QVERIFY(rig.run([&](RegisterCollection *d) { return d->requestValues() && d->fetchValues(values); }));
     QCOMPARE(values, (QStringList{QString::number(RegisterFrame::hexToFloat(colliding.mid(6, 8)), 'f', 6),

@@ -170,8 +170,7 @@ void TestOrvexPalluMirat::palluEndToEnd()
 }
 
 // The value frame has one budget (16 windows of 0.5 s): one in pieces across windows is taken
-// whole; a damaged frame or another station's ends the sample at once, a short one after one
-// more window.
+// whole; a damaged frame or another station's ends the sample at once.
 void TestOrvexPalluMirat::palluValueFrameAcrossWindows()
 {
     Rig rig;
@@ -293,6 +292,7 @@ void TestOrvexPalluMirat::faults_data()
         QTest::addRow("%s crc", model) << model << "fault crc" << false << 1;
         QTest::addRow("%s trailing", model) << model << "fault trailing" << true << 1;
     }
+    QTest::newRow("Pallu exception") << "Pallu" << "fault exception" << false << 1;
     // Sensor-record replies to channel 1's read: check byte, function, channel, length.
     const QString record = "0B010102" + miratName + doubles({1}) + miratTail;
     QTest::newRow("record check byte") << "Mirat" << "fault crc" << false << -1;
@@ -326,6 +326,8 @@ void TestOrvexPalluMirat::faults()
     if (requests < 0)
         QCOMPARE(channel.r0_c4, QString(result ? "1" : ""));
     // The next exchange is clean again.
+    if (requests > 0)   // every register reply above came whole
+        checkQuietWait(rig, false, [&](RegisterCollection *d) { return d->readSerialNumber(serial); });
     QVERIFY(rig.run([&](RegisterCollection *d) { return d->readSerialNumber(serial); }));
     QCOMPARE(serial, QStringLiteral("SN42"));
 }

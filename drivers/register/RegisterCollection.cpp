@@ -120,7 +120,7 @@ bool RegisterCollection::settleLine()
     QMutexLocker lock(&exchangeMutex);
     if (quietWindowMs <= 0)
         return true;
-    const qint64 giveUpAt = lineClock.elapsed() + 10LL * quietWindowMs;
+    const qint64 giveUpAt = lineClock.elapsed() + 2LL * quietWindowMs;
     int seen = 0;
     for (;;) {
         const int size = takeBuffer().size();

@@ -193,7 +193,7 @@ protected:
     // Before a request: when a reply may still follow, waits until the line has been quiet for
     // the reply window (counted from when the last request's window ended, or from the last
     // byte that came after it), then empties the receive buffer. False (the receive buffer
-    // emptied, the wait still owed) when the line did not go quiet within ten windows or the
+    // emptied, the wait still owed) when the line did not go quiet within two windows or the
     // link went down.
     bool settleLine();
     // Stamps the moment a request went out (for settleLine).

@@ -236,16 +236,27 @@ bool CollectionPallu::readValueFrame(QString &frame)
     const int expectedBytes = 3 + 4 * configuredCount + 2;
     QElapsedTimer clock;
     clock.start();
+    int shortBytes = 0;         // a whole frame shorter than expected, and since when it stands
+    qint64 shortSince = 0;
     do {
         delayMs(timing.pollMs);
         const QByteArray buffer = takeBuffer();
         const Reply r = parseRtu(buffer, stationAddress, CrcOrder::LowFirst, ReplyForm::Whole,
                                  expectedBytes);
-        // The head of a frame whose last two bytes happen to be its CRC is not the frame.
         if (r.state == Reply::Frame && r.whole.size() >= expectedBytes) {
             clearBuffer();
             frame = QString::fromLatin1(r.frame.toHex());
             return true;
+        }
+        // A shorter one may be the head of the frame whose last two bytes happen to be its CRC:
+        // the rest is given one more reply window, then the try fails.
+        if (r.state == Reply::Frame && r.whole.size() != shortBytes) {
+            shortBytes = r.whole.size();
+            shortSince = clock.elapsed();
+        } else if (r.state == Reply::Frame && clock.elapsed() - shortSince >= replyWindowMs()) {
+            qDebug() << "长度匹配失败：" << QString::fromLatin1(buffer.toHex());
+            clearBuffer();
+            return false;
         }
         // A frame of the expected length that does not end in its CRC is damaged: waiting on
         // cannot mend it.

@@ -60,7 +60,7 @@ bool RegisterCollection::readRawBlock(int first, int count, int tries, QByteArra
     const bool tcp = !rtuFraming;
     const QString request = stationAddress + readRequest(first, count);
     const int limit = blockWaitMs(bytes);
-    bool unanswered = false;    // a try timed out or had its reply refused
+    bool unanswered = false;    // a try's reply may still come (it timed out, or another station answered)
     bool done = false;
     for (int attempt = 1; attempt <= tries && connected; ++attempt) {
         if (sendFrame(request)) {
@@ -87,7 +87,7 @@ bool RegisterCollection::readRawBlock(int first, int count, int tries, QByteArra
             else
                 qDebug() << "读取失败：" << QString::fromLatin1(takeBuffer().toHex()).toUpper();
             clearBuffer();
-            unanswered = true;
+            unanswered = unanswered || !r.ended;
         }
         if (attempt < tries)
             delayMs(blockPauseMs);

@@ -120,7 +120,7 @@ bool RegisterCollection::settleLine()
     QMutexLocker lock(&exchangeMutex);
     if (quietWindowMs <= 0)
         return true;
-    const qint64 giveUpAt = lineClock.elapsed() + 10LL * quietWindowMs;
+    const qint64 giveUpAt = lineClock.elapsed() + 2LL * quietWindowMs;
     int seen = 0;
     for (;;) {
         const int size = takeBuffer().size();
@@ -148,16 +148,18 @@ bool RegisterCollection::settleLine()
 
 bool RegisterCollection::readReply(QString &reply)
 {
-    return readFrame(reply, 0);
+    bool ended = false;
+    return readFrame(reply, 0, ended);
 }
 
-bool RegisterCollection::readFrame(QString &reply, int expectedDigits)
+bool RegisterCollection::readFrame(QString &reply, int expectedDigits, bool &ended)
 {
     QMutexLocker lock(&exchangeMutex);
     const QString from = probing ? QString() : stationAddress;
     const bool tcp = tcpFramingInForce();
     const int expectedBytes = expectedDigits > 0 ? expectedDigits / 2 + 2 : 0;
     int dropped = 0;    // bytes of other transactions' replies at the buffer's start
+    ended = false;
     for (int poll = 0; poll < timing.replyPolls; ++poll) {
         delayMs(timing.pollMs);
         Reply r;
@@ -179,6 +181,7 @@ bool RegisterCollection::readFrame(QString &reply, int expectedDigits)
             qDebug() << "丢弃其他事务的回复：" << QString::fromLatin1(r.whole.toHex());
             dropped += r.whole.size();
         }
+        ended = r.ended;
         if (r.state == Reply::Incomplete)
             continue;
         if (r.state == Reply::Frame) {
@@ -224,16 +227,18 @@ bool RegisterCollection::transact(const Transaction &t, QString &reply)
     if (stationAddress.isEmpty())
         return false;
     const QString request = stationAddress + t.request;
-    bool unanswered = false;    // a try timed out or had its reply refused
+    bool unanswered = false;    // a try's reply may still come (it timed out, or another station answered)
     bool done = false;
     for (int attempt = 1; attempt <= t.tries; ++attempt) {
         QString text;
+        bool ended = false;
         if (!sendFrame(request)) {
             if (t.sendFailureEnds)
                 break;
             if (!t.sendFailureTrace.isEmpty())
                 qDebug() << t.sendFailureTrace;
-        } else if (readFrame(text, t.replyDigits)) {
+            ended = true;
+        } else if (readFrame(text, t.replyDigits, ended)) {
             if (profile.replyKeepsCrc && !tcpFramingInForce())
                 text.chop(4);
             if (text.size() == t.replyDigits || (t.atLeast && text.size() > t.replyDigits)) {
@@ -242,10 +247,8 @@ bool RegisterCollection::transact(const Transaction &t, QString &reply)
                 break;
             }
             qDebug() << "长度匹配失败：" << text;
-            unanswered = true;
-        } else {
-            unanswered = true;
         }
+        unanswered = unanswered || !ended;
         if (attempt < t.tries)
             delayMs(t.pauseMs);
     }
@@ -324,16 +327,17 @@ bool RegisterCollection::probeStationAddress(bool strict)
 {
     QMutexLocker lock(&exchangeMutex);
     QString reply;
+    bool ended = false;
     probing = true;
     const bool answered = sendFrame(QStringLiteral("00") + readRequest(profile.probeRegister, 1))
-        && readFrame(reply, profile.probeReplyDigits);
+        && readFrame(reply, profile.probeReplyDigits, ended);
     probing = false;
     if (profile.replyKeepsCrc && answered && !tcpFramingInForce())
         reply.chop(4);
     const bool fits = answered
         && (reply.size() == profile.probeReplyDigits
             || (profile.longerReplies && reply.size() > profile.probeReplyDigits));
-    if (!answered || (strict && !fits))
+    if (!ended)
         replyMayFollow(replyWindowMs());
     if (!answered)
         return false;

@@ -183,22 +183,25 @@ protected:
     bool sendFrame(const QString &frame);
     // Where replies are told apart only by their order (RTU framing, or an instrument that
     // answers as transaction 0), the reply to the last request of a transaction that had a try
-    // time out or its reply refused may still come: the next request then waits for a quiet
-    // line first. `windowMs` is that transaction's reply window.
+    // time out (nothing or part of a frame came) or answered by another station may still come:
+    // the next request then waits for a quiet line first. A try answered by a whole frame of the
+    // station asked (taken or refused: an exception, a damaged frame of the expected length, a
+    // short one) owes no wait. `windowMs` is that transaction's reply window.
     void replyMayFollow(int windowMs);
     // The reply window of one try: the reply polls of the timings.
     int replyWindowMs() const { return timing.replyPolls * timing.pollMs; }
     // Before a request: when a reply may still follow, waits until the line has been quiet for
     // the reply window (counted from when the last request's window ended, or from the last
     // byte that came after it), then empties the receive buffer. False (the receive buffer
-    // emptied, the wait still owed) when the line did not go quiet within ten windows or the
+    // emptied, the wait still owed) when the line did not go quiet within two windows or the
     // link went down.
     bool settleLine();
     // Stamps the moment a request went out (for settleLine).
     void requestSent();
     // readReply's body, told the reply's length when it is known (`expectedDigits` without
-    // header and CRC; 0 for unknown): the whole form cuts the reply there.
-    bool readFrame(QString &reply, int expectedDigits);
+    // header and CRC; 0 for unknown): the whole form cuts the reply there. `ended`: the request
+    // was answered by a whole frame of the station asked, taken or refused (Reply::ended).
+    bool readFrame(QString &reply, int expectedDigits, bool &ended);
     // Reads `count` registers from `first` in one try; the reply must cover them exactly.
     bool readOnce(int first, int count, QString &reply);
     // Writes `data` (4 digits per register) from `first`: up to 3 tries; success needs a

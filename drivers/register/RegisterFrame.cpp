@@ -85,6 +85,30 @@ bool crcMatches(const QByteArray &frame, const QByteArray &crc, CrcOrder order)
     return order == CrcOrder::LowFirst ? (first == low && second == high)
                                        : (first == high && second == low);
 }
+
+// The last two bytes of `buffer` are the CRC of the rest.
+bool endsInCrc(const QByteArray &buffer, CrcOrder order)
+{
+    return buffer.size() >= 3 && crcMatches(buffer.chopped(2), buffer.right(2), order);
+}
+
+bool isException(const QByteArray &head)
+{
+    return (static_cast<quint8>(head.at(1)) & 0x80) != 0;
+}
+
+// An RTU exception reply at the start of `buffer`: station, function with its high bit set,
+// exception code, CRC. Incomplete under 5 bytes, then bad; ended when its CRC holds.
+Reply exceptionReply(const QByteArray &buffer, CrcOrder order)
+{
+    if (buffer.size() < 5)
+        return {};
+    Reply r = bad(QStringLiteral("exception"));
+    r.whole = buffer.left(5);
+    r.frame = buffer.left(3);
+    r.ended = endsInCrc(r.whole, order);
+    return r;
+}
 } // namespace
 
 quint16 crc16(const QByteArray &bytes)
@@ -205,7 +229,7 @@ Reply parseRtu(const QByteArray &buffer, const QString &station, CrcOrder order,
     int length = 0;
     if (form == ReplyForm::Whole) {
         const bool cut = expectedBytes >= 3 && buffer.size() > expectedBytes
-            && crcMatches(buffer.left(expectedBytes - 2), buffer.mid(expectedBytes - 2, 2), order);
+            && endsInCrc(buffer.left(expectedBytes), order);
         length = cut ? expectedBytes : buffer.size();
     } else {
         const quint8 function = static_cast<quint8>(buffer.at(1));
@@ -213,44 +237,59 @@ Reply parseRtu(const QByteArray &buffer, const QString &station, CrcOrder order,
             length = 5 + static_cast<quint8>(buffer.at(2));
         else if (function == 0x06)
             length = 8;
+        else if (isException(buffer))
+            return exceptionReply(buffer, order);
         else
             return bad(QStringLiteral("function"));
         if (buffer.size() < length)
             return {};
     }
-    const QByteArray frame = buffer.left(length - 2);
-    if (!crcMatches(frame, buffer.mid(length - 2, 2), order)) {
-        if (form == ReplyForm::Whole)
-            return {};
-        Reply r = bad(QStringLiteral("crc"));
-        r.whole = buffer.left(length);
-        r.frame = frame;
+    Reply r;
+    r.whole = buffer.left(length);
+    r.frame = r.whole.chopped(2);
+    if (!endsInCrc(r.whole, order)) {
+        // The whole form waits on: the frame may not be whole yet. Either way a damaged frame of
+        // the expected length is the whole reply once no byte follows.
+        if (form == ReplyForm::Checked) {
+            r.state = Reply::Bad;
+            r.reason = QStringLiteral("crc");
+        } else {
+            r.whole.clear();
+            r.frame.clear();
+        }
+        r.ended = length == expectedBytes;
         return r;
     }
-    Reply r;
     r.state = Reply::Frame;
-    r.frame = frame;
-    r.whole = buffer.left(length);
+    // A whole-form frame shorter than expected may be a head that ends in its CRC, unless it is
+    // an exception reply.
+    r.ended = form == ReplyForm::Checked || length >= expectedBytes || (length == 5 && isException(r.whole));
     return r;
 }
 
 Reply parseTcp(const QByteArray &buffer, const QString &station, const QString &prefix)
 {
-    const Reply r = splitTcp(buffer, prefix);
+    Reply r = splitTcp(buffer, prefix);
     if (r.state != Reply::Frame)
         return r;
     const QByteArray &frame = r.frame;
     if (frame.isEmpty() || !stationMatches(frame, station))
         return bad(QStringLiteral("station"));
     const quint8 function = frame.size() > 1 ? static_cast<quint8>(frame.at(1)) : 0;
+    QString refused;
     if (function == 0x03 || function == 0x10) {
         if (frame.size() < 3 || frame.size() != 3 + static_cast<quint8>(frame.at(2)))
-            return bad(QStringLiteral("length"));
+            refused = QStringLiteral("length");
     } else if (function != 0x06) {
-        return bad(QStringLiteral("function"));
+        refused = QStringLiteral("function");
     } else if (frame.size() != 6) {
-        return bad(QStringLiteral("length"));
+        refused = QStringLiteral("length");
     }
+    if (!refused.isEmpty()) {
+        r.state = Reply::Bad;
+        r.reason = refused;
+    }
+    r.ended = true;     // the header gave its length: the whole frame is in
     return r;
 }
 
@@ -260,37 +299,42 @@ Reply parseBlock(const QByteArray &buffer, int bytes, const QString &station, bo
     if (bytes < 2)
         return bad(QStringLiteral("length"));
     const int header = tcp ? 6 : 0;
+    bool wholeTcp = false;     // the transaction's Modbus-TCP frame is in, as long as its header says
     if (tcp) {
         const Reply frame = splitTcp(buffer, prefix);
         if (frame.state == Reply::Bad || frame.state == Reply::Other)
             return frame;
         if (frame.state == Reply::Incomplete && buffer.size() >= 6 && buffer.left(2) != bytesOf(prefix).left(2))
             return {};   // another transaction's frame, not yet whole
+        wholeTcp = frame.state == Reply::Frame;
     }
     if (buffer.size() < header + 2)
         return {};
     const QByteArray head = buffer.mid(header, 2);
     if (!stationMatches(head, station) && !stationMatches(head, QStringLiteral("01")))
         return bad(QStringLiteral("station"));
-    if (static_cast<quint8>(head.at(1)) != 0x03)
-        return bad(QStringLiteral("function"));
-    if (tcp) {
-        const int length = (static_cast<quint8>(buffer.at(4)) << 8) | static_cast<quint8>(buffer.at(5));
-        if (length != bytes - 2)
-            return bad(QStringLiteral("length"));
-    }
-    const int size = tcp ? header + bytes - 2 : bytes;
-    if (buffer.size() < size)
-        return {};
+    if (!tcp && isException(head))
+        return exceptionReply(buffer, CrcOrder::LowFirst);
     Reply r;
-    r.whole = buffer.left(size);
-    r.frame = tcp ? r.whole.mid(header) : r.whole.left(size - 2);
-    if (!tcp && !crcMatches(r.frame, r.whole.right(2), CrcOrder::LowFirst)) {
-        r.state = Reply::Bad;
-        r.reason = QStringLiteral("crc");
+    if (static_cast<quint8>(head.at(1)) != 0x03)
+        r = bad(isException(head) ? QStringLiteral("exception") : QStringLiteral("function"));
+    else if (tcp && ((static_cast<quint8>(buffer.at(4)) << 8) | static_cast<quint8>(buffer.at(5))) != bytes - 2)
+        r = bad(QStringLiteral("length"));
+    if (r.state == Reply::Bad) {
+        r.ended = wholeTcp;
         return r;
     }
-    r.state = Reply::Frame;
+    const int size = tcp ? header + bytes - 2 : bytes;
+    if (buffer.size() < size) {
+        r.ended = !tcp && buffer.size() >= 5 && endsInCrc(buffer, CrcOrder::LowFirst);
+        return r;
+    }
+    r.whole = buffer.left(size);
+    r.frame = tcp ? r.whole.mid(header) : r.whole.left(size - 2);
+    r.state = tcp || endsInCrc(r.whole, CrcOrder::LowFirst) ? Reply::Frame : Reply::Bad;
+    if (r.state == Reply::Bad)
+        r.reason = QStringLiteral("crc");
+    r.ended = true;
     return r;
 }
 

@@ -62,8 +62,9 @@ QString tcpPrefix(quint16 transaction);
 // How a reply is told complete.
 enum class ReplyForm {
     // By its function: "03" and "10" carry a byte count n and are 5 + n bytes with the CRC,
-    // "06" is 8 bytes; any other function (an exception reply) is bad at once. The frame is cut
-    // at that length, then its CRC is checked: a mismatch is bad.
+    // "06" is 8 bytes, an exception reply (function with its high bit set) 5 bytes and bad once
+    // they are in; any other function is bad at once. The frame is cut at that length, then its
+    // CRC is checked: a mismatch is bad.
     Checked,
     // By its CRC alone: the whole buffer is the frame once its last two bytes are the CRC of
     // the rest; until then (incomplete or damaged) it is incomplete. When the reply's length is
@@ -79,19 +80,26 @@ struct Reply
     State state = Incomplete;
     QByteArray frame;   // station address, function and data: no CRC, no header
     QByteArray whole;   // the frame as received, CRC or header included, cut at its length
-    QString reason;     // when bad: "station", "function", "crc", "header" or "length"
+    QString reason;     // when bad: "station", "function", "exception", "crc", "header" or "length"
+    // The whole reply of the request is in, taken or refused: a frame of the station asked, or
+    // (incomplete) one that is whole if no byte follows. No late reply is owed.
+    bool ended = false;
 };
 
 // An RTU reply in `buffer`. A non-empty `station` (two hex digits, any case) must be the
 // reply's first byte, else the reply is bad as soon as it holds 3 bytes. `expectedBytes`
-// (CRC included; 0 for unknown) is the length the whole form looks for first.
+// (CRC included; 0 for unknown) is the length the whole form looks for first. Ended: every
+// frame of the checked form, and a damaged one of the expected length; in the whole form a
+// frame of at least the expected length or an exception reply, and a damaged one of exactly
+// the expected length.
 Reply parseRtu(const QByteArray &buffer, const QString &station, CrcOrder order,
                ReplyForm form = ReplyForm::Checked, int expectedBytes = 0);
 // A Modbus-TCP reply: header (transaction identifier, protocol identifier 0, length), then the
 // frame of that length; bytes after it are not looked at. A header of another protocol is bad;
 // a whole frame whose transaction is not the one `prefix` (8 digits) names is Other. Station
 // as above. The length must be the one the function implies: 3 + the byte count for "03" and
-// "10" (read layout), 6 for "06"; any other function is bad.
+// "10" (read layout), 6 for "06"; any other function is bad. A whole frame of the station
+// asked has ended its request, taken or refused.
 Reply parseTcp(const QByteArray &buffer, const QString &station,
                const QString &prefix = QStringLiteral("00000000"));
 
@@ -99,7 +107,10 @@ Reply parseTcp(const QByteArray &buffer, const QString &station,
 // framing (CRC low byte first included): from `station` or station 01, function 03. In
 // Modbus-TCP framing (`tcp`) the header's length must be `bytes` − 2 and there is no CRC; a
 // frame of another transaction than `prefix` names is Other. The frame is station, function,
-// byte count and the data. A length under 2 bytes is bad.
+// byte count and the data. A length under 2 bytes is bad. An exception reply (RTU: 5 bytes)
+// is bad once whole. Ended: a frame, a damaged one of `bytes` bytes, an exception reply with
+// its CRC, any whole Modbus-TCP frame of the transaction; and (incomplete) an RTU frame from
+// the station that ends in its own CRC: a short block, whole if no byte follows.
 Reply parseBlock(const QByteArray &buffer, int bytes, const QString &station, bool tcp,
                  const QString &prefix = QStringLiteral("00000000"));
 

@@ -140,6 +140,19 @@ inline QString singles(std::initializer_list<float> values)
     return text.toUpper();
 }
 
+// Where replies are told apart by their order alone, a request waits for a quiet line after a
+// fault only when a try timed out or another station answered: `clean` then takes half a reply
+// window or more.
+inline void checkQuietWait(Rig &rig, bool quietWait, const std::function<bool(RegisterCollection *)> &clean)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(rig.run(clean));
+    const bool ordered = rig.rtu || rig.driver->answersTransactionZero();
+    const int halfWindowMs = rig.driver->timings().replyPolls * rig.driver->timings().pollMs / 2;
+    QVERIFY2(!ordered || quietWait == (clock.elapsed() >= halfWindowMs), qPrintable(QString::number(clock.elapsed())));
+}
+
 // Replies 1.5 reply windows late, then (values changed) 0.7 late: every read of the value table
 // (or the first row's coefficients) gives the values asked for or fails, never a late reply's.
 inline void checkLateReplies(Rig &rig, int windowMs, const QList<ChannelRecord> &rows, bool coefficients,

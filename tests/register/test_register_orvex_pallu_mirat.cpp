@@ -183,9 +183,10 @@ void TestOrvexPalluMirat::palluValueFrameAcrossWindows()
         return d->configureChannels("快速", {wired(row("101", "直流电压", "自动", "V"), "二线制"),
                                              wired(row("102", "直流电压", "自动", "V"), "二线制"),
                                              wired(row("103", "电阻", "自动", "Ω"), "二线制")}); }));
-    // The last byte 2.9 s late; a damaged frame; another station's.
+    // The last byte 2.9 s late; a damaged frame; another station's; a short one.
     for (const auto &c : QList<QPair<QString, bool>>{{"split -1 2900", true}, {"fault crc", false},
-                                                     {"raw 0106101A0001 02030C" + singles({1, 2, 3}), false}}) {
+                                                     {"raw 0106101A0001 02030C" + singles({1, 2, 3}), false},
+                                                     {"raw 0106101A0001 01030C" + singles({1, 2}), false}}) {
         QVERIFY(rig.peer.command(c.first));
         QStringList values;
         QElapsedTimer clock;
@@ -197,10 +198,10 @@ void TestOrvexPalluMirat::palluValueFrameAcrossWindows()
             QCOMPARE(values, (QStringList{"1.500000", "-2.250000", "300.000000"}));
         QVERIFY(rig.peer.command("raw 0106101A0001 " + frame));
     }
-    // A head that ends in its own CRC is waited on: the whole frame follows.
+    // A head that ends in its own CRC is waited on: the whole frame follows within a window.
     const QString head = "01030C4120" + RegisterFrame::crcHex("01030C4120", RegisterFrame::CrcOrder::LowFirst);
     const QString colliding = head + singles({-2.25f, 300.0f});
-    QVERIFY(rig.peer.command("raw 0106101A0001 " + colliding) && rig.peer.command("split 7 600"));
+    QVERIFY(rig.peer.command("raw 0106101A0001 " + colliding) && rig.peer.command("split 7 300"));
     QStringList values;
     QVERIFY(rig.run([&](RegisterCollection *d) { return d->requestValues() && d->fetchValues(values); }));
     QCOMPARE(values, (QStringList{QString::number(RegisterFrame::hexToFloat(colliding.mid(6, 8)), 'f', 6),
@@ -291,6 +292,7 @@ void TestOrvexPalluMirat::faults_data()
         QTest::addRow("%s crc", model) << model << "fault crc" << false << 1;
         QTest::addRow("%s trailing", model) << model << "fault trailing" << true << 1;
     }
+    QTest::newRow("Pallu exception") << "Pallu" << "fault exception" << false << 1;
     // Sensor-record replies to channel 1's read: check byte, function, channel, length.
     const QString record = "0B010102" + miratName + doubles({1}) + miratTail;
     QTest::newRow("record check byte") << "Mirat" << "fault crc" << false << -1;
@@ -324,6 +326,8 @@ void TestOrvexPalluMirat::faults()
     if (requests < 0)
         QCOMPARE(channel.r0_c4, QString(result ? "1" : ""));
     // The next exchange is clean again.
+    if (requests > 0)   // every register reply above came whole
+        checkQuietWait(rig, false, [&](RegisterCollection *d) { return d->readSerialNumber(serial); });
     QVERIFY(rig.run([&](RegisterCollection *d) { return d->readSerialNumber(serial); }));
     QCOMPARE(serial, QStringLiteral("SN42"));
 }
